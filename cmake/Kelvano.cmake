@@ -1,0 +1,35 @@
+# Common flags and helpers shared by every folder of the project.
+
+add_library(kelvano_options INTERFACE)
+target_include_directories(kelvano_options INTERFACE ${PROJECT_SOURCE_DIR})
+target_compile_options(kelvano_options INTERFACE -Wall -Wextra -Wno-unused-parameter)
+
+if(WIN32)
+  # Windows 2000 / XP is the oldest target: newer functions are looked up at run time.
+  target_compile_definitions(kelvano_options INTERFACE
+    UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0501 WINVER=0x0501)
+  # Fully static: the program needs no DLL outside Windows itself.
+  target_link_options(kelvano_options INTERFACE -static -static-libgcc -static-libstdc++)
+endif()
+
+if(KELVANO_SANITIZE)
+  target_compile_options(kelvano_options INTERFACE
+    -fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
+  target_link_options(kelvano_options INTERFACE -fsanitize=address,undefined)
+endif()
+
+# kelvano_library(NAME [DEPS ...]), called from a layer folder: one library per folder.
+# Portable sources are the folder's *.cpp; win32/*.cpp join them on Windows and
+# posix/*.cpp elsewhere, so a new file needs no edit here.
+function(kelvano_library name)
+  cmake_parse_arguments(ARG "" "" "DEPS" ${ARGN})
+  set(folder ${CMAKE_CURRENT_SOURCE_DIR})
+  file(GLOB sources CONFIGURE_DEPENDS ${folder}/*.cpp)
+  if(WIN32)
+    file(GLOB platform CONFIGURE_DEPENDS ${folder}/win32/*.cpp)
+  else()
+    file(GLOB platform CONFIGURE_DEPENDS ${folder}/posix/*.cpp)
+  endif()
+  add_library(${name} STATIC ${sources} ${platform})
+  target_link_libraries(${name} PUBLIC kelvano_options ${ARG_DEPS})
+endfunction()

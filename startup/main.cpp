@@ -1,0 +1,45 @@
+#include "startup/main.h"
+
+#include "system/setup_error.h"
+
+namespace kelvano {
+
+std::string StartupFailureText(const std::string& productName, const std::string& technicalDescription) {
+  return "Si è verificato un errore durante l'avvio del programma di installazione di " + productName +
+         "\r\nIl messaggio tecnico dell'errore è: " + technicalDescription;
+}
+
+std::string CommandLineArguments(std::string_view line) {
+  std::size_t i = 0;
+  while (i < line.size() && (line[i] == ' ' || line[i] == '\t')) ++i;
+  if (i < line.size() && line[i] == '"') {
+    const std::size_t close = line.find('"', i + 1);
+    i = close == std::string_view::npos ? line.size() : close + 1;
+  } else {
+    while (i < line.size() && line[i] != ' ' && line[i] != '\t') ++i;
+  }
+  if (i < line.size()) ++i;  // the one blank that separates the arguments
+  return std::string(line.substr(i));
+}
+
+int Main(StartupSeams& seams, const ShowMainWindow& showMainWindow) {
+  if (seams.instance.AnotherInstanceRuns()) return 0;
+  SetupContext context(seams.appFolder, seams.registry);
+  try {
+    context.LoadSettings(seams.pictures);
+    context.ParseCommandLine(seams.commandLine);
+    if (showMainWindow) showMainWindow(context);
+    return 0;
+  } catch (const std::exception& failure) {
+    const auto* error = dynamic_cast<const SetupError*>(&failure);
+    MessageBoxRequest request;
+    request.text = StartupFailureText(context.Settings().ProductName,
+                                      error != nullptr ? error->Description() : failure.what());
+    request.caption = ApplicationTitle();
+    request.icon = MessageIcon::Error;
+    seams.messages.Show(request);
+    return 1;
+  }
+}
+
+}  // namespace kelvano

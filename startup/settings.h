@@ -1,0 +1,77 @@
+#pragma once
+// Start-up settings: what settings.ini, the product's registry key and the command line
+// say, read once and then shared read-only by the whole setup.
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "startup/picture.h"
+#include "system/registry_seam.h"
+
+namespace kelvano {
+
+struct SetupSettings {
+  std::string ProductName;
+  std::string ProductCode;
+  std::string ServerName;
+  std::string SaPassword;
+  std::int16_t ApiPort = 0;
+  std::string Network;
+  bool SupportEnabled = false;
+  bool WebsiteEnabled = false;
+  std::shared_ptr<Picture> BackgroundPicture;
+  std::shared_ptr<Picture> InstallationPicture;
+  bool QuietMode = false;
+  std::string ProductVersion;
+  bool SkipSql = false;
+  bool SkipFramework = false;
+};
+
+// The caption of every message box.
+std::string ApplicationTitle();
+
+// Reversible scrambling of single-byte texts, marked by a leading character of code 1.
+// A code that leaves 0-255 raises error 5.
+std::string ScrambleText(std::string_view text);
+
+// The built-in sa password, kept only in its scrambled form.
+std::string DefaultSaPassword();
+
+// The value of key in FOLDER\settings.ini: the first line that begins with the key (in
+// any case) and has "=", everything after that "="; empty when there is none.
+std::string ReadSettingIn(const std::string& folder, std::string_view key);
+
+// The settings and the reads of the product's registry key, for one setup folder.
+class SetupContext {
+ public:
+  SetupContext(std::string appFolder, RegistrySeam& registry);
+
+  // Fill the settings; each step that fails is skipped. Called once each, in this order.
+  void LoadSettings(PictureLoader& pictures);
+  void ParseCommandLine(std::string_view commandLine);
+
+  const SetupSettings& Settings() const { return settings_; }
+  const std::string& AppFolder() const { return appFolder_; }
+  RegistrySeam& Registry() const { return registry_; }
+
+  std::string ReadSetting(std::string_view key) const;
+  std::string MiscPicturePath(std::string_view fileName) const;
+  std::string SetupPackagePath() const;
+  std::string ProductDisplayName() const { return settings_.ProductName; }
+
+  bool ProductKeyExists() const;
+  std::string StoredSetupType() const;
+  std::string QuietSetupType() const;
+  std::string ReadStoredNetwork() const;
+
+ private:
+  std::string ProductKey() const;
+
+  std::string appFolder_;
+  RegistrySeam& registry_;
+  SetupSettings settings_;
+};
+
+}  // namespace kelvano

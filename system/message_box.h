@@ -1,0 +1,26 @@
+#pragma once
+// Message boxes: the one way the setup tells the user about failures and asks questions.
+
+#include <string>
+
+namespace kelvano {
+
+enum class MessageIcon { None, Information, Warning, Question, Error };
+enum class MessageButtons { Ok, YesNo, RetryCancel };
+enum class MessageAnswer { Ok, Yes, No, Retry, Cancel };
+
+struct MessageBoxRequest {
+  std::string text;
+  std::string caption;
+  MessageIcon icon = MessageIcon::None;
+  MessageButtons buttons = MessageButtons::Ok;
+  bool secondButtonDefault = false;  // No of Yes/No, Cancel of Retry/Cancel
+};
+
+class MessageBoxSeam {
+ public:
+  virtual ~MessageBoxSeam() = default;
+  virtual MessageAnswer Show(const MessageBoxRequest& request) = 0;
+};
+
+}  // namespace kelvano

@@ -1,0 +1,37 @@
+#pragma once
+// The one error type of the setup: a number, the source that raised it and the text
+// that the user may be shown. The package runner is the place that catches it.
+
+#include <cstdint>
+#include <stdexcept>
+#include <string>
+
+namespace kelvano {
+
+class SetupError : public std::runtime_error {
+ public:
+  SetupError(std::int32_t number, std::string source, std::string description)
+      : std::runtime_error(description),
+        number_(number),
+        source_(std::move(source)),
+        description_(std::move(description)) {}
+
+  std::int32_t Number() const { return number_; }
+  const std::string& Source() const { return source_; }
+  const std::string& Description() const { return description_; }
+
+ private:
+  std::int32_t number_;
+  std::string source_;
+  std::string description_;
+};
+
+// Numbers of the run-time errors that several layers raise.
+namespace error_number {
+inline constexpr std::int32_t kInvalidProcedureCall = 5;
+inline constexpr std::int32_t kOverflow = 6;
+inline constexpr std::int32_t kSubscriptOutOfRange = 9;
+inline constexpr std::int32_t kTypeMismatch = 13;
+}  // namespace error_number
+
+}  // namespace kelvano

@@ -1,0 +1,32 @@
+#include <windows.h>
+
+#include "system/text_encoding.h"
+
+namespace kelvano {
+namespace {
+
+std::string DecodeCodePage(UINT codePage, std::string_view bytes) {
+  if (bytes.empty()) return {};
+  const int length = MultiByteToWideChar(codePage, 0, bytes.data(), static_cast<int>(bytes.size()),
+                                         nullptr, 0);
+  std::wstring wide(static_cast<std::size_t>(length), L'\0');
+  MultiByteToWideChar(codePage, 0, bytes.data(), static_cast<int>(bytes.size()), wide.data(),
+                      length);
+  return Narrow(wide);
+}
+
+}  // namespace
+
+std::wstring Widen(std::string_view utf8) {
+  const std::u16string wide = Utf8ToUtf16(utf8);
+  return std::wstring(wide.begin(), wide.end());
+}
+
+std::string Narrow(std::wstring_view wide) {
+  return Utf16ToUtf8(std::u16string_view(reinterpret_cast<const char16_t*>(wide.data()), wide.size()));
+}
+
+std::string DecodeAnsi(std::string_view bytes) { return DecodeCodePage(CP_ACP, bytes); }
+std::string DecodeOem(std::string_view bytes) { return DecodeCodePage(CP_OEMCP, bytes); }
+
+}  // namespace kelvano

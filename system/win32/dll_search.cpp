@@ -1,0 +1,23 @@
+#include "system/win32/dll_search.h"
+
+#include <windows.h>
+
+namespace kelvano {
+
+DllSearchProtection RestrictDllSearchToSystemFolder() {
+  // Neither function exists on every supported Windows, so both are looked up.
+  const HMODULE kernel = GetModuleHandleW(L"kernel32.dll");
+  if (kernel == nullptr) return DllSearchProtection::None;
+  using SetDefaultDllDirectoriesFn = BOOL(WINAPI*)(DWORD);
+  using SetDllDirectoryFn = BOOL(WINAPI*)(LPCWSTR);
+  constexpr DWORD kSearchSystem32 = 0x00000800;  // LOAD_LIBRARY_SEARCH_SYSTEM32
+  const auto setDefault = reinterpret_cast<SetDefaultDllDirectoriesFn>(
+      reinterpret_cast<void*>(GetProcAddress(kernel, "SetDefaultDllDirectories")));
+  if (setDefault != nullptr && setDefault(kSearchSystem32)) return DllSearchProtection::SystemFolderOnly;
+  const auto setDirectory = reinterpret_cast<SetDllDirectoryFn>(
+      reinterpret_cast<void*>(GetProcAddress(kernel, "SetDllDirectoryW")));
+  if (setDirectory != nullptr && setDirectory(L"")) return DllSearchProtection::CurrentFolderRemoved;
+  return DllSearchProtection::None;
+}
+
+}  // namespace kelvano

@@ -1,0 +1,35 @@
+#include "system/win32/win32_message_box.h"
+
+#include <windows.h>
+
+#include "system/text_encoding.h"
+
+namespace kelvano {
+
+MessageAnswer Win32MessageBox::Show(const MessageBoxRequest& request) {
+  UINT style = 0;
+  switch (request.icon) {
+    case MessageIcon::None: break;
+    case MessageIcon::Information: style |= MB_ICONINFORMATION; break;
+    case MessageIcon::Warning: style |= MB_ICONWARNING; break;
+    case MessageIcon::Question: style |= MB_ICONQUESTION; break;
+    case MessageIcon::Error: style |= MB_ICONERROR; break;
+  }
+  switch (request.buttons) {
+    case MessageButtons::Ok: style |= MB_OK; break;
+    case MessageButtons::YesNo: style |= MB_YESNO; break;
+    case MessageButtons::RetryCancel: style |= MB_RETRYCANCEL; break;
+  }
+  if (request.secondButtonDefault) style |= MB_DEFBUTTON2;
+  const int answer = MessageBoxW(static_cast<HWND>(owner_), Widen(request.text).c_str(),
+                                 Widen(request.caption).c_str(), style);
+  switch (answer) {
+    case IDYES: return MessageAnswer::Yes;
+    case IDNO: return MessageAnswer::No;
+    case IDRETRY: return MessageAnswer::Retry;
+    case IDCANCEL: return MessageAnswer::Cancel;
+    default: return MessageAnswer::Ok;
+  }
+}
+
+}  // namespace kelvano
