@@ -1,0 +1,33 @@
+#pragma once
+// The contract between the installation logic and the main window: the run flag, the
+// two pages, the download line, the close request, message boxes and event pumping.
+// The main window implements it; tests use a recording double.
+
+#include <string>
+
+#include "system/event_pump.h"
+#include "system/message_box.h"
+
+namespace kelvano {
+
+class RunState : public EventPump {
+ public:
+  // True while the package runner is inside a package.
+  virtual bool InstallationRunning() const = 0;
+  virtual void SetInstallationRunning(bool running) = 0;
+
+  // true: the progress page shows with this description and an empty download line;
+  // false: the option page shows. Pending events are processed once afterwards.
+  virtual void SetInstallationProgress(bool bVisible, const std::string& sInstallationDescription) = 0;
+
+  // The progress page's one-line download counter.
+  virtual void SetDownloadProgress(const std::string& text) = 0;
+
+  // The main window's close request: refused (message 104) while a package runs.
+  virtual void CloseMainWindow() = 0;
+
+  // A message box owned by the main window, captioned with the application title.
+  virtual MessageAnswer ShowMessage(const MessageBoxRequest& request) = 0;
+};
+
+}  // namespace kelvano

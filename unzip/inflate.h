@@ -1,0 +1,33 @@
+#pragma once
+// The decoder of deflate (RFC 1951) and deflate64 members, writing straight into the
+// member's mapped output.
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+namespace kelvano {
+
+// What the decoder needs from its owner, the zip reader.
+class InflateHost {
+ public:
+  virtual ~InflateHost() = default;
+  // An ordinary decoding error ("Invalid block size", ...): the member fails.
+  virtual void SetError(const std::string& text) = 0;
+  // After every block: the input position reached and the member's compressed size.
+  virtual void Progress(std::uint64_t position, std::uint64_t size) = 0;
+};
+
+// Decodes the sourceSize bytes at source into the destinationSize bytes at destination.
+// Returns false after reporting an ordinary error to host. Raises SetupError (number 9,
+// "Subscript out of range") for the run-time errors: a code that matches no symbol,
+// length symbols 286 and 287, a distance before the start of the output, and any write
+// past its end. On success destinationSize holds the number of bytes produced and crc
+// their CRC-32.
+bool Inflate(const std::uint8_t* source, std::uint64_t sourceSize, std::uint8_t* destination,
+             std::uint64_t& destinationSize, std::uint32_t& crc, bool deflate64, InflateHost& host);
+
+// CRC-32 of the zip format, continued from crc (0 to start) over size bytes.
+std::uint32_t Crc32(std::uint32_t crc, const std::uint8_t* data, std::size_t size);
+
+}  // namespace kelvano
