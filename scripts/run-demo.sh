@@ -22,13 +22,9 @@ convert -size 650x450 gradient:'#1f7a4d'-'#10365a' "$kit/Misc/installation.jpg"
 export WINEPREFIX="$PWD/build/demo-prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 [ -f "$WINEPREFIX/system.reg" ] || /usr/lib/wine/wine64 wineboot -i >/dev/null 2>&1
 trap '/usr/lib/wine/wineserver -k 2>/dev/null || true' EXIT
-run() { (cd "$kit" && /usr/lib/wine/wine64 ./Setup.exe "$@"); }
+display=()
+[ -n "${DISPLAY:-}" ] || display=(xvfb-run -a -s "-screen 0 1024x768x24")
 status=0
-if [ -z "${DISPLAY:-}" ]; then
-  export -f run; export kit
-  xvfb-run -a -s "-screen 0 1024x768x24" bash -c 'run "$@"' run "$@" || status=$?
-else
-  run "$@" || status=$?
-fi
+(cd "$kit" && "${display[@]}" /usr/lib/wine/wine64 ./Setup.exe "$@") || status=$?
 echo "Setup.exe ended with exit code $status"
 exit $status
