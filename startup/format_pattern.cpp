@@ -193,9 +193,16 @@ std::string FormatNumberPattern(double value, std::string_view pattern) {
     fractionPart.pop_back();
   }
   if (integerPart == "0" && minInteger == 0) integerPart.clear();
-  while (static_cast<int>(integerPart.size()) < minInteger) integerPart.insert(0, "0");
+  if (static_cast<int>(integerPart.size()) < minInteger) {
+    integerPart = std::string(static_cast<std::size_t>(minInteger) - integerPart.size(), '0') + integerPart;
+  }
   if (grouping) {
-    for (int i = static_cast<int>(integerPart.size()) - 3; i > 0; i -= 3) integerPart.insert(static_cast<std::size_t>(i), ",");
+    std::string grouped;
+    for (std::size_t i = 0; i < integerPart.size(); ++i) {
+      if (i > 0 && (integerPart.size() - i) % 3 == 0) grouped += ',';
+      grouped += integerPart[i];
+    }
+    integerPart = grouped;
   }
   std::string number = integerPart;
   if (point != std::string_view::npos && (!fractionPart.empty() || minFraction > 0)) number += "." + fractionPart;
