@@ -6,6 +6,8 @@
 #include "system/system_info.h"
 #include "system/text_encoding.h"
 #include "system/win32/win32_system_info.h"
+#include "tests/support/temp_folder.h"
+#include "tests/win/system/beside_test.h"
 
 namespace kelvano::test {
 namespace {
@@ -17,6 +19,34 @@ class FailOnMessage : public MessageBoxSeam {
     return MessageAnswer::Ok;
   }
 };
+
+// Runs the probe while Wine pretends, for that program alone, to be wineVersion
+// ("win2003", "win7"...), and returns its answers "nt xp wow64 major.minor".
+std::string ProbeAs(const std::wstring& wineVersion) {
+  const std::wstring key = L"Software\\Wine\\AppDefaults\\kelvano_system_probe.exe";
+  HKEY appDefaults = nullptr;
+  if (RegCreateKeyExW(HKEY_CURRENT_USER, key.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, &appDefaults, nullptr) !=
+      ERROR_SUCCESS) {
+    return "no AppDefaults key";
+  }
+  RegSetValueExW(appDefaults, L"Version", 0, REG_SZ, reinterpret_cast<const BYTE*>(wineVersion.c_str()),
+                 static_cast<DWORD>((wineVersion.size() + 1) * sizeof(wchar_t)));
+  RegCloseKey(appDefaults);
+
+  TempFolder folder;
+  std::wstring commandLine =
+      Widen(Quoted(BesideTest("kelvano_system_probe.exe")) + " " + Quoted(folder / "answers.txt"));
+  STARTUPINFOW startup = {};
+  startup.cb = sizeof(startup);
+  PROCESS_INFORMATION info = {};
+  if (CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info)) {
+    WaitForSingleObject(info.hProcess, 30000);
+    CloseHandle(info.hThread);
+    CloseHandle(info.hProcess);
+  }
+  RegDeleteKeyW(HKEY_CURRENT_USER, key.c_str());
+  return folder.Read("answers.txt");
+}
 
 class WineSystemInfo : public ::testing::Test {
  protected:
@@ -39,6 +69,12 @@ TEST_F(WineSystemInfo, VersionAnswersMatchWhatWineReports) {
   EXPECT_EQ(version.majorVersion, wine.dwMajorVersion);
   EXPECT_EQ(version.minorVersion, wine.dwMinorVersion);
   EXPECT_EQ(version.buildNumber, wine.dwBuildNumber);
+}
+
+TEST(WineVersions, ServerTwoThousandThreeAndWindowsSevenAreNotXp) {
+  // 64-bit Wine has no version 5.1 to pretend: Windows XP itself cannot be shown here.
+  EXPECT_EQ(ProbeAs(L"win2003"), "1 0 1 5.2");
+  EXPECT_EQ(ProbeAs(L"win7"), "1 0 1 6.1");
 }
 
 TEST_F(WineSystemInfo, SixtyFourBitBuildKnowsItRunsOnSixtyFourBitWindows) {
