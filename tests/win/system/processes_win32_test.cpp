@@ -12,7 +12,7 @@
 #include "system/win32/win32_processes.h"
 #include "system/win32/win32_system_info.h"
 #include "tests/support/temp_folder.h"
-#include "tests/win/system/beside_test.h"
+#include "tests/win/system/wine_test_helpers.h"
 
 namespace kelvano::test {
 namespace {
@@ -51,14 +51,6 @@ class MessagePump : public EventPump {
   }
   int pumps = 0;
   int timerMessages = 0;
-};
-
-class FailOnMessage : public MessageBoxSeam {
- public:
-  MessageAnswer Show(const MessageBoxRequest& request) override {
-    ADD_FAILURE() << request.text;
-    return MessageAnswer::Ok;
-  }
 };
 
 class WineProcesses : public ::testing::Test {

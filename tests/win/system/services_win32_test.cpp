@@ -3,10 +3,12 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
+
 #include "system/mod_services.h"
 #include "system/text_encoding.h"
 #include "system/win32/win32_services.h"
-#include "tests/win/system/beside_test.h"
+#include "tests/win/system/wine_test_helpers.h"
 
 namespace kelvano::test {
 namespace {
@@ -74,8 +76,6 @@ std::wstring ServiceCommandLine(int startDelayMs) {
   return L"\"" + Widen(BesideTest("kelvano_test_service.exe")) + L"\" " + std::to_wstring(startDelayMs);
 }
 
-std::wstring UniqueName(const std::wstring& stem) { return stem + std::to_wstring(GetCurrentProcessId()); }
-
 ServiceState WaitWhileStarting(ModServices& services, const std::string& name) {
   ServiceState state = services.GetServiceStatus(name, "");
   for (int i = 0; i < 200 && state == ServiceState::Starting; ++i) {
@@ -85,46 +85,51 @@ ServiceState WaitWhileStarting(ModServices& services, const std::string& name) {
   return state;
 }
 
-TEST(WineServices, RealServiceIsStoppedThenStartedThenRunningAndASecondStartIsRefused) {
-  RegisteredService registered(UniqueName(L"KelvanoTestService"), ServiceCommandLine(300));
-  ASSERT_TRUE(registered.Created()) << GetLastError();
-  CountingServices seam;
-  ModServices services(seam);
+class WineServices : public ::testing::Test {
+ protected:
+  void TearDown() override { EXPECT_EQ(seam_.open, 0) << "a service handle was left open"; }
 
-  EXPECT_EQ(services.GetServiceStatus(registered.Name(), ""), ServiceState::Stopped);
-  ASSERT_TRUE(services.StartServiceByName(registered.Name(), ""));
-  const ServiceState afterStart = services.GetServiceStatus(registered.Name(), "");
+  // A test service under a name of this run's own, stem first.
+  static std::unique_ptr<RegisteredService> Register(const std::wstring& stem, int startDelayMs = 0) {
+    return std::make_unique<RegisteredService>(stem + std::to_wstring(GetCurrentProcessId()),
+                                               ServiceCommandLine(startDelayMs));
+  }
+
+  CountingServices seam_;
+  ModServices services_{seam_};
+};
+
+TEST_F(WineServices, RealServiceIsStoppedThenStartedThenRunningAndASecondStartIsRefused) {
+  const auto registered = Register(L"KelvanoTestService", 300);
+  ASSERT_TRUE(registered->Created()) << GetLastError();
+  const std::string name = registered->Name();
+
+  EXPECT_EQ(services_.GetServiceStatus(name, ""), ServiceState::Stopped);
+  ASSERT_TRUE(services_.StartServiceByName(name, ""));
+  const ServiceState afterStart = services_.GetServiceStatus(name, "");
   EXPECT_TRUE(afterStart == ServiceState::Starting || afterStart == ServiceState::Running)
       << static_cast<int>(afterStart);
-  EXPECT_EQ(WaitWhileStarting(services, registered.Name()), ServiceState::Running);
-  EXPECT_FALSE(services.StartServiceByName(registered.Name(), "")) << "Windows refuses to start it twice";
-  EXPECT_EQ(services.GetServiceStatus(registered.Name(), ""), ServiceState::Running);
-  EXPECT_EQ(seam.open, 0) << "a service handle was left open";
+  EXPECT_EQ(WaitWhileStarting(services_, name), ServiceState::Running);
+  EXPECT_FALSE(services_.StartServiceByName(name, "")) << "Windows refuses to start it twice";
+  EXPECT_EQ(services_.GetServiceStatus(name, ""), ServiceState::Running);
 }
 
-TEST(WineServices, NamesAreMatchedWithoutRegardToCase) {
-  RegisteredService registered(UniqueName(L"KelvanoCase"), ServiceCommandLine(0));
-  ASSERT_TRUE(registered.Created()) << GetLastError();
-  CountingServices seam;
-  EXPECT_EQ(ModServices(seam).GetServiceStatus(AsciiLower(registered.Name()), ""), ServiceState::Stopped);
+TEST_F(WineServices, NamesAreMatchedWithoutRegardToCase) {
+  const auto registered = Register(L"KelvanoCase");
+  ASSERT_TRUE(registered->Created()) << GetLastError();
+  EXPECT_EQ(services_.GetServiceStatus(AsciiLower(registered->Name()), ""), ServiceState::Stopped);
 }
 
-TEST(WineServices, MissingServiceGivesNoStateAndNoStart) {
-  CountingServices seam;
-  ModServices services(seam);
-  EXPECT_EQ(services.GetServiceStatus("KelvanoNoSuchService", ""), ServiceState::None);
-  EXPECT_FALSE(services.StartServiceByName("KelvanoNoSuchService", ""));
-  EXPECT_EQ(seam.open, 0);
+TEST_F(WineServices, MissingServiceGivesNoStateAndNoStart) {
+  EXPECT_EQ(services_.GetServiceStatus("KelvanoNoSuchService", ""), ServiceState::None);
+  EXPECT_FALSE(services_.StartServiceByName("KelvanoNoSuchService", ""));
 }
 
-TEST(WineServices, ExistingServiceWithASpaceInItsNameIsRefused) {
-  RegisteredService registered(UniqueName(L"Kelvano Spaced "), ServiceCommandLine(0));
-  ASSERT_TRUE(registered.Created()) << GetLastError();
-  CountingServices seam;
-  ModServices services(seam);
-  EXPECT_EQ(services.GetServiceStatus(registered.Name(), ""), ServiceState::None);
-  EXPECT_FALSE(services.StartServiceByName(registered.Name(), ""));
-  EXPECT_EQ(seam.open, 0) << "the manager is not even opened";
+TEST_F(WineServices, ServiceThatWindowsAcceptsWithASpaceInItsNameIsStillRefused) {
+  const auto registered = Register(L"Kelvano Spaced ");
+  ASSERT_TRUE(registered->Created()) << GetLastError();
+  EXPECT_EQ(services_.GetServiceStatus(registered->Name(), ""), ServiceState::None);
+  EXPECT_FALSE(services_.StartServiceByName(registered->Name(), ""));
 }
 
 }  // namespace

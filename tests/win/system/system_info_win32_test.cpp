@@ -7,18 +7,10 @@
 #include "system/text_encoding.h"
 #include "system/win32/win32_system_info.h"
 #include "tests/support/temp_folder.h"
-#include "tests/win/system/beside_test.h"
+#include "tests/win/system/wine_test_helpers.h"
 
 namespace kelvano::test {
 namespace {
-
-class FailOnMessage : public MessageBoxSeam {
- public:
-  MessageAnswer Show(const MessageBoxRequest& request) override {
-    ADD_FAILURE() << request.text;
-    return MessageAnswer::Ok;
-  }
-};
 
 // Runs the probe while Wine pretends, for that program alone, to be wineVersion
 // ("win2003", "win7"...), and returns its answers "nt xp wow64 major.minor".

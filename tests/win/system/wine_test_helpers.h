@@ -1,11 +1,14 @@
 #pragma once
-// Helpers of the Windows tests: the test programs built beside this one, and whether a
-// handle that the setup received is still open.
+// Helpers of the Windows tests: the test programs built beside this one, the id behind
+// a handle, and a message box that must not be shown.
 
 #include <windows.h>
 
+#include <gtest/gtest.h>
+
 #include <string>
 
+#include "system/message_box.h"
 #include "system/text_encoding.h"
 
 namespace kelvano::test {
@@ -36,5 +39,14 @@ inline DWORD IdBehindHandle(std::uintptr_t handle, bool isThread) {
       GetProcAddress(GetModuleHandleW(L"kernel32"), isThread ? "GetThreadId" : "GetProcessId")));
   return function == nullptr ? 0 : function(reinterpret_cast<HANDLE>(handle));
 }
+
+// Fails the test when a message box would be shown.
+class FailOnMessage : public MessageBoxSeam {
+ public:
+  MessageAnswer Show(const MessageBoxRequest& request) override {
+    ADD_FAILURE() << "unexpected message: " << request.text;
+    return MessageAnswer::Ok;
+  }
+};
 
 }  // namespace kelvano::test
