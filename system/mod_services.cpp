@@ -1,40 +1,25 @@
 #include "system/mod_services.h"
 
+#include "system/seam_handle.h"
+
 namespace kelvano {
 namespace {
 
-// A service control handle, closed on every path.
-class OpenedServiceHandle {
- public:
-  explicit OpenedServiceHandle(ServiceControlSeam& seam) : seam_(seam) {}
-  ~OpenedServiceHandle() {
-    if (open_) seam_.Close(handle_);
-  }
-  OpenedServiceHandle(const OpenedServiceHandle&) = delete;
-  OpenedServiceHandle& operator=(const OpenedServiceHandle&) = delete;
-
-  bool OpenManager(const std::string& machineName) {
-    open_ = seam_.OpenManager(machineName, service::kActiveDatabase, service::kManagerAllAccess,
-                              handle_) == service::kSuccess;
-    return open_;
-  }
-  bool OpenService(const OpenedServiceHandle& manager, const std::string& serviceName) {
-    open_ = seam_.OpenNamedService(manager.handle_, serviceName, service::kServiceAllAccess,
-                                   handle_) == service::kSuccess;
-    return open_;
-  }
-  ServiceHandle Handle() const { return handle_; }
-
- private:
-  ServiceControlSeam& seam_;
-  ServiceHandle handle_ = 0;
-  bool open_ = false;
-};
+using ScopedServiceHandle = SeamHandle<ServiceControlSeam, ServiceHandle, &ServiceControlSeam::Close>;
 
 // A name with a blank cannot be passed on safely (an instance name such as "MY SERVER"),
 // so it is refused before the manager is touched.
 bool IsRefusedName(const std::string& serviceName) {
   return serviceName.find(' ') != std::string::npos;
+}
+
+// Opens the manager, then the service, with all access rights.
+bool OpenManagerAndService(ServiceControlSeam& seam, const std::string& machineName, const std::string& serviceName,
+                           ScopedServiceHandle& manager, ScopedServiceHandle& opened) {
+  return seam.OpenManager(machineName, service::kActiveDatabase, service::kManagerAllAccess, manager.Receive()) ==
+             service::kSuccess &&
+         seam.OpenNamedService(manager.Get(), serviceName, service::kServiceAllAccess, opened.Receive()) ==
+             service::kSuccess;
 }
 
 }  // namespace
@@ -53,22 +38,20 @@ ServiceState ServiceStateFromWindows(std::uint32_t currentState) {
 
 ServiceState ModServices::GetServiceStatus(const std::string& serviceName, const std::string& machineName) {
   if (IsRefusedName(serviceName)) return ServiceState::None;
-  OpenedServiceHandle manager(seam_);
-  if (!manager.OpenManager(machineName)) return ServiceState::None;
-  OpenedServiceHandle opened(seam_);
-  if (!opened.OpenService(manager, serviceName)) return ServiceState::None;
+  ScopedServiceHandle manager(seam_);
+  ScopedServiceHandle opened(seam_);
+  if (!OpenManagerAndService(seam_, machineName, serviceName, manager, opened)) return ServiceState::None;
   std::uint32_t currentState = 0;
-  if (seam_.QueryStatus(opened.Handle(), currentState) != service::kSuccess) return ServiceState::None;
+  if (seam_.QueryStatus(opened.Get(), currentState) != service::kSuccess) return ServiceState::None;
   return ServiceStateFromWindows(currentState);
 }
 
 bool ModServices::StartServiceByName(const std::string& serviceName, const std::string& machineName) {
   if (IsRefusedName(serviceName)) return false;
-  OpenedServiceHandle manager(seam_);
-  if (!manager.OpenManager(machineName)) return false;
-  OpenedServiceHandle opened(seam_);
-  if (!opened.OpenService(manager, serviceName)) return false;
-  return seam_.Start(opened.Handle()) == service::kSuccess;
+  ScopedServiceHandle manager(seam_);
+  ScopedServiceHandle opened(seam_);
+  if (!OpenManagerAndService(seam_, machineName, serviceName, manager, opened)) return false;
+  return seam_.Start(opened.Get()) == service::kSuccess;
 }
 
 }  // namespace kelvano

@@ -1,5 +1,6 @@
 #include "system/process_runner.h"
 
+#include "system/seam_handle.h"
 #include "system/setup_error.h"
 
 namespace kelvano {
@@ -7,23 +8,7 @@ namespace {
 
 constexpr std::int32_t kFileNotFoundError = 53;
 
-// A process or thread handle, closed on every path.
-class OwnedProcessHandle {
- public:
-  explicit OwnedProcessHandle(ProcessSeam& seam) : seam_(seam) {}
-  ~OwnedProcessHandle() {
-    if (handle_ != 0) seam_.Close(handle_);
-  }
-  OwnedProcessHandle(const OwnedProcessHandle&) = delete;
-  OwnedProcessHandle& operator=(const OwnedProcessHandle&) = delete;
-
-  ProcessHandle& Receive() { return handle_; }
-  ProcessHandle Get() const { return handle_; }
-
- private:
-  ProcessSeam& seam_;
-  ProcessHandle handle_ = 0;
-};
+using ScopedProcessHandle = SeamHandle<ProcessSeam, ProcessHandle, &ProcessSeam::Close>;
 
 }  // namespace
 
@@ -35,8 +20,8 @@ std::int32_t ProcessRunner::RunAndWait(const std::string& commandLine, const std
 
 std::int32_t ProcessRunner::RunOnNt(const std::string& commandLine, const std::string& workingFolder,
                                     std::uint32_t creationFlags) {
-  OwnedProcessHandle process(seam_);
-  OwnedProcessHandle thread(seam_);
+  ScopedProcessHandle process(seam_);
+  ScopedProcessHandle thread(seam_);
   ProcessStart start{commandLine, workingFolder, true, creationFlags};
   long status = seam_.StartProcess(start, process.Receive(), thread.Receive());
   if (status == process::kDirectoryInvalid && !start.currentDirectory.empty()) {
@@ -59,7 +44,7 @@ std::int32_t ProcessRunner::RunOnOlderWindows(const std::string& commandLine) {
   if (seam_.ShellStart(commandLine, processId) != 0) {
     throw SetupError(kFileNotFoundError, "RunAndWait", "File not found");
   }
-  OwnedProcessHandle process(seam_);
+  ScopedProcessHandle process(seam_);
   if (seam_.OpenProcessById(process::kSynchronize, true, processId, process.Receive()) != 0) {
     return kNotStarted;
   }
