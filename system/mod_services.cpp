@@ -7,8 +7,8 @@ namespace {
 
 using ScopedServiceHandle = SeamHandle<ServiceControlSeam, ServiceHandle, &ServiceControlSeam::Close>;
 
-// A name with a blank cannot be passed on safely (an instance name such as "MY SERVER"),
-// so it is refused before the manager is touched.
+// A name with a blank (an instance named "MY SERVER") is refused before the manager is
+// touched: it reads as no service and cannot be started.
 bool IsRefusedName(const std::string& serviceName) {
   return serviceName.find(' ') != std::string::npos;
 }

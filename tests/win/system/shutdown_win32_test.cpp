@@ -88,11 +88,5 @@ TEST(WineShutdown, RestartRequestEnablesTheRealPrivilegeAndClosesTheToken) {
   EXPECT_EQ(seam.requests, (std::vector<std::pair<std::uint32_t, std::uint32_t>>{{6u, 0u}}));
 }
 
-TEST(WineShutdown, UnknownPrivilegeNameIsReportedWithWindowsOwnCode) {
-  Win32Shutdown seam;
-  Luid luid;
-  EXPECT_EQ(seam.LookupPrivilege("SeNoSuchPrivilege", luid), ERROR_NO_SUCH_PRIVILEGE);
-}
-
 }  // namespace
 }  // namespace kelvano::test
