@@ -1,0 +1,46 @@
+#pragma once
+// A Windows system described in memory: version, bitness and system folder. Tests
+// stage the machine that the setup runs on with it.
+
+#include <stdexcept>
+#include <string>
+
+#include "system/system_info_seam.h"
+
+namespace kelvano {
+
+struct StagedSystem {
+  OsVersion version = {};
+  bool versionFails = false;       // GetVersionEx fails
+  bool hasWow64Function = true;    // kernel32 exports IsWow64Process (XP SP2 and later)
+  bool wow64 = false;              // the 32-bit setup runs on 64-bit Windows
+  std::string systemFolder = "C:\\Windows\\system32";
+};
+
+// Thrown where the real seam would end the process, so a test sees the end.
+struct ProcessEnded : std::runtime_error {
+  explicit ProcessEnded(std::uint32_t code) : std::runtime_error("process ended"), exitCode(code) {}
+  std::uint32_t exitCode;
+};
+
+class MemorySystemInfo : public SystemInfoSeam {
+ public:
+  explicit MemorySystemInfo(StagedSystem system) : system_(std::move(system)) {}
+
+  // Machines the setup meets.
+  static StagedSystem Windows98();
+  static StagedSystem Windows2000();
+  static StagedSystem WindowsXp();          // 32-bit, Service Pack 3
+  static StagedSystem WindowsServer2003x64();
+  static StagedSystem Windows10(bool x64);  // as a program without a manifest sees it
+
+  long QueryVersion(OsVersion& version) override;
+  long QueryWow64(bool& wow64) override;
+  long QuerySystemDirectory(std::string& folder) override;
+  [[noreturn]] void EndProcess(std::uint32_t exitCode) override;
+
+ private:
+  StagedSystem system_;
+};
+
+}  // namespace kelvano

@@ -1,0 +1,73 @@
+#include "system/process_runner.h"
+
+#include "system/seam_handle.h"
+#include "system/setup_error.h"
+
+namespace kelvano {
+namespace {
+
+constexpr std::int32_t kFileNotFoundError = 53;
+
+using ScopedProcessHandle = SeamHandle<ProcessSeam, ProcessHandle, &ProcessSeam::Close>;
+
+}  // namespace
+
+std::int32_t ProcessRunner::RunAndWait(const std::string& commandLine, const std::string& workingFolder,
+                                       std::int32_t count, std::int32_t style, std::uint32_t creationFlags) {
+  if (system_.IsWindowsNT()) return RunOnNt(commandLine, workingFolder, creationFlags);
+  return RunOnOlderWindows(commandLine);
+}
+
+std::int32_t ProcessRunner::RunOnNt(const std::string& commandLine, const std::string& workingFolder,
+                                    std::uint32_t creationFlags) {
+  ScopedProcessHandle process(seam_);
+  ScopedProcessHandle thread(seam_);
+  ProcessStart start{commandLine, workingFolder, true, creationFlags};
+  long status = seam_.StartProcess(start, process.Receive(), thread.Receive());
+  if (status == process::kDirectoryInvalid && !start.currentDirectory.empty()) {
+    // An installer runs in its own folder, as when opened from Explorer; a folder that
+    // is gone must not keep it from running.
+    start.currentDirectory.clear();
+    status = seam_.StartProcess(start, process.Receive(), thread.Receive());
+  }
+  if (status != 0) return kNotStarted;
+
+  WaitPumpingEvents(process.Get());
+  std::uint32_t exitCode = 0;
+  // An exit code that cannot be read is no success.
+  if (seam_.GetExitCode(process.Get(), exitCode) != 0) return kNotStarted;
+  return static_cast<std::int32_t>(exitCode);
+}
+
+std::int32_t ProcessRunner::RunOnOlderWindows(const std::string& commandLine) {
+  std::uint32_t processId = 0;
+  if (seam_.ShellStart(commandLine, processId) != 0) {
+    throw SetupError(kFileNotFoundError, "RunAndWait", "File not found");
+  }
+  ScopedProcessHandle process(seam_);
+  if (seam_.OpenProcessById(process::kSynchronize, true, processId, process.Receive()) != 0) {
+    return kNotStarted;
+  }
+  WaitPumpingEvents(process.Get());
+  std::uint32_t exitCode = 0;
+  if (seam_.GetExitCode(process.Get(), exitCode) != 0) return kNotStarted;
+  return exitCode == 0 ? 0 : kNotStarted;
+}
+
+void ProcessRunner::WaitPumpingEvents(ProcessHandle process) {
+  for (;;) {
+    switch (seam_.WaitForProcessOrInput(process, kWaitSliceMilliseconds)) {
+      case process::kWaitObject0:
+      case process::kWaitFailed:
+        return;
+      case process::kWaitTimeout:
+      case process::kWaitInput:
+        pump_.ProcessPendingEvents();
+        break;
+      default:
+        break;  // nothing to do: wait again
+    }
+  }
+}
+
+}  // namespace kelvano

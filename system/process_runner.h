@@ -1,0 +1,40 @@
+#pragma once
+// Starts an installer or system tool and waits for it, keeping the window alive.
+
+#include <cstdint>
+#include <string>
+
+#include "system/event_pump.h"
+#include "system/process_seam.h"
+#include "system/system_info.h"
+
+namespace kelvano {
+
+class ProcessRunner {
+ public:
+  // The longest the window goes without its events being processed, and the longest
+  // delay between a program's end and the return.
+  static constexpr std::uint32_t kWaitSliceMilliseconds = 20;
+  static constexpr std::int32_t kNotStarted = -1;
+
+  ProcessRunner(ProcessSeam& seam, SystemInfo& system, EventPump& pump)
+      : seam_(seam), system_(system), pump_(pump) {}
+
+  // Runs commandLine in workingFolder (the setup's own folder when Windows refuses it)
+  // and returns the program's exit code as it is (3010 stays 3010), or -1 when it could
+  // not be started. count and style are accepted for the callers and not used.
+  std::int32_t RunAndWait(const std::string& commandLine, const std::string& workingFolder, std::int32_t count,
+                          std::int32_t style, std::uint32_t creationFlags);
+
+ private:
+  std::int32_t RunOnNt(const std::string& commandLine, const std::string& workingFolder,
+                       std::uint32_t creationFlags);
+  std::int32_t RunOnOlderWindows(const std::string& commandLine);
+  void WaitPumpingEvents(ProcessHandle process);
+
+  ProcessSeam& seam_;
+  SystemInfo& system_;
+  EventPump& pump_;
+};
+
+}  // namespace kelvano

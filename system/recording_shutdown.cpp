@@ -1,0 +1,51 @@
+#include "system/recording_shutdown.h"
+
+namespace kelvano {
+namespace {
+
+constexpr std::uint32_t kAdjustPrivilegesRight = 0x20;  // TOKEN_ADJUST_PRIVILEGES
+
+}  // namespace
+
+long RecordingShutdown::OpenOwnToken(std::uint32_t access, TokenHandle& token) {
+  if (noTokens_) return shutdown::kCallNotImplemented;
+  token = nextToken_++;
+  openTokens_[token] = access;
+  tokenAccess_.push_back(access);
+  return 0;
+}
+
+long RecordingShutdown::LookupPrivilege(const std::string& name, Luid& luid) {
+  if (noTokens_) return shutdown::kCallNotImplemented;
+  if (name != shutdown::kShutdownPrivilege) return shutdown::kNoSuchPrivilege;
+  luid = kShutdownLuid;
+  return 0;
+}
+
+long RecordingShutdown::AdjustPrivilege(TokenHandle token, bool disableAll, const Luid& luid,
+                                        std::uint32_t attributes) {
+  const auto opened = openTokens_.find(token);
+  if (opened == openTokens_.end()) return shutdown::kInvalidHandle;
+  if ((opened->second & kAdjustPrivilegesRight) == 0) return shutdown::kAccessDenied;
+  if (disableAll) {
+    privilegeEnabled_ = false;
+    return 0;
+  }
+  if (luid != kShutdownLuid) return shutdown::kNotAllAssigned;
+  if (!privilegeHeld_) return shutdown::kNotAllAssigned;
+  privilegeEnabled_ = (attributes & shutdown::kPrivilegeEnabled) != 0;
+  return 0;
+}
+
+long RecordingShutdown::CloseToken(TokenHandle token) {
+  return openTokens_.erase(token) == 1 ? 0 : shutdown::kInvalidHandle;
+}
+
+long RecordingShutdown::ExitWindowsEx(std::uint32_t flags, std::uint32_t reason) {
+  exitRequests_.push_back(ExitRequest{flags, reason, privilegeEnabled_});
+  // Without the privilege Windows refuses anything but a logoff.
+  const bool needsPrivilege = (flags & (shutdown::kShutdown | shutdown::kReboot)) != 0;
+  return needsPrivilege && !privilegeEnabled_ && !noTokens_ ? shutdown::kPrivilegeNotHeld : 0;
+}
+
+}  // namespace kelvano

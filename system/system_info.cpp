@@ -1,0 +1,36 @@
+#include "system/system_info.h"
+
+namespace kelvano {
+
+bool SystemInfo::IsWindowsNT() {
+  OsVersion version;
+  if (seam_.QueryVersion(version) != 0) {
+    MessageBoxRequest request;
+    request.text = kVersionErrorText;
+    request.caption = messageCaption_;
+    messages_.Show(request);
+    // Nothing of the setup can be decided without the version.
+    seam_.EndProcess(1);
+    return false;
+  }
+  return version.platformId == os::kPlatformNt;
+}
+
+bool SystemInfo::IsWindowsXP() {
+  OsVersion version;
+  if (seam_.QueryVersion(version) != 0) return false;
+  return version.platformId == os::kPlatformNt && version.majorVersion == 5 && version.minorVersion == 1;
+}
+
+bool SystemInfo::IsWow64() {
+  bool wow64 = false;
+  return seam_.QueryWow64(wow64) == 0 && wow64;
+}
+
+std::string SystemInfo::SystemFolder() {
+  std::string folder;
+  if (seam_.QuerySystemDirectory(folder) != 0) return {};
+  return folder;
+}
+
+}  // namespace kelvano

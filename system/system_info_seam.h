@@ -1,0 +1,38 @@
+#pragma once
+// The thinnest layer over the Windows calls that describe the running system: each
+// mirrors one function and returns its Windows error code (0 on success).
+
+#include <cstdint>
+#include <string>
+
+namespace kelvano {
+
+struct OsVersion {
+  std::uint32_t platformId = 0;  // 1: Windows 95/98/Me, 2: the NT family
+  std::uint32_t majorVersion = 0;
+  std::uint32_t minorVersion = 0;
+  std::uint32_t buildNumber = 0;
+};
+
+namespace os {
+inline constexpr std::uint32_t kPlatformWindows = 1;  // VER_PLATFORM_WIN32_WINDOWS
+inline constexpr std::uint32_t kPlatformNt = 2;       // VER_PLATFORM_WIN32_NT
+inline constexpr long kProcNotFound = 127;             // ERROR_PROC_NOT_FOUND
+}  // namespace os
+
+class SystemInfoSeam {
+ public:
+  virtual ~SystemInfoSeam() = default;
+
+  // GetVersionEx.
+  virtual long QueryVersion(OsVersion& version) = 0;
+  // IsWow64Process for the current process, looked up in kernel32 by name:
+  // kProcNotFound on a Windows that has no such function.
+  virtual long QueryWow64(bool& wow64) = 0;
+  // GetSystemDirectory.
+  virtual long QuerySystemDirectory(std::string& folder) = 0;
+  // ExitProcess: ends the program at once, with no clean-up.
+  virtual void EndProcess(std::uint32_t exitCode) = 0;
+};
+
+}  // namespace kelvano

@@ -1,0 +1,54 @@
+#include "system/win32/win32_system_info.h"
+
+#include <windows.h>
+
+#include <vector>
+
+#include "system/text_encoding.h"
+
+namespace kelvano {
+
+long Win32SystemInfo::QueryVersion(OsVersion& version) {
+  OSVERSIONINFOW info = {};
+  info.dwOSVersionInfoSize = sizeof(info);
+  if (!GetVersionExW(&info)) return static_cast<long>(GetLastError());
+  version = {info.dwPlatformId, info.dwMajorVersion, info.dwMinorVersion, info.dwBuildNumber};
+  return ERROR_SUCCESS;
+}
+
+long Win32SystemInfo::QueryWow64(bool& wow64) {
+  // Windows 2000 and XP before Service Pack 2 have no such function.
+  using IsWow64ProcessFunction = BOOL(WINAPI*)(HANDLE, PBOOL);
+  const HMODULE kernel = GetModuleHandleW(L"kernel32");
+  const auto isWow64Process = kernel == nullptr ? nullptr
+                                                : reinterpret_cast<IsWow64ProcessFunction>(
+                                                      reinterpret_cast<void*>(GetProcAddress(kernel, "IsWow64Process")));
+  if (isWow64Process == nullptr) return os::kProcNotFound;
+  BOOL answer = FALSE;
+  if (!isWow64Process(GetCurrentProcess(), &answer)) return static_cast<long>(GetLastError());
+#ifdef _WIN64
+  // The question is whether Windows is 64-bit; a 64-bit build runs nowhere else, while
+  // Windows calls only 32-bit programs WOW64.
+  answer = TRUE;
+#endif
+  wow64 = answer != FALSE;
+  return ERROR_SUCCESS;
+}
+
+long Win32SystemInfo::QuerySystemDirectory(std::string& folder) {
+  std::vector<wchar_t> buffer(MAX_PATH + 1);
+  UINT length = GetSystemDirectoryW(buffer.data(), static_cast<UINT>(buffer.size()));
+  if (length >= buffer.size()) {
+    // Too small: the answer is the size needed, terminator included.
+    buffer.resize(length);
+    length = GetSystemDirectoryW(buffer.data(), static_cast<UINT>(buffer.size()));
+    if (length >= buffer.size()) return ERROR_INSUFFICIENT_BUFFER;
+  }
+  if (length == 0) return static_cast<long>(GetLastError());
+  folder = Narrow(std::wstring_view(buffer.data(), length));
+  return ERROR_SUCCESS;
+}
+
+void Win32SystemInfo::EndProcess(std::uint32_t exitCode) { ExitProcess(exitCode); }
+
+}  // namespace kelvano

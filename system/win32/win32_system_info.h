@@ -1,0 +1,16 @@
+#pragma once
+// The system information seam over the wide Windows functions.
+
+#include "system/system_info_seam.h"
+
+namespace kelvano {
+
+class Win32SystemInfo : public SystemInfoSeam {
+ public:
+  long QueryVersion(OsVersion& version) override;
+  long QueryWow64(bool& wow64) override;
+  long QuerySystemDirectory(std::string& folder) override;
+  [[noreturn]] void EndProcess(std::uint32_t exitCode) override;
+};
+
+}  // namespace kelvano

@@ -1,0 +1,52 @@
+#pragma once
+// Helpers of the Windows tests: the test programs built beside this one, the id behind
+// a handle, and a message box that must not be shown.
+
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "system/message_box.h"
+#include "system/text_encoding.h"
+
+namespace kelvano::test {
+
+// The full path of a file in the folder of the running test program.
+inline std::string BesideTest(const std::string& fileName) {
+  wchar_t path[MAX_PATH] = {};
+  const DWORD length = GetModuleFileNameW(nullptr, path, MAX_PATH);
+  std::wstring folder(path, length);
+  folder.erase(folder.find_last_of(L'\\') + 1);
+  return Narrow(folder) + fileName;
+}
+
+// A path in double quotes, as a command line needs it when it has blanks.
+inline std::string Quoted(const std::string& path) {
+  std::string quoted(1, '"');
+  quoted += path;
+  quoted += '"';
+  return quoted;
+}
+
+// The id of the process or thread that a handle stands for; 0 when it stands for none.
+// A closed handle's value may soon stand for something else, so a test that checks a
+// handle was closed compares ids rather than asking whether the value is open.
+inline DWORD IdBehindHandle(std::uintptr_t handle, bool isThread) {
+  using IdFunction = DWORD(WINAPI*)(HANDLE);
+  const auto function = reinterpret_cast<IdFunction>(reinterpret_cast<void*>(
+      GetProcAddress(GetModuleHandleW(L"kernel32"), isThread ? "GetThreadId" : "GetProcessId")));
+  return function == nullptr ? 0 : function(reinterpret_cast<HANDLE>(handle));
+}
+
+// Fails the test when a message box would be shown.
+class FailOnMessage : public MessageBoxSeam {
+ public:
+  MessageAnswer Show(const MessageBoxRequest& request) override {
+    ADD_FAILURE() << "unexpected message: " << request.text;
+    return MessageAnswer::Ok;
+  }
+};
+
+}  // namespace kelvano::test
