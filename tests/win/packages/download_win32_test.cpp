@@ -1,0 +1,188 @@
+// The download through WinINet against a real local HTTP server, started around this
+// program by http_test_server.py: every case checks the file on disk and the progress
+// texts that the window was given.
+#include <windows.h>
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <filesystem>
+
+#include "packages/byte_size.h"
+#include "packages/download.h"
+#include "packages/win32/wininet_transfers.h"
+#include "startup/format_text.h"
+#include "startup/messages.h"
+#include "system/setup_error.h"
+#include "system/text_encoding.h"
+#include "tests/support/recording_run_state.h"
+#include "tests/support/temp_folder.h"
+
+namespace kelvano::test {
+namespace {
+
+using ::testing::AllOf;
+using ::testing::Each;
+using ::testing::ElementsAre;
+using ::testing::EndsWith;
+using ::testing::IsEmpty;
+using ::testing::Not;
+using ::testing::SizeIs;
+using namespace std::chrono_literals;
+using Clock = std::chrono::steady_clock;
+
+constexpr auto kIdleLimit = 2s;
+
+std::string Environment(const wchar_t* name) {
+  wchar_t value[64] = {};
+  const DWORD length = GetEnvironmentVariableW(name, value, 64);
+  return length > 0 && length < 64 ? Narrow(value) : std::string();
+}
+
+// The same pattern as the server's body().
+std::string Body(std::size_t size) {
+  std::string body(size, '\0');
+  for (std::size_t i = 0; i < size; ++i) body[i] = static_cast<char>(i * 31 + i / 251);
+  return body;
+}
+
+std::string Progress(std::int32_t received, std::int32_t total) {
+  return FormatText(LoadMessage(102), FormatByteSize(received), FormatByteSize(total));
+}
+
+class WineDownload : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    port_ = Environment(L"KELVANO_TEST_HTTP_PORT");
+    refusedPort_ = Environment(L"KELVANO_TEST_REFUSED_PORT");
+  }
+  void SetUp() override {
+    if (port_.empty()) GTEST_SKIP() << "run through http_test_server.py, which starts the server";
+  }
+
+  static std::string Url(const std::string& path) { return "http://127.0.0.1:" + port_ + path; }
+
+  std::vector<std::string> FolderContents() const {
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(std::filesystem::u8path(temp.Path()))) {
+      names.push_back(entry.path().filename().string());
+    }
+    return names;
+  }
+
+  void ExpectSuccess(const std::string& url, const std::string& body) {
+    ASSERT_NO_THROW(downloader.DownloadFile(url, target)) << url;
+    EXPECT_EQ(temp.Read("package.exe"), body) << url;
+    EXPECT_THAT(FolderContents(), ElementsAre("package.exe"));
+    EXPECT_THAT(window.Messages(), IsEmpty());
+  }
+
+  // Returns how long the download took to fail.
+  Clock::duration ExpectFailure(const std::string& url) {
+    const auto start = Clock::now();
+    try {
+      downloader.DownloadFile(url, target);
+      ADD_FAILURE() << "the download of " << url << " succeeded";
+    } catch (const SetupError& error) {
+      EXPECT_EQ(error.Number(), static_cast<std::int32_t>(0x80040001u));
+      EXPECT_EQ(error.Source(), "download");
+      EXPECT_EQ(error.Description(), FormatText(LoadMessage(128), url));
+    }
+    const auto took = Clock::now() - start;
+    EXPECT_THAT(FolderContents(), IsEmpty()) << url;
+    EXPECT_THAT(window.Messages(), IsEmpty());
+    return took;
+  }
+
+  static inline std::string port_;
+  static inline std::string refusedPort_;
+  TempFolder temp;
+  RecordingRunState window;
+  WinInetTransfers net;
+  Downloader downloader{window, net, {.idleLimit = kIdleLimit}};
+  std::string target = temp / "package.exe";
+};
+
+TEST_F(WineDownload, FileWithLengthArrivesWithTheCounter) {
+  ExpectSuccess(Url("/length/300000"), Body(300000));
+  ASSERT_THAT(window.DownloadLines(), Not(IsEmpty()));
+  EXPECT_EQ(window.DownloadLines().front(), Progress(0, 300000));
+  EXPECT_EQ(window.DownloadLines().back(), Progress(300000, 300000));
+  EXPECT_THAT(window.DownloadLines(), Each(EndsWith(FormatByteSize(300000))));
+  EXPECT_GE(window.Pumps(), static_cast<int>(window.DownloadLines().size()));
+}
+
+TEST_F(WineDownload, ChunkedFileWithoutLengthShowsNoCounter) {
+  ExpectSuccess(Url("/chunked/100000"), Body(100000));
+  EXPECT_THAT(window.DownloadLines(), IsEmpty());
+  EXPECT_GE(window.Pumps(), 2);
+}
+
+TEST_F(WineDownload, RedirectIsFollowed) {
+  ExpectSuccess(Url("/redirect/5000"), Body(5000));
+  EXPECT_EQ(window.DownloadLines().back(), Progress(5000, 5000));
+}
+
+TEST_F(WineDownload, EmptyFileAndAnOlderFileReplaced) {
+  temp.Write("package.exe", "an older download");
+  ExpectSuccess(Url("/length/0"), "");
+  ExpectSuccess(Url("/length/1000"), Body(1000));
+}
+
+TEST_F(WineDownload, ErrorAnswersLeaveNoFile) {
+  for (const char* path : {"/status/404", "/status/500", "/status/403", "/no-such-path"}) {
+    temp.Write("package.exe", "an older download");
+    ExpectFailure(Url(path));
+  }
+  EXPECT_THAT(window.DownloadLines(), IsEmpty());
+}
+
+TEST_F(WineDownload, BodyCutOffMidwayLeavesNoFile) {
+  ExpectFailure(Url("/cut/100000"));
+  EXPECT_THAT(window.DownloadLines(), Each(Not(Progress(100000, 100000))));
+}
+
+TEST_F(WineDownload, AnnouncedLengthBeyond2GiBShowsNoCounter) {
+  ExpectFailure(Url("/huge"));  // 64 KiB of 3 GiB, then the connection closes
+  EXPECT_THAT(window.DownloadLines(), IsEmpty());
+}
+
+TEST_F(WineDownload, SlowButSteadyServerIsWaitedFor) {
+  // Eight pieces half a second apart: longer in all than the idle limit.
+  const auto start = Clock::now();
+  ExpectSuccess(Url("/slow/8000/8/500"), Body(8000));
+  EXPECT_GT(Clock::now() - start, kIdleLimit);
+  EXPECT_EQ(window.DownloadLines().back(), Progress(8000, 8000));
+  EXPECT_GE(window.DownloadLines().size(), 4u);
+}
+
+TEST_F(WineDownload, StalledBodyIsAbandonedWhileTheWindowLives) {
+  window.SetInstallationRunning(true);
+  window.AtPump(10, [&] { window.CloseMainWindow(); });  // the user tries to close meanwhile
+  const auto took = ExpectFailure(Url("/stall/100000"));
+  EXPECT_GE(took, kIdleLimit);
+  EXPECT_LT(took, kIdleLimit + 5s);
+  EXPECT_THAT(window.CloseRequests(), ElementsAre(false));
+  EXPECT_GE(window.Pumps(), 20) << "the window was not kept alive while the server was silent";
+  EXPECT_EQ(window.DownloadLines().front(), Progress(0, 100000));
+}
+
+TEST_F(WineDownload, ServerThatNeverAnswersIsAbandoned) {
+  const auto took = ExpectFailure(Url("/silent"));
+  EXPECT_GE(took, kIdleLimit);
+  EXPECT_LT(took, kIdleLimit + 5s);
+}
+
+TEST_F(WineDownload, RefusedConnectionFails) {
+  const auto took = ExpectFailure("http://127.0.0.1:" + refusedPort_ + "/length/1000");
+  EXPECT_LT(took, kIdleLimit + 5s);
+}
+
+TEST_F(WineDownload, UrlsThatCannotBeFetchedFail) {
+  ExpectFailure("not a url");
+  ExpectFailure("gopher://127.0.0.1:" + port_ + "/length/10");
+}
+
+}  // namespace
+}  // namespace kelvano::test
