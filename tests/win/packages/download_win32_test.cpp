@@ -184,5 +184,53 @@ TEST_F(WineDownload, UrlsThatCannotBeFetchedFail) {
   ExpectFailure("gopher://127.0.0.1:" + port_ + "/length/10");
 }
 
+TEST_F(WineDownload, TargetThatCannotBeWrittenFails) {
+  target = temp / "missing\\package.exe";
+  ExpectFailure(Url("/length/1000"));
+  temp.MakeFolder("package.exe");  // a folder where the file should go
+  target = temp / "package.exe";
+  try {
+    downloader.DownloadFile(Url("/length/1000"), target);
+    ADD_FAILURE() << "a folder was replaced by a download";
+  } catch (const SetupError& error) {
+    EXPECT_EQ(error.Source(), "download");
+  }
+  EXPECT_THAT(FolderContents(), ElementsAre("package.exe"));
+}
+
+// Sets the current user's proxy for as long as it lives, as the Internet settings do.
+class UserProxy {
+ public:
+  explicit UserProxy(const std::string& server) {
+    RegCreateKeyExW(HKEY_CURRENT_USER, kKey, 0, nullptr, 0, KEY_READ | KEY_WRITE, nullptr, &key_, nullptr);
+    const DWORD enable = 1;
+    const std::wstring wide = Widen(server);
+    RegSetValueExW(key_, L"ProxyEnable", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&enable), sizeof enable);
+    RegSetValueExW(key_, L"ProxyServer", 0, REG_SZ, reinterpret_cast<const BYTE*>(wide.c_str()),
+                   static_cast<DWORD>((wide.size() + 1) * sizeof(wchar_t)));
+  }
+  ~UserProxy() {
+    RegDeleteValueW(key_, L"ProxyEnable");
+    RegDeleteValueW(key_, L"ProxyServer");
+    RegCloseKey(key_);
+  }
+  UserProxy(const UserProxy&) = delete;
+  UserProxy& operator=(const UserProxy&) = delete;
+
+ private:
+  static constexpr wchar_t kKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings";
+  HKEY key_ = nullptr;
+};
+
+TEST_F(WineDownload, UsersProxyIsHonoured) {
+  // The server answers this path only when asked as a proxy, and the host does not exist.
+  const std::string url = "http://kelvano-proxy-test.invalid/proxied/4000";
+  {
+    UserProxy proxy("127.0.0.1:" + port_);
+    ExpectSuccess(url, Body(4000));
+  }
+  ExpectFailure(url);
+}
+
 }  // namespace
 }  // namespace kelvano::test

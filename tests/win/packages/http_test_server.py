@@ -19,6 +19,7 @@ Paths (N is a byte count; every body is Body(N), the pattern the tests compute t
     /stall/N            announces N, sends a quarter, then sends nothing more
     /silent             reads the request and never answers
     /huge               announces 3 GiB, sends 64 KiB, closes
+    /proxied/N          as /length/N, but only when asked as a proxy (an absolute URL)
 """
 
 import http.server
@@ -29,6 +30,7 @@ import subprocess
 import sys
 import threading
 import time
+import urllib.parse
 
 STALL_SECONDS = 120  # a stalled answer ends on its own after this, should a client never leave
 stopping = threading.Event()
@@ -46,7 +48,9 @@ class Handler(http.server.BaseHTTPRequestHandler):
         pass
 
     def do_GET(self):
-        parts = [p for p in self.path.split("?")[0].split("/") if p]
+        # A client that takes this server for its proxy asks for the absolute URL.
+        self.as_proxy = "://" in self.path
+        parts = [p for p in urllib.parse.urlsplit(self.path).path.split("/") if p]
         route = getattr(self, "route_" + parts[0], None) if parts else None
         try:
             numbers = [int(p) for p in parts[1:]]
@@ -128,6 +132,12 @@ class Handler(http.server.BaseHTTPRequestHandler):
     def route_silent(self):
         stopping.wait(STALL_SECONDS)
         self.hang_up()
+
+    def route_proxied(self, size):
+        if self.as_proxy:
+            self.route_length(size)
+        else:
+            self.send_page(404, "asked directly, not as a proxy")
 
     def route_huge(self):
         self.send_head(200, 3 * 1024 ** 3)
