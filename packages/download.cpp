@@ -56,13 +56,12 @@ bool Downloader::Transfer(const std::string& url, const std::string& targetPath)
         break;
       case TransferStep::Kind::Data:
         received += step.data.size();
-        if (announced && received > *announced) return false;
         if (!file.Write(step.data)) return false;
         lastHeard = clock_();
         ShowProgress(received, announced.value_or(0));
         break;
       case TransferStep::Kind::End:
-        // A connection that closed early is not a whole file.
+        // A connection that closed early is not the whole file.
         if (announced && received != *announced) return false;
         return file.Commit();
       case TransferStep::Kind::Failed:
