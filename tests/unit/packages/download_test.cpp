@@ -5,12 +5,12 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <limits>
 
 #include "startup/format_text.h"
 #include "startup/messages.h"
 #include "system/setup_error.h"
+#include "tests/cases/download_expectations.h"
 #include "tests/support/recording_run_state.h"
 #include "tests/support/scripted_transfers.h"
 #include "tests/support/temp_folder.h"
@@ -24,38 +24,14 @@ using namespace std::chrono_literals;
 
 const std::string kUrl = "http://downloads.example/[PRODUCT]/setup.exe";
 
-std::string Body(std::size_t size) {
-  std::string body(size, '\0');
-  for (std::size_t i = 0; i < size; ++i) body[i] = static_cast<char>(i * 31 + i / 251);
-  return body;
-}
-
 std::string Progress(const std::string& received, const std::string& total) {
   return FormatText(LoadMessage(102), received, total);
 }
 
 class Download : public ::testing::Test {
  protected:
-  // Names of everything in the test's folder: a temporary file left behind shows here.
-  std::vector<std::string> FolderContents() const {
-    std::vector<std::string> names;
-    for (const auto& entry : std::filesystem::directory_iterator(temp.Path())) {
-      names.push_back(entry.path().filename().string());
-    }
-    return names;
-  }
-
-  // Downloads expecting the one download error, and checks that nothing is left.
   void ExpectFailure(const std::string& url) {
-    try {
-      downloader.DownloadFile(url, target);
-      ADD_FAILURE() << "the download of " << url << " succeeded";
-    } catch (const SetupError& error) {
-      EXPECT_EQ(error.Number(), static_cast<std::int32_t>(0x80040001u));
-      EXPECT_EQ(error.Source(), "download");
-      EXPECT_EQ(error.Description(), FormatText(LoadMessage(128), url));
-    }
-    EXPECT_THAT(FolderContents(), IsEmpty()) << url;
+    ExpectDownloadFailure(downloader, url, target, temp);
     EXPECT_EQ(net.Running(), 0) << "the transfer was not given up";
     EXPECT_THAT(window.Messages(), IsEmpty());
   }
@@ -68,12 +44,12 @@ class Download : public ::testing::Test {
 };
 
 TEST_F(Download, WholeFileArrivesWithTheCounterAfterEveryPiece) {
-  const std::string body = Body(10000);
+  const std::string body = ServedBytes(10000);
   net.Serve(kUrl, body, 4096);
   downloader.DownloadFile(kUrl, target);
 
   EXPECT_EQ(temp.Read("setup.exe"), body);
-  EXPECT_THAT(FolderContents(), ElementsAre("setup.exe"));
+  EXPECT_THAT(temp.Contents(), ElementsAre("setup.exe"));
   EXPECT_THAT(window.DownloadLines(),
               ElementsAre(Progress("0 bytes", "9.76 KB"), Progress("4.00 KB", "9.76 KB"),
                           Progress("8.00 KB", "9.76 KB"), Progress("9.76 KB", "9.76 KB")));
@@ -86,7 +62,7 @@ TEST_F(Download, WholeFileArrivesWithTheCounterAfterEveryPiece) {
 }
 
 TEST_F(Download, WithoutAnnouncedLengthNoCounterShowsButTheWindowStaysAlive) {
-  const std::string body = Body(20000);
+  const std::string body = ServedBytes(20000);
   net.ServeWithoutLength(kUrl, body, 4096);
   downloader.DownloadFile(kUrl, target);
 
@@ -124,12 +100,12 @@ TEST_F(Download, OnlyA2xxAnswerIsTheFile) {
 
 TEST_F(Download, BodyCutOffBeforeItsLengthFailsAndRemovesAnOlderFile) {
   temp.Write("setup.exe", "an older download");
-  net.CutOff(kUrl, Body(10000), 6000);
+  net.CutOff(kUrl, ServedBytes(10000), 6000);
   ExpectFailure(kUrl);
 }
 
 TEST_F(Download, MoreBytesThanAnnouncedFail) {
-  net.On(kUrl).Answer(200, 10).Data(Body(11)).End();
+  net.On(kUrl).Answer(200, 10).Data(ServedBytes(11)).End();
   ExpectFailure(kUrl);
 }
 
@@ -137,12 +113,12 @@ TEST_F(Download, BrokenTransfersFailWithTheUrlAsPassed) {
   net.Refuse(kUrl);
   ExpectFailure(kUrl);
   ExpectFailure("http://nowhere.example/setup.exe");  // no script: the host does not resolve
-  net.On(kUrl).Answer(200, 100).Data(Body(50)).Fail(12030);
+  net.On(kUrl).Answer(200, 100).Data(ServedBytes(50)).Fail(12030);
   ExpectFailure(kUrl);
 }
 
 TEST_F(Download, SilentServerIsAbandonedAfterTheIdleLimit) {
-  net.StallAfter(kUrl, Body(10000), 4096);
+  net.StallAfter(kUrl, ServedBytes(10000), 4096);
   const auto start = net.Now();
   ExpectFailure(kUrl);
   EXPECT_EQ(net.Now() - start, 60s);
@@ -157,7 +133,7 @@ TEST_F(Download, SilenceBeforeTheAnswerCountsToo) {
 }
 
 TEST_F(Download, SlowButSteadyServerIsNotAbandoned) {
-  const std::string body = Body(3000);
+  const std::string body = ServedBytes(3000);
   net.On(kUrl)
       .Silence(59s)
       .Answer(200, body.size())
@@ -186,7 +162,7 @@ TEST_F(Download, ReplacesAFileAlreadyAtTheTarget) {
   net.Serve(kUrl, "new");
   downloader.DownloadFile(kUrl, target);
   EXPECT_EQ(temp.Read("setup.exe"), "new");
-  EXPECT_THAT(FolderContents(), ElementsAre("setup.exe"));
+  EXPECT_THAT(temp.Contents(), ElementsAre("setup.exe"));
 }
 
 TEST_F(Download, TargetThatCannotBeWrittenFailsBeforeAnyTransfer) {
@@ -200,18 +176,18 @@ TEST_F(Download, WindowEventsArriveWhileTheFileComes) {
   window.SetInstallationRunning(true);
   window.RequestCloseAtNextPump();
   window.AtPump(3, [&] { window.CloseMainWindow(); });
-  net.Serve(kUrl, Body(20000), 4096);
+  net.Serve(kUrl, ServedBytes(20000), 4096);
   downloader.DownloadFile(kUrl, target);
 
   EXPECT_THAT(window.CloseRequests(), ElementsAre(false, false));
   EXPECT_FALSE(window.Closed());
-  EXPECT_EQ(temp.Read("setup.exe"), Body(20000));
+  EXPECT_EQ(temp.Read("setup.exe"), ServedBytes(20000));
 }
 
 TEST_F(Download, AnErrorFromAWindowEventPassesUnchangedAndLeavesNoFile) {
   temp.Write("setup.exe", "an older download");
   window.AtPump(2, [] { throw SetupError(5, "window", "Invalid procedure call"); });
-  net.Serve(kUrl, Body(20000), 4096);
+  net.Serve(kUrl, ServedBytes(20000), 4096);
   try {
     downloader.DownloadFile(kUrl, target);
     ADD_FAILURE() << "the error did not pass";
@@ -219,7 +195,7 @@ TEST_F(Download, AnErrorFromAWindowEventPassesUnchangedAndLeavesNoFile) {
     EXPECT_EQ(error.Number(), 5);
     EXPECT_EQ(error.Source(), "window");
   }
-  EXPECT_THAT(FolderContents(), IsEmpty());
+  EXPECT_THAT(temp.Contents(), IsEmpty());
   EXPECT_EQ(net.Running(), 0);
 }
 

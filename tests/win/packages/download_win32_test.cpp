@@ -7,7 +7,6 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <filesystem>
 
 #include "packages/byte_size.h"
 #include "packages/download.h"
@@ -16,6 +15,7 @@
 #include "startup/messages.h"
 #include "system/setup_error.h"
 #include "system/text_encoding.h"
+#include "tests/cases/download_expectations.h"
 #include "tests/support/recording_run_state.h"
 #include "tests/support/temp_folder.h"
 
@@ -40,13 +40,6 @@ std::string Environment(const wchar_t* name) {
   return length > 0 && length < 64 ? Narrow(value) : std::string();
 }
 
-// The same pattern as the server's body().
-std::string Body(std::size_t size) {
-  std::string body(size, '\0');
-  for (std::size_t i = 0; i < size; ++i) body[i] = static_cast<char>(i * 31 + i / 251);
-  return body;
-}
-
 std::string Progress(std::int32_t received, std::int32_t total) {
   return FormatText(LoadMessage(102), FormatByteSize(received), FormatByteSize(total));
 }
@@ -63,36 +56,19 @@ class WineDownload : public ::testing::Test {
 
   static std::string Url(const std::string& path) { return "http://127.0.0.1:" + port_ + path; }
 
-  std::vector<std::string> FolderContents() const {
-    std::vector<std::string> names;
-    for (const auto& entry : std::filesystem::directory_iterator(std::filesystem::u8path(temp.Path()))) {
-      names.push_back(entry.path().filename().string());
-    }
-    return names;
-  }
-
   void ExpectSuccess(const std::string& url, const std::string& body) {
     ASSERT_NO_THROW(downloader.DownloadFile(url, target)) << url;
     EXPECT_EQ(temp.Read("package.exe"), body) << url;
-    EXPECT_THAT(FolderContents(), ElementsAre("package.exe"));
+    EXPECT_THAT(temp.Contents(), ElementsAre("package.exe"));
     EXPECT_THAT(window.Messages(), IsEmpty());
   }
 
   // Returns how long the download took to fail.
   Clock::duration ExpectFailure(const std::string& url) {
     const auto start = Clock::now();
-    try {
-      downloader.DownloadFile(url, target);
-      ADD_FAILURE() << "the download of " << url << " succeeded";
-    } catch (const SetupError& error) {
-      EXPECT_EQ(error.Number(), static_cast<std::int32_t>(0x80040001u));
-      EXPECT_EQ(error.Source(), "download");
-      EXPECT_EQ(error.Description(), FormatText(LoadMessage(128), url));
-    }
-    const auto took = Clock::now() - start;
-    EXPECT_THAT(FolderContents(), IsEmpty()) << url;
+    ExpectDownloadFailure(downloader, url, target, temp);
     EXPECT_THAT(window.Messages(), IsEmpty());
-    return took;
+    return Clock::now() - start;
   }
 
   static inline std::string port_;
@@ -105,7 +81,7 @@ class WineDownload : public ::testing::Test {
 };
 
 TEST_F(WineDownload, FileWithLengthArrivesWithTheCounter) {
-  ExpectSuccess(Url("/length/300000"), Body(300000));
+  ExpectSuccess(Url("/length/300000"), ServedBytes(300000));
   ASSERT_THAT(window.DownloadLines(), Not(IsEmpty()));
   EXPECT_EQ(window.DownloadLines().front(), Progress(0, 300000));
   EXPECT_EQ(window.DownloadLines().back(), Progress(300000, 300000));
@@ -114,20 +90,20 @@ TEST_F(WineDownload, FileWithLengthArrivesWithTheCounter) {
 }
 
 TEST_F(WineDownload, ChunkedFileWithoutLengthShowsNoCounter) {
-  ExpectSuccess(Url("/chunked/100000"), Body(100000));
+  ExpectSuccess(Url("/chunked/100000"), ServedBytes(100000));
   EXPECT_THAT(window.DownloadLines(), IsEmpty());
   EXPECT_GE(window.Pumps(), 2);
 }
 
 TEST_F(WineDownload, RedirectIsFollowed) {
-  ExpectSuccess(Url("/redirect/5000"), Body(5000));
+  ExpectSuccess(Url("/redirect/5000"), ServedBytes(5000));
   EXPECT_EQ(window.DownloadLines().back(), Progress(5000, 5000));
 }
 
 TEST_F(WineDownload, EmptyFileAndAnOlderFileReplaced) {
   temp.Write("package.exe", "an older download");
   ExpectSuccess(Url("/length/0"), "");
-  ExpectSuccess(Url("/length/1000"), Body(1000));
+  ExpectSuccess(Url("/length/1000"), ServedBytes(1000));
 }
 
 TEST_F(WineDownload, ErrorAnswersLeaveNoFile) {
@@ -151,7 +127,7 @@ TEST_F(WineDownload, AnnouncedLengthBeyond2GiBShowsNoCounter) {
 TEST_F(WineDownload, SlowButSteadyServerIsWaitedFor) {
   // Eight pieces half a second apart: longer in all than the idle limit.
   const auto start = Clock::now();
-  ExpectSuccess(Url("/slow/8000/8/500"), Body(8000));
+  ExpectSuccess(Url("/slow/8000/8/500"), ServedBytes(8000));
   EXPECT_GT(Clock::now() - start, kIdleLimit);
   EXPECT_EQ(window.DownloadLines().back(), Progress(8000, 8000));
   EXPECT_GE(window.DownloadLines().size(), 4u);
@@ -195,7 +171,7 @@ TEST_F(WineDownload, TargetThatCannotBeWrittenFails) {
   } catch (const SetupError& error) {
     EXPECT_EQ(error.Source(), "download");
   }
-  EXPECT_THAT(FolderContents(), ElementsAre("package.exe"));
+  EXPECT_THAT(temp.Contents(), ElementsAre("package.exe"));
 }
 
 // Sets the current user's proxy for as long as it lives, as the Internet settings do.
@@ -227,7 +203,7 @@ TEST_F(WineDownload, UsersProxyIsHonoured) {
   const std::string url = "http://kelvano-proxy-test.invalid/proxied/4000";
   {
     UserProxy proxy("127.0.0.1:" + port_);
-    ExpectSuccess(url, Body(4000));
+    ExpectSuccess(url, ServedBytes(4000));
   }
   ExpectFailure(url);
 }

@@ -9,7 +9,7 @@ KELVANO_TEST_HTTP_PORT and KELVANO_TEST_REFUSED_PORT, stops the server and exits
 COMMAND's exit code. The server dies with this process, also when COMMAND fails or is
 killed, so no server outlives a test run.
 
-Paths (N is a byte count; every body is Body(N), the pattern the tests compute too):
+Paths (N is a byte count; every body is body(N), the pattern the tests compute too):
     /length/N           Content-Length N
     /chunked/N          no length, chunked transfer encoding
     /redirect/N         302 to /length/N
@@ -37,7 +37,7 @@ stopping = threading.Event()
 
 
 def body(size):
-    """Byte i is (i * 31 + i // 251) mod 256: no short period, so a misplaced block shows."""
+    """Byte i is (i * 31 + i // 251) mod 256, as ServedBytes() of the C++ tests computes."""
     return bytes((i * 31 + i // 251) & 0xFF for i in range(size))
 
 
