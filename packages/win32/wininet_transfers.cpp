@@ -22,7 +22,7 @@ constexpr wchar_t kUserAgent[] = L"Mozilla/4.0 (compatible; Setup)";
 // after the transfer was abandoned still finds everything alive.
 class Completion {
  public:
-  Completion() : event_(CreateEventW(nullptr, FALSE, FALSE, nullptr)), buffer(kBufferSize) {}
+  Completion() : buffer(kBufferSize), event_(CreateEventW(nullptr, FALSE, FALSE, nullptr)) {}
   ~Completion() {
     if (event_ != nullptr) CloseHandle(event_);
   }
@@ -36,8 +36,8 @@ class Completion {
 
   // Before a call that may complete later, so that only its completion wakes the wait.
   void Arm() { ResetEvent(event_); }
-  // dwResult is non-zero on success (a count or a handle for some calls); dwError is
-  // then no error but, after a query of the available data, the number of bytes.
+  // dwResult is non-zero on success; dwError then holds no error (after a query of the
+  // available data, the number of bytes), so only a zero dwResult tells a failure.
   void Complete(const INTERNET_ASYNC_RESULT& result) {
     const DWORD error = result.dwError != ERROR_SUCCESS ? result.dwError : ERROR_INTERNET_INTERNAL_ERROR;
     error_.store(result.dwResult != 0 ? ERROR_SUCCESS : error);
@@ -51,15 +51,15 @@ class Completion {
   }
   DWORD Error() const { return error_.load(); }
 
+  // Written by WinINet, also after the call that passed them has returned.
+  DWORD available = 0;
+  DWORD bytesRead = 0;
+  std::vector<char> buffer;
+
  private:
   std::atomic<long> references_{1};
   std::atomic<DWORD> error_{ERROR_SUCCESS};
   HANDLE event_;
-
- public:
-  DWORD available = 0;
-  DWORD bytesRead = 0;
-  std::vector<char> buffer;
 };
 
 void CALLBACK OnStatus(HINTERNET, DWORD_PTR context, DWORD status, LPVOID information, DWORD) {
@@ -210,6 +210,8 @@ std::optional<TransferStep> WinInetTransfer::Issue() {
       if (HttpSendRequestW(request_.Get(), nullptr, 0, nullptr, 0)) return Answer();
       return WentAsynchronous(Call::Send);
     case Stage::Reading: {
+      // Waits for any data, then reads what is there: a pending read of the whole
+      // buffer would complete only once it is full, and a slow server would look silent.
       if (!InternetQueryDataAvailable(request_.Get(), &completion_->available, 0, 0)) {
         return WentAsynchronous(Call::Query);
       }
