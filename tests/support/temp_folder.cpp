@@ -1,5 +1,6 @@
 #include "tests/support/temp_folder.h"
 
+#include <algorithm>
 #include <atomic>
 #include <filesystem>
 #include <fstream>
@@ -78,5 +79,12 @@ bool TempFolder::Exists(std::string_view relative) const {
 }
 
 void TempFolder::MakeFolder(std::string_view relative) const { fs::create_directories(ToPath(*this / relative)); }
+
+std::vector<std::string> TempFolder::Contents() const {
+  std::vector<std::string> names;
+  for (const auto& entry : fs::directory_iterator(ToPath(path_))) names.push_back(FromPath(entry.path().filename()));
+  std::sort(names.begin(), names.end());
+  return names;
+}
 
 }  // namespace kelvano::test

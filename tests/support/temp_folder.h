@@ -3,6 +3,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace kelvano::test {
 
@@ -23,6 +24,8 @@ class TempFolder {
   std::string Read(std::string_view relative) const;
   bool Exists(std::string_view relative) const;
   void MakeFolder(std::string_view relative) const;
+  // Names of what the folder holds, sorted: a file left behind shows here.
+  std::vector<std::string> Contents() const;
 
  private:
   std::string path_;

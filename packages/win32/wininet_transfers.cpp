@@ -1,0 +1,284 @@
+#include "packages/win32/wininet_transfers.h"
+
+#include <windows.h>
+#include <wininet.h>
+
+#include <algorithm>
+#include <atomic>
+#include <utility>
+#include <vector>
+
+#include "system/text_encoding.h"
+
+namespace kelvano {
+namespace {
+
+constexpr DWORD kBufferSize = 64 * 1024;
+constexpr wchar_t kUserAgent[] = L"Mozilla/4.0 (compatible; Setup)";
+
+// What WinINet's worker threads share with the UI thread: the completion of the call
+// that went asynchronous, and the places that call writes to. The request handle holds
+// a reference until WinINet says the handle is closing, so that a completion arriving
+// after the transfer was abandoned still finds everything alive.
+class Completion {
+ public:
+  Completion() : buffer(kBufferSize), event_(CreateEventW(nullptr, FALSE, FALSE, nullptr)) {}
+  ~Completion() {
+    if (event_ != nullptr) CloseHandle(event_);
+  }
+  Completion(const Completion&) = delete;
+  Completion& operator=(const Completion&) = delete;
+
+  void AddRef() { references_.fetch_add(1); }
+  void Release() {
+    if (references_.fetch_sub(1) == 1) delete this;
+  }
+
+  // Before a call that may complete later, so that only its completion wakes the wait.
+  void Arm() { ResetEvent(event_); }
+  // dwResult is non-zero on success; dwError then holds no error (after a query of the
+  // available data, the number of bytes), so only a zero dwResult tells a failure.
+  void Complete(const INTERNET_ASYNC_RESULT& result) {
+    const DWORD error = result.dwError != ERROR_SUCCESS ? result.dwError : ERROR_INTERNET_INTERNAL_ERROR;
+    error_.store(result.dwResult != 0 ? ERROR_SUCCESS : error);
+    SetEvent(event_);
+  }
+  // Waits for the completion, or until window input arrives, at most `wait`.
+  bool WaitFor(std::chrono::milliseconds wait) const {
+    const DWORD milliseconds = static_cast<DWORD>(std::max<std::chrono::milliseconds::rep>(wait.count(), 0));
+    return event_ != nullptr &&
+           MsgWaitForMultipleObjects(1, &event_, FALSE, milliseconds, QS_ALLINPUT) == WAIT_OBJECT_0;
+  }
+  DWORD Error() const { return error_.load(); }
+
+  // Written by WinINet, also after the call that passed them has returned.
+  DWORD available = 0;
+  DWORD bytesRead = 0;
+  std::vector<char> buffer;
+
+ private:
+  std::atomic<long> references_{1};
+  std::atomic<DWORD> error_{ERROR_SUCCESS};
+  HANDLE event_;
+};
+
+void CALLBACK OnStatus(HINTERNET, DWORD_PTR context, DWORD status, LPVOID information, DWORD) {
+  auto* completion = reinterpret_cast<Completion*>(context);
+  if (completion == nullptr) return;
+  if (status == INTERNET_STATUS_REQUEST_COMPLETE) {
+    completion->Complete(*static_cast<const INTERNET_ASYNC_RESULT*>(information));
+  } else if (status == INTERNET_STATUS_HANDLE_CLOSING) {
+    completion->Release();  // the last word about the handle
+  }
+}
+
+class InternetHandle {
+ public:
+  InternetHandle() = default;
+  ~InternetHandle() { Close(); }
+  InternetHandle(const InternetHandle&) = delete;
+  InternetHandle& operator=(const InternetHandle&) = delete;
+  InternetHandle& operator=(HINTERNET handle) {
+    Close();
+    handle_ = handle;
+    return *this;
+  }
+  void Close() {
+    if (handle_ != nullptr) InternetCloseHandle(handle_);
+    handle_ = nullptr;
+  }
+  HINTERNET Get() const { return handle_; }
+  explicit operator bool() const { return handle_ != nullptr; }
+
+ private:
+  HINTERNET handle_ = nullptr;
+};
+
+std::optional<std::uint64_t> ParseLength(std::wstring_view text) {
+  if (text.empty() || text.size() > 19) return std::nullopt;
+  std::uint64_t value = 0;
+  for (wchar_t c : text) {
+    if (c < L'0' || c > L'9') return std::nullopt;
+    value = value * 10 + static_cast<std::uint64_t>(c - L'0');
+  }
+  return value;
+}
+
+class WinInetTransfer final : public Transfer {
+ public:
+  WinInetTransfer(const std::string& url, std::chrono::milliseconds idleLimit);
+  ~WinInetTransfer() override;
+  TransferStep Next(std::chrono::milliseconds wait) override;
+
+ private:
+  enum class Stage { Sending, Reading, Over };
+  enum class Call { None, Send, Query, Read };
+
+  DWORD Open(const std::string& url, DWORD timeout);
+  // Makes the next call; nothing when it went asynchronous (pending_ tells which).
+  std::optional<TransferStep> Issue();
+  std::optional<TransferStep> WentAsynchronous(Call call);
+  TransferStep Answer();
+  TransferStep Received(DWORD count);
+  TransferStep Failed(DWORD error);
+
+  Completion* completion_ = new Completion;
+  InternetHandle session_;
+  InternetHandle connection_;
+  InternetHandle request_;
+  DWORD openError_ = ERROR_SUCCESS;
+  Stage stage_ = Stage::Sending;
+  Call pending_ = Call::None;
+};
+
+WinInetTransfer::WinInetTransfer(const std::string& url, std::chrono::milliseconds idleLimit) {
+  const auto limit = std::clamp<std::chrono::milliseconds::rep>(idleLimit.count(), 1, 0x7FFFFFFF);
+  openError_ = Open(url, static_cast<DWORD>(limit));
+}
+
+WinInetTransfer::~WinInetTransfer() {
+  // Closing cancels a pending call; its completion may still arrive on a worker thread.
+  request_.Close();
+  connection_.Close();
+  session_.Close();
+  completion_->Release();
+}
+
+DWORD WinInetTransfer::Open(const std::string& url, DWORD timeout) {
+  const std::wstring wideUrl = Widen(url);
+  URL_COMPONENTSW parts = {};
+  parts.dwStructSize = sizeof parts;
+  // Non-zero lengths with null buffers: the parts are pointed at inside wideUrl.
+  parts.dwHostNameLength = parts.dwUrlPathLength = parts.dwExtraInfoLength = 1;
+  parts.dwUserNameLength = parts.dwPasswordLength = 1;
+  if (!InternetCrackUrlW(wideUrl.c_str(), 0, 0, &parts)) return GetLastError();
+  if (parts.nScheme != INTERNET_SCHEME_HTTP && parts.nScheme != INTERNET_SCHEME_HTTPS) {
+    return ERROR_INTERNET_UNRECOGNIZED_SCHEME;
+  }
+  const std::wstring host(parts.lpszHostName, parts.dwHostNameLength);
+  std::wstring object(parts.lpszUrlPath, parts.dwUrlPathLength);
+  object.append(parts.lpszExtraInfo, parts.dwExtraInfoLength);
+  if (object.empty()) object = L"/";
+  const std::wstring user(parts.lpszUserName ? parts.lpszUserName : L"", parts.dwUserNameLength);
+  const std::wstring password(parts.lpszPassword ? parts.lpszPassword : L"", parts.dwPasswordLength);
+
+  // The system's proxy settings, as every other program of the user's sees them.
+  session_ = InternetOpenW(kUserAgent, INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, INTERNET_FLAG_ASYNC);
+  if (!session_) return GetLastError();
+  for (DWORD option : {INTERNET_OPTION_CONNECT_TIMEOUT, INTERNET_OPTION_SEND_TIMEOUT, INTERNET_OPTION_RECEIVE_TIMEOUT}) {
+    InternetSetOptionW(session_.Get(), option, &timeout, sizeof timeout);
+  }
+  if (InternetSetStatusCallbackW(session_.Get(), OnStatus) == INTERNET_INVALID_STATUS_CALLBACK) {
+    return GetLastError();
+  }
+  // Context 0: WinINet reports nothing about the connection handle.
+  connection_ = InternetConnectW(session_.Get(), host.c_str(), parts.nPort, user.empty() ? nullptr : user.c_str(),
+                                 password.empty() ? nullptr : password.c_str(), INTERNET_SERVICE_HTTP, 0, 0);
+  if (!connection_) return GetLastError();
+
+  const wchar_t* accept[] = {L"*/*", nullptr};
+  DWORD flags = INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE | INTERNET_FLAG_PRAGMA_NOCACHE | INTERNET_FLAG_NO_UI;
+  if (parts.nScheme == INTERNET_SCHEME_HTTPS) flags |= INTERNET_FLAG_SECURE;
+  // The request handle's reference, taken first: a failing open may already report
+  // the handle closing. Should it fail without that, a little memory stays behind.
+  completion_->AddRef();
+  request_ = HttpOpenRequestW(connection_.Get(), L"GET", object.c_str(), nullptr, nullptr, accept, flags,
+                              reinterpret_cast<DWORD_PTR>(completion_));
+  if (!request_) return GetLastError();
+  return ERROR_SUCCESS;
+}
+
+TransferStep WinInetTransfer::Next(std::chrono::milliseconds wait) {
+  if (openError_ != ERROR_SUCCESS) return Failed(openError_);
+  for (;;) {
+    if (pending_ != Call::None) {
+      if (!completion_->WaitFor(wait)) return {};
+      const Call finished = std::exchange(pending_, Call::None);
+      if (completion_->Error() != ERROR_SUCCESS) return Failed(completion_->Error());
+      if (finished == Call::Send) return Answer();
+      if (finished == Call::Read) return Received(completion_->bytesRead);
+      // A finished query: asked again, it answers at once.
+    }
+    if (std::optional<TransferStep> step = Issue()) return *step;
+  }
+}
+
+std::optional<TransferStep> WinInetTransfer::Issue() {
+  completion_->Arm();
+  switch (stage_) {
+    case Stage::Sending:
+      if (HttpSendRequestW(request_.Get(), nullptr, 0, nullptr, 0)) return Answer();
+      return WentAsynchronous(Call::Send);
+    case Stage::Reading: {
+      // Waits for any data, then reads what is there: a pending read of the whole
+      // buffer would complete only once it is full, and a slow server would look silent.
+      if (!InternetQueryDataAvailable(request_.Get(), &completion_->available, 0, 0)) {
+        return WentAsynchronous(Call::Query);
+      }
+      if (completion_->available == 0) return Received(0);
+      const DWORD wanted = std::min(completion_->available, kBufferSize);
+      completion_->Arm();
+      if (InternetReadFile(request_.Get(), completion_->buffer.data(), wanted, &completion_->bytesRead)) {
+        return Received(completion_->bytesRead);
+      }
+      return WentAsynchronous(Call::Read);
+    }
+    case Stage::Over:
+      break;
+  }
+  return Failed(ERROR_INTERNET_INCORRECT_HANDLE_STATE);
+}
+
+std::optional<TransferStep> WinInetTransfer::WentAsynchronous(Call call) {
+  const DWORD error = GetLastError();
+  if (error != ERROR_IO_PENDING) return Failed(error);
+  pending_ = call;
+  return std::nullopt;
+}
+
+TransferStep WinInetTransfer::Answer() {
+  stage_ = Stage::Reading;
+  TransferStep step;
+  step.kind = TransferStep::Kind::Answer;
+  DWORD status = 0;
+  DWORD size = sizeof status;
+  if (!HttpQueryInfoW(request_.Get(), HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &status, &size, nullptr)) {
+    return Failed(GetLastError());
+  }
+  step.status = static_cast<int>(status);
+  // As text: a length beyond 4 GiB does not fit the numeric form.
+  wchar_t length[32] = {};
+  DWORD bytes = sizeof length - sizeof(wchar_t);
+  if (HttpQueryInfoW(request_.Get(), HTTP_QUERY_CONTENT_LENGTH, length, &bytes, nullptr)) {
+    step.length = ParseLength(std::wstring_view(length, bytes / sizeof(wchar_t)));
+  }
+  return step;
+}
+
+TransferStep WinInetTransfer::Received(DWORD count) {
+  TransferStep step;
+  if (count == 0) {
+    stage_ = Stage::Over;
+    step.kind = TransferStep::Kind::End;
+  } else {
+    step.kind = TransferStep::Kind::Data;
+    step.data = std::string_view(completion_->buffer.data(), count);
+  }
+  return step;
+}
+
+TransferStep WinInetTransfer::Failed(DWORD error) {
+  stage_ = Stage::Over;
+  TransferStep step;
+  step.kind = TransferStep::Kind::Failed;
+  step.error = static_cast<long>(error);
+  return step;
+}
+
+}  // namespace
+
+std::unique_ptr<Transfer> WinInetTransfers::Start(const std::string& url, std::chrono::milliseconds idleLimit) {
+  return std::make_unique<WinInetTransfer>(url, idleLimit);
+}
+
+}  // namespace kelvano

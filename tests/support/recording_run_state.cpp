@@ -1,0 +1,115 @@
+#include "tests/support/recording_run_state.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+namespace kelvano::test {
+namespace {
+
+const char* AnswerName(MessageAnswer answer) {
+  switch (answer) {
+    case MessageAnswer::Ok: return "OK";
+    case MessageAnswer::Yes: return "Yes";
+    case MessageAnswer::No: return "No";
+    case MessageAnswer::Retry: return "Retry";
+    case MessageAnswer::Cancel: return "Cancel";
+  }
+  return "?";
+}
+
+bool Offers(MessageButtons buttons, MessageAnswer answer) {
+  switch (buttons) {
+    case MessageButtons::Ok: return answer == MessageAnswer::Ok;
+    case MessageButtons::YesNo: return answer == MessageAnswer::Yes || answer == MessageAnswer::No;
+    case MessageButtons::RetryCancel: return answer == MessageAnswer::Retry || answer == MessageAnswer::Cancel;
+  }
+  return false;
+}
+
+MessageAnswer SafeAnswer(MessageButtons buttons) {
+  switch (buttons) {
+    case MessageButtons::YesNo: return MessageAnswer::No;
+    case MessageButtons::RetryCancel: return MessageAnswer::Cancel;
+    case MessageButtons::Ok: break;
+  }
+  return MessageAnswer::Ok;
+}
+
+}  // namespace
+
+void RecordingRunState::SetInstallationRunning(bool running) {
+  running_ = running;
+  log_.push_back(running ? "running: true" : "running: false");
+}
+
+void RecordingRunState::SetInstallationProgress(bool bVisible, const std::string& sInstallationDescription) {
+  progressVisible_ = bVisible;
+  description_ = sInstallationDescription;
+  downloadLine_.clear();
+  pageSwitches_.push_back({bVisible, sInstallationDescription});
+  log_.push_back(bVisible ? "progress: " + sInstallationDescription : "options");
+  ProcessPendingEvents();  // as the window does, so that the change is painted
+}
+
+void RecordingRunState::SetDownloadProgress(const std::string& text) {
+  downloadLine_ = text;
+  downloadLines_.push_back(text);
+  log_.push_back("download: " + text);
+}
+
+void RecordingRunState::CloseMainWindow() {
+  const bool accepted = !running_;
+  closeRequests_.push_back(accepted);
+  if (accepted) closed_ = true;
+  log_.push_back(accepted ? "close: accepted" : "close: refused");
+}
+
+MessageAnswer RecordingRunState::ShowMessage(const MessageBoxRequest& request) {
+  messages_.push_back(request);
+  log_.push_back("message: " + request.text);
+  if (answers_.empty()) return SafeAnswer(request.buttons);
+  const MessageAnswer answer = answers_.front();
+  answers_.erase(answers_.begin());
+  if (!Offers(request.buttons, answer)) {
+    ADD_FAILURE() << "scripted answer " << AnswerName(answer) << " is not a button of the box \"" << request.text
+                  << "\"";
+  }
+  return answer;
+}
+
+void RecordingRunState::ProcessPendingEvents() {
+  ++pumps_;
+  // One at a time, like a message queue: a handler that pumps again receives the
+  // events still waiting.
+  for (;;) {
+    const auto due = std::find_if(events_.begin(), events_.end(), [this](const Event& e) { return e.pump <= pumps_; });
+    if (due == events_.end()) return;
+    const std::function<void()> run = std::move(due->run);
+    events_.erase(due);
+    run();
+  }
+}
+
+void RecordingRunState::AnswerMessages(std::initializer_list<MessageAnswer> answers) {
+  answers_.insert(answers_.end(), answers.begin(), answers.end());
+}
+
+void RecordingRunState::AtNextPump(std::function<void()> event) { AtPump(pumps_ + 1, std::move(event)); }
+
+void RecordingRunState::AtPump(int pumpNumber, std::function<void()> event) {
+  events_.push_back({std::max(pumpNumber, pumps_ + 1), std::move(event)});
+}
+
+void RecordingRunState::ClickAtNextPump(int option) {
+  AtNextPump([this, option] {
+    log_.push_back("click: " + std::to_string(option));
+    if (clickHandler_) clickHandler_(option);
+  });
+}
+
+void RecordingRunState::RequestCloseAtNextPump() {
+  AtNextPump([this] { CloseMainWindow(); });
+}
+
+}  // namespace kelvano::test

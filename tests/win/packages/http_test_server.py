@@ -1,0 +1,173 @@
+#!/usr/bin/env python3
+"""A local HTTP server for the download tests, alive exactly as long as one command.
+
+    http_test_server.py COMMAND [ARGS...]
+
+Listens on 127.0.0.1 on a port the system picks, holds a second port bound without
+listening (connections to it are refused), runs COMMAND with both ports in
+KELVANO_TEST_HTTP_PORT and KELVANO_TEST_REFUSED_PORT, stops the server and exits with
+COMMAND's exit code. The server dies with this process, also when COMMAND fails or is
+killed, so no server outlives a test run.
+
+Paths (N is a byte count; every body is body(N), the pattern the tests compute too):
+    /length/N           Content-Length N
+    /chunked/N          no length, chunked transfer encoding
+    /redirect/N         302 to /length/N
+    /status/CODE        that status with a small HTML page
+    /cut/N              announces N, sends half of it, closes the connection
+    /slow/N/STEPS/MS    announces N, sends it in STEPS pieces, MS milliseconds apart
+    /stall/N            announces N, sends a quarter, then sends nothing more
+    /silent             reads the request and never answers
+    /huge               announces 3 GiB, sends 64 KiB, closes
+    /proxied/N          as /length/N, but only when asked as a proxy (an absolute URL)
+"""
+
+import http.server
+import os
+import socket
+import socketserver
+import subprocess
+import sys
+import threading
+import time
+import urllib.parse
+
+STALL_SECONDS = 120  # a stalled answer ends on its own after this, should a client never leave
+stopping = threading.Event()
+
+
+def body(size):
+    """Byte i is (i * 31 + i // 251) mod 256, as ServedBytes() of the C++ tests computes."""
+    return bytes((i * 31 + i // 251) & 0xFF for i in range(size))
+
+
+class Handler(http.server.BaseHTTPRequestHandler):
+    protocol_version = "HTTP/1.1"
+
+    def log_message(self, format, *args):  # quiet: the test program reports what matters
+        pass
+
+    def do_GET(self):
+        # A client that takes this server for its proxy asks for the absolute URL.
+        self.as_proxy = "://" in self.path
+        parts = [p for p in urllib.parse.urlsplit(self.path).path.split("/") if p]
+        route = getattr(self, "route_" + parts[0], None) if parts else None
+        try:
+            numbers = [int(p) for p in parts[1:]]
+        except ValueError:
+            route = None
+        if route is None:
+            self.send_page(404, "no such test path")
+            return
+        try:
+            route(*numbers)
+        except (BrokenPipeError, ConnectionResetError):
+            pass  # the client gave up, as some tests intend
+
+    def send_head(self, code, length=None, extra=()):
+        self.send_response(code)
+        self.send_header("Content-Type", "application/octet-stream")
+        if length is not None:
+            self.send_header("Content-Length", str(length))
+        for name, value in extra:
+            self.send_header(name, value)
+        self.end_headers()
+
+    def send_page(self, code, text):
+        page = ("<html><body><h1>%d</h1><p>%s</p></body></html>" % (code, text)).encode()
+        self.send_response(code)
+        self.send_header("Content-Type", "text/html")
+        self.send_header("Content-Length", str(len(page)))
+        self.end_headers()
+        self.wfile.write(page)
+
+    def hang_up(self):
+        self.wfile.flush()
+        self.close_connection = True
+        self.connection.shutdown(socket.SHUT_RDWR)
+
+    def route_length(self, size):
+        self.send_head(200, size)
+        self.wfile.write(body(size))
+
+    def route_chunked(self, size):
+        self.send_head(200, extra=[("Transfer-Encoding", "chunked")])
+        data = body(size)
+        for start in range(0, size, 4096):
+            piece = data[start:start + 4096]
+            self.wfile.write(b"%x\r\n%s\r\n" % (len(piece), piece))
+        self.wfile.write(b"0\r\n\r\n")
+
+    def route_redirect(self, size):
+        self.send_response(302)
+        self.send_header("Location", "/length/%d" % size)
+        self.send_header("Content-Length", "0")
+        self.end_headers()
+
+    def route_status(self, code):
+        self.send_page(code, "a test answer")
+
+    def route_cut(self, size):
+        self.send_head(200, size)
+        self.wfile.write(body(size)[: size // 2])
+        self.hang_up()
+
+    def route_slow(self, size, steps, milliseconds):
+        self.send_head(200, size)
+        data = body(size)
+        bounds = [size * k // steps for k in range(steps + 1)]
+        for k in range(steps):
+            self.wfile.write(data[bounds[k]:bounds[k + 1]])
+            self.wfile.flush()
+            if k + 1 < steps:
+                time.sleep(milliseconds / 1000)
+
+    def route_stall(self, size):
+        self.send_head(200, size)
+        self.wfile.write(body(size)[: size // 4])
+        self.wfile.flush()
+        stopping.wait(STALL_SECONDS)
+        self.hang_up()
+
+    def route_silent(self):
+        stopping.wait(STALL_SECONDS)
+        self.hang_up()
+
+    def route_proxied(self, size):
+        if self.as_proxy:
+            self.route_length(size)
+        else:
+            self.send_page(404, "asked directly, not as a proxy")
+
+    def route_huge(self):
+        self.send_head(200, 3 * 1024 ** 3)
+        self.wfile.write(body(65536))
+        self.hang_up()
+
+
+class Server(socketserver.ThreadingMixIn, http.server.HTTPServer):
+    daemon_threads = True  # a stalled answer never keeps the process alive
+
+
+def main():
+    if len(sys.argv) < 2:
+        print(__doc__, file=sys.stderr)
+        return 2
+    server = Server(("127.0.0.1", 0), Handler)
+    refused = socket.socket(socket.AF_INET, socket.SOCK_STREAM)
+    refused.bind(("127.0.0.1", 0))  # bound, never listening: connections are refused
+    threading.Thread(target=server.serve_forever, daemon=True).start()
+    env = dict(os.environ,
+               KELVANO_TEST_HTTP_PORT=str(server.server_address[1]),
+               KELVANO_TEST_REFUSED_PORT=str(refused.getsockname()[1]))
+    try:
+        return subprocess.call(sys.argv[1:], env=env)
+    finally:
+        stopping.set()
+        server.shutdown()
+        server.server_close()
+        refused.close()
+
+
+if __name__ == "__main__":
+    sys.exit(main())
