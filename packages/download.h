@@ -9,7 +9,7 @@
 #include <string>
 
 #include "packages/transfer_seam.h"
-#include "sequence/run_state.h"
+#include "system/run_state.h"
 
 namespace kelvano {
 

@@ -1,7 +1,7 @@
 #pragma once
 // The main window's restart of Windows, once the setup has registered to resume.
 
-#include "sequence/run_state.h"
+#include "system/run_state.h"
 #include "system/shutdown_seam.h"
 
 namespace kelvano {

@@ -16,7 +16,7 @@
 #include <string>
 #include <vector>
 
-#include "sequence/run_state.h"
+#include "system/run_state.h"
 
 namespace kelvano::test {
 
