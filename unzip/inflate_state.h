@@ -1,0 +1,40 @@
+#pragma once
+// What one Inflate call works on: the bit reader, the output range and the tables of
+// the current block.
+
+#include <cstdint>
+
+#include "unzip/inflate_bits.h"
+#include "unzip/inflate_tables.h"
+
+namespace kelvano::inflate {
+
+struct InflateState {
+  InflateState(const std::uint8_t* source, std::uint64_t sourceSize, std::uint8_t* destination,
+               std::uint64_t destinationSize, bool deflate64)
+      : bits(source, sourceSize),
+        outBegin(destination),
+        outNext(destination),
+        outEnd(destination + destinationSize),
+        deflate64(deflate64) {}
+
+  BitReader bits;
+  std::uint8_t* const outBegin;
+  std::uint8_t* outNext;
+  std::uint8_t* const outEnd;
+  const bool deflate64;
+  const std::uint32_t* literalLength = nullptr;
+  const std::uint32_t* distance = nullptr;
+  std::uint32_t dynamicLiteralLength[kLiteralLengthTableSize];
+  std::uint32_t dynamicDistance[kDistanceTableSize];
+};
+
+// The run-time error of a corrupt stream that would otherwise index outside its
+// tables or the output: a code that matches no symbol, length symbol 286 or 287, a
+// distance before the output's start, a write past its end.
+[[noreturn]] void RaiseSubscriptOutOfRange();
+
+// Decodes symbols with the state's tables up to and including the end of block.
+void DecodeHuffmanBlock(InflateState& state);
+
+}  // namespace kelvano::inflate
