@@ -164,6 +164,8 @@ bool cUnzip::Unzip(const std::string& sTargetPath, const ZipFilter& vFilter) {
   // A table left unfinished by a failed Init extracts nothing, and that is no success.
   if (!initSucceeded_) return false;
   ArchiveWindows archive(std::move(file), wholeMappingLimit_);
+  ensuredFolders_.clear();
+  extractionTime_ = files_.LocalNow();
 
   const std::vector<bool> overlapping = FindOverlaps(MemberRanges(archive));
   bool everyEntryExtracted = true;
@@ -193,9 +195,7 @@ cUnzip::Outcome cUnzip::ExtractEntry(ArchiveWindows& archive, const std::string&
   ZipEntry& entry = entries_[static_cast<std::size_t>(currentIndex_)];
   if (!IsSafeEntryName(entry.fileName, nameRules_)) return Fail(kInvalidFileName);
   const std::string outputPath = JoinPath(targetPath, entry.fileName);
-  if (entry.isDirectory) {
-    return CreateFolderPath(files_, outputPath) ? Outcome::Extracted : Fail(kCreatingFolder);
-  }
+  if (entry.isDirectory) return EnsureFolder(outputPath) ? Outcome::Extracted : Fail(kCreatingFolder);
 
   const std::optional<ArchiveWindow> header = archive.Read(entry.localHeaderOffset, kLocalHeaderSize);
   if (!header) {
@@ -218,9 +218,7 @@ cUnzip::Outcome cUnzip::ExtractEntry(ArchiveWindows& archive, const std::string&
     if (!compressed) return Fail(kMappingFile);
   }
 
-  if (!CreateFolderPath(files_, outputPath.substr(0, outputPath.rfind('\\') + 1))) {
-    return Fail(kCreatingOutputFolder);
-  }
+  if (!EnsureFolder(outputPath.substr(0, outputPath.rfind('\\')))) return Fail(kCreatingOutputFolder);
   const std::unique_ptr<OutputFile> output = files_.CreateOutput(outputPath, entry.uncompressedSize);
   if (!output) return Fail(kMappingFile + outputPath);
 
@@ -244,9 +242,17 @@ cUnzip::Outcome cUnzip::ExtractEntry(ArchiveWindows& archive, const std::string&
   // A short stream leaves zeros at the end of the file, which no checksum vouches for.
   if (crc != entry.crc32 || produced != declaredSize) return Fail(kCrc);
 
-  output->SetTimes(entry.modified, files_.LocalNow(), entry.modified);
+  output->SetTimes(entry.modified, extractionTime_, entry.modified);
   output->Keep();
   return Outcome::Extracted;
+}
+
+bool cUnzip::EnsureFolder(std::string path) {
+  while (path.size() > 1 && path.back() == '\\') path.pop_back();
+  if (ensuredFolders_.count(path) > 0) return true;
+  if (!CreateFolderPath(files_, path)) return false;
+  ensuredFolders_.insert(std::move(path));
+  return true;
 }
 
 bool cUnzip::CopyStored(ArchiveWindows& archive, std::uint64_t dataStart, std::uint64_t size, OutputFile& output,

@@ -9,6 +9,7 @@
 #include <functional>
 #include <span>
 #include <string>
+#include <unordered_set>
 #include <vector>
 
 #include "unzip/archive_windows.h"
@@ -74,6 +75,7 @@ class cUnzip {
   bool CopyStored(ArchiveWindows& archive, std::uint64_t dataStart, std::uint64_t size, OutputFile& output,
                   std::uint32_t& crc);
   std::vector<ByteRange> MemberRanges(ArchiveWindows& archive) const;
+  bool EnsureFolder(std::string path);
 
   ZipFileSystem& files_;
   NameRules nameRules_;
@@ -84,6 +86,9 @@ class cUnzip {
   std::int32_t currentIndex_ = -1;
   std::string lastError_;
   bool initSucceeded_ = false;
+  // Folders known to exist during one Unzip call: most members share their folder.
+  std::unordered_set<std::string> ensuredFolders_;
+  DateTime extractionTime_;  // every file's last access
 };
 
 }  // namespace kelvano

@@ -13,7 +13,8 @@
 
 namespace kelvano {
 
-// One mapped view; unmapped when destroyed.
+// One mapped view, released when destroyed (the system may unmap small views of
+// outputs in batches, at the latest when the archive that was open closes).
 class MappedView {
  public:
   virtual ~MappedView() = default;

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <ctime>
 
+#include "unzip/posix/posix_views.h"
 #include "unzip/zip_file_system.h"
 
 namespace kelvano {
@@ -32,46 +33,57 @@ class FileDescriptor {
   int fd_;
 };
 
-class PosixView : public MappedView {
- public:
-  PosixView(void* base, std::size_t mappedLength, std::size_t lead, std::size_t size)
-      : base_(base), mappedLength_(mappedLength), lead_(lead), size_(size) {}
-  ~PosixView() override { munmap(base_, mappedLength_); }
-  std::uint8_t* Data() override { return static_cast<std::uint8_t*>(base_) + lead_; }
-  std::size_t Size() const override { return size_; }
-
- private:
-  void* base_;
-  std::size_t mappedLength_;
-  std::size_t lead_;
-  std::size_t size_;
-};
-
-// Maps [offset, offset + length) of the file; mappings start on page boundaries.
-std::unique_ptr<MappedView> MapRange(int fd, std::uint64_t offset, std::size_t length, int protection, int flags) {
-  static const auto kPage = static_cast<std::uint64_t>(sysconf(_SC_PAGESIZE));
-  const std::uint64_t start = offset - offset % kPage;
-  const auto lead = static_cast<std::size_t>(offset - start);
-  if (length == 0 || length > SIZE_MAX - lead || start > static_cast<std::uint64_t>(INT64_MAX)) return nullptr;
-  void* base = mmap(nullptr, lead + length, protection, flags, fd, static_cast<off_t>(start));
-  if (base == MAP_FAILED) return nullptr;
-  return std::make_unique<PosixView>(base, lead + length, lead, length);
-}
-
+// While an archive is open, outputs place their small views in its arena; the last
+// of them are unmapped when it closes.
 class PosixArchive : public ArchiveFile {
  public:
-  PosixArchive(int fd, std::uint64_t size) : fd_(fd), size_(size) {}
+  PosixArchive(int fd, std::uint64_t size, std::weak_ptr<ViewArena>& outputArena)
+      : fd_(fd), size_(size), outputArena_(outputArena) {
+    outputArena_ = arena_;
+  }
+  ~PosixArchive() override {
+    if (outputArena_.lock() == arena_) outputArena_.reset();
+  }
   std::uint64_t Size() const override { return size_; }
   std::unique_ptr<MappedView> Map(std::uint64_t offset, std::size_t length) override {
-    return MapRange(fd_.Get(), offset, length, PROT_READ, MAP_SHARED);
+    return MapRange(fd_.Get(), offset, length, PROT_READ);
   }
 
  private:
   FileDescriptor fd_;
   std::uint64_t size_;
+  std::shared_ptr<ViewArena> arena_ = std::make_shared<ViewArena>();
+  std::weak_ptr<ViewArena>& outputArena_;
 };
 
-timespec ToTimespec(const DateTime& local) {
+// Local date-times to system times. Each conversion rereads the time zone, so the
+// last two (an extraction's access time, and its members' mostly shared dates) are
+// remembered.
+class LocalTimes {
+ public:
+  timespec ToTimespec(const DateTime& local) {
+    for (const Slot& slot : slots_) {
+      if (slot.used && slot.local == local) return slot.system;
+    }
+    Slot& slot = slots_[next_];
+    next_ = 1 - next_;
+    slot = Slot{true, local, Convert(local)};
+    return slot.system;
+  }
+
+ private:
+  struct Slot {
+    bool used = false;
+    DateTime local;
+    timespec system{};
+  };
+  static timespec Convert(const DateTime& local);
+
+  Slot slots_[2];
+  int next_ = 0;
+};
+
+timespec LocalTimes::Convert(const DateTime& local) {
   std::tm fields{};
   fields.tm_year = local.year - 1900;
   fields.tm_mon = local.month - 1;
@@ -85,18 +97,32 @@ timespec ToTimespec(const DateTime& local) {
 
 class PosixOutput : public OutputFile {
  public:
-  PosixOutput(int fd, std::string path) : fd_(fd), path_(std::move(path)) {}
+  PosixOutput(int fd, std::string path, LocalTimes& times, std::shared_ptr<ViewArena> arena)
+      : fd_(fd), path_(std::move(path)), times_(times), arena_(std::move(arena)) {}
   ~PosixOutput() override {
     if (!kept_) unlink(path_.c_str());
   }
+  // A fresh output would take a page fault per page, which costs more than decoding
+  // into it: the pages are faulted in at once. That also finds a full disk here, as an
+  // error, instead of as a fault while writing.
   std::unique_ptr<MappedView> Map(std::uint64_t offset, std::size_t length) override {
-    // Populated at once: a fresh output would otherwise take a page fault per page,
-    // which costs more than decoding into it.
-    return MapRange(fd_.Get(), offset, length, PROT_READ | PROT_WRITE, MAP_SHARED | MAP_POPULATE);
+    std::unique_ptr<PosixView> view = MapRange(fd_.Get(), offset, length, PROT_READ | PROT_WRITE, arena_);
+    if (!view) return nullptr;
+    const int populated = view->PopulateWritable();
+    if (populated == EINVAL) {
+      // Without it the blocks are reserved instead, and the pages fault one by one.
+      if (fallocate(fd_.Get(), 0, static_cast<off_t>(offset), static_cast<off_t>(length)) != 0 &&
+          errno != EOPNOTSUPP) {
+        return nullptr;
+      }
+    } else if (populated != 0) {
+      return nullptr;
+    }
+    return view;
   }
   // A creation time cannot be set here; access and modification times can.
   bool SetTimes(const DateTime&, const DateTime& accessed, const DateTime& written) override {
-    const timespec times[2] = {ToTimespec(accessed), ToTimespec(written)};
+    const timespec times[2] = {times_.ToTimespec(accessed), times_.ToTimespec(written)};
     return futimens(fd_.Get(), times) == 0;
   }
   void Keep() override { kept_ = true; }
@@ -104,6 +130,8 @@ class PosixOutput : public OutputFile {
  private:
   FileDescriptor fd_;
   std::string path_;
+  LocalTimes& times_;
+  std::shared_ptr<ViewArena> arena_;
   bool kept_ = false;
 };
 
@@ -117,7 +145,7 @@ class PosixZipFileSystem : public ZipFileSystem {
       close(fd);
       return nullptr;
     }
-    return std::make_unique<PosixArchive>(fd, static_cast<std::uint64_t>(info.st_size));
+    return std::make_unique<PosixArchive>(fd, static_cast<std::uint64_t>(info.st_size), outputArena_);
   }
 
   std::unique_ptr<OutputFile> CreateOutput(const std::string& path, std::uint64_t size) override {
@@ -126,8 +154,8 @@ class PosixZipFileSystem : public ZipFileSystem {
     // A link in the output's place is replaced, never followed.
     const int fd = open(native.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOFOLLOW, 0666);
     if (fd < 0) return nullptr;
-    auto output = std::make_unique<PosixOutput>(fd, native);
-    if (size > 0 && !Reserve(fd, static_cast<off_t>(size))) return nullptr;  // deletes the file
+    auto output = std::make_unique<PosixOutput>(fd, native, times_, outputArena_.lock());
+    if (ftruncate(fd, static_cast<off_t>(size)) != 0) return nullptr;  // deletes the file
     return output;
   }
 
@@ -147,13 +175,8 @@ class PosixZipFileSystem : public ZipFileSystem {
   }
 
  private:
-  // The blocks are reserved now, so that a full disk fails here and not as a fault
-  // while writing through the mapping.
-  static bool Reserve(int fd, off_t size) {
-    if (fallocate(fd, 0, 0, size) == 0) return true;
-    if (errno != EOPNOTSUPP && errno != ENOSYS) return false;
-    return ftruncate(fd, size) == 0;
-  }
+  LocalTimes times_;
+  std::weak_ptr<ViewArena> outputArena_;  // the open archive's
 };
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <fstream>
 #include <gtest/gtest.h>
 
@@ -55,6 +56,42 @@ TEST(ZipSystemFiles, AnOutputNeverFollowsALinkInItsPlace) {
   ASSERT_TRUE(zip.Init(folder / "a.zip"));
   EXPECT_FALSE(zip.Unzip(folder / "out"));
   EXPECT_EQ(folder.Read("outside.txt"), "untouched");
+}
+
+int MappingsBelow(const std::string& folder) {
+  std::ifstream maps("/proc/self/maps");
+  int count = 0;
+  for (std::string line; std::getline(maps, line);) count += line.find(Native(folder)) != std::string::npos;
+  return count;
+}
+
+TEST(ZipSystemFiles, OutputViewsAreUnmappedInBatchesAndAllWhenTheArchiveCloses) {
+  TempFolder folder;
+  folder.Write("a.zip", "an archive");
+  const auto files = MakeSystemZipFileSystem();
+  constexpr std::size_t kViewSize = std::size_t{1} << 20;
+  constexpr int kOutputs = 80;  // more than one batch holds
+  int mostMapped = 0;
+  {
+    const std::unique_ptr<ArchiveFile> archive = files->OpenArchive(folder / "a.zip");
+    ASSERT_NE(archive, nullptr);
+    for (int i = 0; i < kOutputs; ++i) {
+      const std::unique_ptr<OutputFile> output = files->CreateOutput(folder / std::to_string(i), kViewSize);
+      ASSERT_NE(output, nullptr);
+      {
+        const std::unique_ptr<MappedView> view = output->Map(0, kViewSize);
+        ASSERT_NE(view, nullptr);
+        view->Data()[kViewSize - 1] = static_cast<std::uint8_t>(i);
+      }
+      output->Keep();
+      mostMapped = std::max(mostMapped, MappingsBelow(folder.Path()));
+    }
+  }
+  EXPECT_LT(mostMapped, kOutputs) << "earlier batches are unmapped while the archive is open";
+  EXPECT_EQ(MappingsBelow(folder.Path()), 0) << "and the last one when it closes";
+  for (const int i : {0, 77, kOutputs - 1}) {
+    EXPECT_EQ(folder.Read(std::to_string(i)).back(), static_cast<char>(i));
+  }
 }
 
 TEST(ZipSystemFiles, AFolderIsNoArchive) {
