@@ -1,6 +1,5 @@
-#include <zlib.h>
-
 #include <gtest/gtest.h>
+#include <zlib.h>
 
 #include "tests/support/sample_data.h"
 #include "unzip/crc32_paths.h"

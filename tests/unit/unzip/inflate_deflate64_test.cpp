@@ -1,7 +1,6 @@
 // Deflate64 members made by 7-Zip decode to their sources.
-#include <zlib.h>
-
 #include <gtest/gtest.h>
+#include <zlib.h>
 
 #include <cstdlib>
 #include <random>

@@ -46,7 +46,9 @@ class BitWriter {
 std::pair<unsigned, unsigned> LengthSymbol(unsigned length);
 // Distance symbol (0-31) and its extra bits for a distance 1-65536.
 std::pair<unsigned, unsigned> DistanceSymbol(unsigned distance);
+unsigned LengthBase(unsigned symbol);
 unsigned LengthExtraBits(unsigned symbol);
+unsigned DistanceBase(unsigned symbol);
 unsigned DistanceExtraBits(unsigned symbol);
 
 // Canonical codes of a set of code lengths (0: no code).
@@ -84,15 +86,17 @@ struct RecordingHost : InflateHost {
 
 struct DecodeResult {
   bool ok = false;
-  Bytes output;                       // the bytes produced (success) or the whole capacity
-  std::uint64_t produced = 0;         // destinationSize after the call
+  Bytes output;                // the bytes produced (success) or the whole capacity
+  std::uint64_t produced = 0;  // destinationSize after the call
   std::uint32_t crc = 0;
   std::optional<std::string> raised;  // "number source description" of a run-time error
   RecordingHost host;                 // errors and progress reported
   bool guardIntact = true;            // no byte written after the capacity
+  bool restZero = true;               // the capacity after the bytes produced still zero
 };
 
-// Decodes into a buffer of exactly capacity bytes followed by guard bytes.
+// Decodes into a buffer of exactly capacity zero bytes (a new output file) followed
+// by guard bytes.
 DecodeResult Decode(const Bytes& stream, std::size_t capacity, bool deflate64 = false);
 
 // Raw deflate by zlib (no header), at a level and strategy.

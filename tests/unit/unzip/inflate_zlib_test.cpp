@@ -1,7 +1,6 @@
 // Streams made by zlib must decode to exactly the bytes they were made from.
-#include <zlib.h>
-
 #include <gtest/gtest.h>
+#include <zlib.h>
 
 #include "tests/unit/unzip/inflate_test_support.h"
 
@@ -44,8 +43,10 @@ TEST_P(ZlibStreams, DecodeExactlyAtEveryLevel) {
       EXPECT_EQ(result.crc, expectedCrc);
       EXPECT_TRUE(result.host.errors.empty());
       EXPECT_TRUE(result.guardIntact);
+      EXPECT_TRUE(result.restZero);
       ASSERT_FALSE(result.host.progress.empty());
-      EXPECT_EQ(result.host.progress.back(), std::make_pair(std::uint64_t(stream.size()), std::uint64_t(stream.size())));
+      EXPECT_EQ(result.host.progress.back(),
+                std::make_pair(std::uint64_t(stream.size()), std::uint64_t(stream.size())));
     }
   }
 }
