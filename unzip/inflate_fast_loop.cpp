@@ -141,17 +141,25 @@ bool HasBmi2() {
   unsigned a, b, c, d;
   return __get_cpuid_count(7, 0, &a, &b, &c, &d) && (b & bit_BMI2);
 }
+#else
+bool FastLoopBmi2(InflateState& state) { return FastLoop(state); }
+bool HasBmi2() { return false; }
 #endif
+
+using Loop = bool (*)(InflateState&);
+Loop& ChosenLoop() {
+  static Loop loop = HasBmi2() ? FastLoopBmi2 : FastLoopPortable;
+  return loop;
+}
 
 }  // namespace
 
-bool DecodeFast(InflateState& state) {
-#if KELVANO_INFLATE_BMI2
-  static const auto loop = HasBmi2() ? FastLoopBmi2 : FastLoopPortable;
-  return loop(state);
-#else
-  return FastLoopPortable(state);
-#endif
+bool DecodeFast(InflateState& state) { return ChosenLoop()(state); }
+
+bool UseFastLoop(FastLoopKind kind) {
+  if (kind == FastLoopKind::kBmi2 && !HasBmi2()) return false;
+  ChosenLoop() = kind == FastLoopKind::kBmi2 ? FastLoopBmi2 : FastLoopPortable;
+  return true;
 }
 
 }  // namespace kelvano::inflate

@@ -44,5 +44,9 @@ void DecodeHuffmanBlock(InflateState& state);
 // The same while far from the ends of input and output; returns false, with the
 // state where it stopped, when it comes near them before the end of block.
 bool DecodeFast(InflateState& state);
+// DecodeFast comes in two builds, chosen by the processor; tests run both. Returns
+// false when this processor cannot run the one asked for.
+enum class FastLoopKind { kPortable, kBmi2 };
+bool UseFastLoop(FastLoopKind kind);
 
 }  // namespace kelvano::inflate

@@ -56,7 +56,7 @@ bool ZlibDecodes(const Bytes& stream, std::size_t size) {
   z.avail_in = uInt(stream.size());
   z.next_out = out.data();
   z.avail_out = uInt(out.size());
-  const int status = inflate(&z, Z_FINISH);
+  const int status = ::inflate(&z, Z_FINISH);
   inflateEnd(&z);
   return status == Z_STREAM_END;
 }

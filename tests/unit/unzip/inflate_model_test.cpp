@@ -88,7 +88,11 @@ Model RandomStream(std::uint32_t seed, bool deflate64) {
   return model;
 }
 
-TEST(RandomCodes, DecodeToWhatTheirSymbolsMean) {
+class RandomCodes : public ::testing::TestWithParam<inflate::FastLoopKind> {};
+
+TEST_P(RandomCodes, DecodeToWhatTheirSymbolsMean) {
+  FastLoopScope loop(GetParam());
+  if (!loop.Available()) GTEST_SKIP() << "this processor cannot run it";
   for (bool deflate64 : {false, true}) {
     for (std::uint32_t seed = 1; seed <= 10; ++seed) {
       SCOPED_TRACE((deflate64 ? "deflate64 seed " : "deflate seed ") + std::to_string(seed));
@@ -100,6 +104,10 @@ TEST(RandomCodes, DecodeToWhatTheirSymbolsMean) {
     }
   }
 }
+
+INSTANTIATE_TEST_SUITE_P(Inflate, RandomCodes,
+                         ::testing::Values(inflate::FastLoopKind::kPortable, inflate::FastLoopKind::kBmi2),
+                         [](const auto& info) { return std::string(FastLoopName(info.param)); });
 
 }  // namespace
 }  // namespace kelvano::test

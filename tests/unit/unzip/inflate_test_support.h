@@ -10,6 +10,7 @@
 
 #include "tests/support/sample_data.h"
 #include "unzip/inflate.h"
+#include "unzip/inflate_state.h"
 
 namespace kelvano::test {
 
@@ -98,6 +99,26 @@ struct DecodeResult {
 // Decodes into a buffer of exactly capacity zero bytes (a new output file) followed
 // by guard bytes.
 DecodeResult Decode(const Bytes& stream, std::size_t capacity, bool deflate64 = false);
+
+// Makes the decoder run the given build of its fast loop until destroyed.
+class FastLoopScope {
+ public:
+  explicit FastLoopScope(inflate::FastLoopKind kind) : available_(inflate::UseFastLoop(kind)) {}
+  ~FastLoopScope() {
+    if (!inflate::UseFastLoop(inflate::FastLoopKind::kBmi2)) inflate::UseFastLoop(inflate::FastLoopKind::kPortable);
+  }
+  FastLoopScope(const FastLoopScope&) = delete;
+  FastLoopScope& operator=(const FastLoopScope&) = delete;
+  // False when this processor cannot run it.
+  bool Available() const { return available_; }
+
+ private:
+  bool available_;
+};
+
+inline const char* FastLoopName(inflate::FastLoopKind kind) {
+  return kind == inflate::FastLoopKind::kBmi2 ? "Bmi2" : "Portable";
+}
 
 // Raw deflate by zlib (no header), at a level and strategy.
 Bytes ZlibDeflate(const Bytes& data, int level, int strategy);
