@@ -80,7 +80,8 @@ inline void CopyMatchFast(std::uint8_t* out, unsigned distance, unsigned length)
 #if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_BIG_ENDIAN__
     pattern = __builtin_bswap64(pattern);
 #endif
-    step = 8 - 8 % distance;
+    static constexpr std::uint8_t kStep[8] = {0, 8, 8, 6, 8, 5, 6, 7};  // whole patterns in a word
+    step = kStep[distance];
   }
   do {
     Store64(out, pattern);
