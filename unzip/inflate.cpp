@@ -143,8 +143,8 @@ bool DecodeStream(const std::uint8_t* source, std::uint64_t sourceSize, std::uin
     host.Progress(std::min(state->bits.BytePosition(), sourceSize), sourceSize);
   } while (!final);
   // Scratch written past the last match, gone over in a file of the announced size.
-  std::memset(state->outNext, 0,
-              std::size_t(std::min<std::ptrdiff_t>(inflate::kOvershoot, state->outEnd - state->outNext)));
+  const std::ptrdiff_t scratch = std::min<std::ptrdiff_t>(inflate::kOvershoot, state->outEnd - state->outNext);
+  if (scratch > 0) std::memset(state->outNext, 0, std::size_t(scratch));
   destinationSize = std::uint64_t(state->outNext - destination);
   if (crc) *crc = runningCrc;
   return true;
