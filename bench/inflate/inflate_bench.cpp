@@ -1,7 +1,6 @@
 // Output throughput of the decoder against zlib and libdeflate on the same streams,
 // and CRC-32 throughput, all measured in one run; prints medians and ratios.
 #include <libdeflate.h>
-#include <zlib.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -12,6 +11,7 @@
 #include <vector>
 
 #include "tests/support/sample_data.h"
+#include "tests/support/zlib_reference.h"
 #include "unzip/crc32_paths.h"
 #include "unzip/inflate.h"
 #include "unzip/inflate_state.h"
@@ -24,20 +24,6 @@ struct QuietHost : kelvano::InflateHost {
   void SetError(const std::string& text) override { throw std::runtime_error(text); }
   void Progress(std::uint64_t, std::uint64_t) override {}
 };
-
-Bytes Compress(const Bytes& data, int level) {
-  z_stream z{};
-  deflateInit2(&z, level, Z_DEFLATED, -15, 8, Z_DEFAULT_STRATEGY);
-  Bytes out(deflateBound(&z, uLong(data.size())));
-  z.next_in = const_cast<Bytef*>(data.data());
-  z.avail_in = uInt(data.size());
-  z.next_out = out.data();
-  z.avail_out = uInt(out.size());
-  if (deflate(&z, Z_FINISH) != Z_STREAM_END) throw std::runtime_error("deflate");
-  out.resize(z.total_out);
-  deflateEnd(&z);
-  return out;
-}
 
 // Processor time of this thread: other programs on the machine slow it less than
 // the wall clock.
@@ -78,9 +64,9 @@ void Check(bool good, const char* what) {
 }
 
 void BenchInflate(const char* name, const Bytes& data) {
-  const Bytes stream = Compress(data, 6);
+  const Bytes stream = kelvano::test::ZlibDeflate(data, 6);
   Bytes out(data.size(), 1);  // faulted in once, outside the timing
-  const std::uint32_t expectedCrc = std::uint32_t(crc32(0, data.data(), uInt(data.size())));
+  const std::uint32_t expectedCrc = kelvano::test::ZlibCrc32(data.data(), data.size());
   QuietHost host;
 
   auto ours = [&](bool withCrc) {
@@ -91,16 +77,9 @@ void BenchInflate(const char* name, const Bytes& data) {
     return withCrc ? crc : std::uint32_t(size);
   };
   auto zlib = [&](bool withCrc) {
-    z_stream z{};
-    inflateInit2(&z, -15);
-    z.next_in = const_cast<Bytef*>(stream.data());
-    z.avail_in = uInt(stream.size());
-    z.next_out = out.data();
-    z.avail_out = uInt(out.size());
-    const int status = inflate(&z, Z_FINISH);
-    inflateEnd(&z);
-    Check(status == Z_STREAM_END, "zlib");
-    return withCrc ? std::uint32_t(crc32(0, out.data(), uInt(out.size()))) : 0u;
+    std::size_t produced = 0;
+    Check(kelvano::test::ZlibInflate(stream.data(), stream.size(), out.data(), out.size(), produced), "zlib");
+    return withCrc ? kelvano::test::ZlibCrc32(out.data(), produced) : 0u;
   };
   libdeflate_decompressor* decompressor = libdeflate_alloc_decompressor();
   auto libdeflate = [&](bool withCrc) {
@@ -130,7 +109,7 @@ void BenchCrc(const Bytes& data) {
   const std::vector<double> rate =
       Measure(n, {[&] { sink ^= clmul ? kelvano::crc32::UpdateWithClmul(0, data.data(), n) : 0; },
                   [&] { sink ^= kelvano::crc32::UpdateWithTables(0, data.data(), n); },
-                  [&] { sink ^= std::uint32_t(crc32(0, data.data(), uInt(n))); },
+                  [&] { sink ^= kelvano::test::ZlibCrc32(data.data(), n); },
                   [&] { sink ^= libdeflate_crc32(0, data.data(), n); }});
   if (clmul) {
     std::printf("  ours, carry-less multiply  %6.2f\n", rate[0] / 1e9);

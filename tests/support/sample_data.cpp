@@ -13,8 +13,7 @@ namespace {
 namespace fs = std::filesystem;
 
 // Files under root, in a stable order, that the filter accepts by their first bytes.
-template <typename Accept>
-void Gather(const char* root, std::size_t size, Bytes& out, Accept accept) {
+void Gather(const char* root, std::size_t size, Bytes& out, bool (*accept)(const Bytes&)) {
   std::error_code error;
   std::vector<fs::path> paths;
   for (fs::recursive_directory_iterator it(root, error), end; !error && it != end; it.increment(error)) {
@@ -69,22 +68,23 @@ void GeneratedBinary(std::size_t size, Bytes& out) {
   out.resize(size);
 }
 
-}  // namespace
-
-Bytes SampleText(std::size_t size) {
+// Files from the roots first, then generated data up to the size.
+Bytes Sample(std::size_t size, std::initializer_list<const char*> roots, bool (*accept)(const Bytes&),
+             void (*generate)(std::size_t, Bytes&)) {
   Bytes out;
-  Gather("/usr/share/common-licenses", size, out, LooksLikeText);
-  Gather("/usr/share/doc", size, out, LooksLikeText);
-  GeneratedText(size, out);
+  for (const char* root : roots) Gather(root, size, out, accept);
+  generate(size, out);
   return out;
 }
 
+}  // namespace
+
+Bytes SampleText(std::size_t size) {
+  return Sample(size, {"/usr/share/common-licenses", "/usr/share/doc"}, LooksLikeText, GeneratedText);
+}
+
 Bytes SampleBinary(std::size_t size) {
-  Bytes out;
-  Gather("/usr/lib/x86_64-linux-gnu", size, out, IsElf);
-  Gather("/usr/bin", size, out, IsElf);
-  GeneratedBinary(size, out);
-  return out;
+  return Sample(size, {"/usr/lib/x86_64-linux-gnu", "/usr/bin"}, IsElf, GeneratedBinary);
 }
 
 Bytes LiteralHeavy(std::size_t size, std::uint32_t seed) {

@@ -1,7 +1,5 @@
 #include "tests/unit/unzip/inflate_test_support.h"
 
-#include <zlib.h>
-
 #include <algorithm>
 #include <memory>
 #include <stdexcept>
@@ -186,21 +184,6 @@ DecodeResult Decode(const Bytes& stream, std::size_t capacity, bool deflate64) {
   buffer.resize(result.ok ? result.produced : capacity);
   result.output = std::move(buffer);
   return result;
-}
-
-Bytes ZlibDeflate(const Bytes& data, int level, int strategy) {
-  z_stream z{};
-  if (deflateInit2(&z, level, Z_DEFLATED, -15, 8, strategy) != Z_OK) throw std::runtime_error("deflateInit2");
-  Bytes out(deflateBound(&z, uLong(data.size())) + 16);
-  z.next_in = const_cast<Bytef*>(data.data());
-  z.avail_in = uInt(data.size());
-  z.next_out = out.data();
-  z.avail_out = uInt(out.size());
-  const int status = deflate(&z, Z_FINISH);
-  deflateEnd(&z);
-  if (status != Z_STREAM_END) throw std::runtime_error("deflate");
-  out.resize(z.total_out);
-  return out;
 }
 
 }  // namespace kelvano::test

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "tests/support/sample_data.h"
+#include "tests/support/zlib_reference.h"
 #include "unzip/inflate.h"
 #include "unzip/inflate_state.h"
 
@@ -119,9 +120,6 @@ class FastLoopScope {
 inline const char* FastLoopName(inflate::FastLoopKind kind) {
   return kind == inflate::FastLoopKind::kBmi2 ? "Bmi2" : "Portable";
 }
-
-// Raw deflate by zlib (no header), at a level and strategy.
-Bytes ZlibDeflate(const Bytes& data, int level, int strategy);
 
 inline Bytes ToBytes(const std::string& text) { return Bytes(text.begin(), text.end()); }
 
