@@ -17,8 +17,7 @@ constexpr auto kTables = [] {
     tables[0][n] = c;
   }
   for (std::size_t k = 1; k < 16; ++k)
-    for (std::uint32_t n = 0; n < 256; ++n)
-      tables[k][n] = (tables[k - 1][n] >> 8) ^ tables[0][tables[k - 1][n] & 0xFF];
+    for (std::uint32_t n = 0; n < 256; ++n) tables[k][n] = (tables[k - 1][n] >> 8) ^ tables[0][tables[k - 1][n] & 0xFF];
   return tables;
 }();
 
@@ -32,10 +31,10 @@ std::uint32_t UpdateWithTables(std::uint32_t state, const std::uint8_t* data, st
   const auto& t = kTables;
   for (; size >= 16; size -= 16, data += 16) {
     const std::uint32_t a = Load32(data) ^ state, b = Load32(data + 4), c = Load32(data + 8), d = Load32(data + 12);
-    state = t[15][a & 0xFF] ^ t[14][(a >> 8) & 0xFF] ^ t[13][(a >> 16) & 0xFF] ^ t[12][a >> 24] ^
-            t[11][b & 0xFF] ^ t[10][(b >> 8) & 0xFF] ^ t[9][(b >> 16) & 0xFF] ^ t[8][b >> 24] ^
-            t[7][c & 0xFF] ^ t[6][(c >> 8) & 0xFF] ^ t[5][(c >> 16) & 0xFF] ^ t[4][c >> 24] ^
-            t[3][d & 0xFF] ^ t[2][(d >> 8) & 0xFF] ^ t[1][(d >> 16) & 0xFF] ^ t[0][d >> 24];
+    state = t[15][a & 0xFF] ^ t[14][(a >> 8) & 0xFF] ^ t[13][(a >> 16) & 0xFF] ^ t[12][a >> 24] ^ t[11][b & 0xFF] ^
+            t[10][(b >> 8) & 0xFF] ^ t[9][(b >> 16) & 0xFF] ^ t[8][b >> 24] ^ t[7][c & 0xFF] ^ t[6][(c >> 8) & 0xFF] ^
+            t[5][(c >> 16) & 0xFF] ^ t[4][c >> 24] ^ t[3][d & 0xFF] ^ t[2][(d >> 8) & 0xFF] ^ t[1][(d >> 16) & 0xFF] ^
+            t[0][d >> 24];
   }
   for (; size != 0; --size) state = (state >> 8) ^ t[0][(state ^ *data++) & 0xFF];
   return state;

@@ -5,6 +5,7 @@
 #include <memory>
 #include <string>
 
+#include "unzip/inflate_copy.h"
 #include "unzip/inflate_state.h"
 
 namespace kelvano {
@@ -44,7 +45,7 @@ bool ReadStoredBlock(InflateState& state, std::uint64_t sourceSize, InflateHost&
 
 bool ReadDynamicTables(InflateState& state, InflateHost& host) {
   using namespace inflate;
-  static constexpr std::uint8_t kCodeLengthOrder[19] = {16, 17, 18, 0, 8, 7, 9, 6, 10, 5,
+  static constexpr std::uint8_t kCodeLengthOrder[19] = {16, 17, 18, 0, 8,  7, 9,  6, 10, 5,
                                                         11, 4,  12, 3, 13, 2, 14, 1, 15};
   BitReader& bits = state.bits;
   const unsigned literalCount = bits.Get(5) + 257;  // up to 288 and 32, accepted as read
@@ -107,8 +108,10 @@ bool ReadDynamicTables(InflateState& state, InflateHost& host) {
 
 }  // namespace
 
-bool Inflate(const std::uint8_t* source, std::uint64_t sourceSize, std::uint8_t* destination,
-             std::uint64_t& destinationSize, std::uint32_t& crc, bool deflate64, InflateHost& host) {
+namespace inflate {
+
+bool DecodeStream(const std::uint8_t* source, std::uint64_t sourceSize, std::uint8_t* destination,
+                  std::uint64_t& destinationSize, std::uint32_t* crc, bool deflate64, InflateHost& host) {
   auto state = std::make_unique<InflateState>(source, sourceSize, destination, destinationSize, deflate64);
   std::uint32_t runningCrc = 0;
   bool final;
@@ -136,12 +139,22 @@ bool Inflate(const std::uint8_t* source, std::uint64_t sourceSize, std::uint8_t*
         return false;
     }
     // Checked while the block's output is still in the cache.
-    runningCrc = Crc32(runningCrc, blockStart, std::size_t(state->outNext - blockStart));
+    if (crc) runningCrc = Crc32(runningCrc, blockStart, std::size_t(state->outNext - blockStart));
     host.Progress(std::min(state->bits.BytePosition(), sourceSize), sourceSize);
   } while (!final);
+  // Scratch written past the last match, gone over in a file of the announced size.
+  const std::ptrdiff_t scratch = std::min<std::ptrdiff_t>(inflate::kOvershoot, state->outEnd - state->outNext);
+  if (scratch > 0) std::memset(state->outNext, 0, std::size_t(scratch));
   destinationSize = std::uint64_t(state->outNext - destination);
-  crc = runningCrc;
+  if (crc) *crc = runningCrc;
   return true;
+}
+
+}  // namespace inflate
+
+bool Inflate(const std::uint8_t* source, std::uint64_t sourceSize, std::uint8_t* destination,
+             std::uint64_t& destinationSize, std::uint32_t& crc, bool deflate64, InflateHost& host) {
+  return inflate::DecodeStream(source, sourceSize, destination, destinationSize, &crc, deflate64, host);
 }
 
 }  // namespace kelvano

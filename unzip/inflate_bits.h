@@ -1,7 +1,8 @@
 #pragma once
 // The decoder's bit reader: a 64-bit buffer, next bit in bit 0. Past the end of the
 // input it supplies zero bits and counts the bytes it invented, so positions keep
-// counting as if the input went on.
+// counting as if the input went on. (The fast loop refills the same buffer a word
+// at a time.)
 
 #include <cstdint>
 #include <cstring>
@@ -42,14 +43,6 @@ struct BitReader {
       count += 8;
     }
   }
-  // 56 bits or more, without a loop; needs 8 readable bytes at next.
-  void FillFast() {
-    buffer |= LoadLittleEndian64(next) << count;
-    next += (63 - count) >> 3;
-    count |= 56;
-  }
-  bool CanFillFast() const { return end - next >= 8; }
-
   unsigned Peek(unsigned n) const { return unsigned(LowBits(buffer, n)); }
   void Drop(unsigned n) {
     buffer >>= n;

@@ -1,7 +1,6 @@
-#include <cstring>
-
-#include "unzip/inflate_state.h"
 #include "system/setup_error.h"
+#include "unzip/inflate_copy.h"
+#include "unzip/inflate_state.h"
 
 namespace kelvano::inflate {
 
@@ -15,61 +14,58 @@ namespace {
 // table's bits when the code continues in a sub-table.
 inline std::uint32_t Lookup(BitReader& bits, const std::uint32_t* table, unsigned mainBits) {
   std::uint32_t entry = table[bits.Peek(mainBits)];
-  if ((entry & (kExceptional | kSubTable)) == (kExceptional | kSubTable)) {
+  if (IsSubTable(entry)) {
     bits.Drop(mainBits);
     entry = table[EntryValue(entry) + bits.Peek(CodeBits(entry))];
   }
   return entry;
 }
 
-// Consumes the entry's code and extra bits; returns its value plus the extra bits.
+// The entry's value plus its extra bits, buffered first (zeros past the input).
 inline unsigned TakeValue(BitReader& bits, std::uint32_t entry) {
-  const unsigned consume = ConsumeBits(entry);
-  bits.Need(consume);
-  const unsigned value = EntryValue(entry) + unsigned(LowBits(bits.buffer, consume) >> CodeBits(entry));
-  bits.Drop(consume);
+  bits.Need(ConsumeBits(entry));
+  const unsigned value = EntryValue(entry) + unsigned(LowBits(bits.buffer, ConsumeBits(entry)) >> CodeBits(entry));
+  bits.Drop(ConsumeBits(entry));
   return value;
-}
-
-// Copies a match byte by byte as the format defines it: overlapping copies repeat.
-inline void CopyMatch(std::uint8_t* out, unsigned distance, unsigned length) {
-  const std::uint8_t* from = out - distance;
-  if (distance >= length) {
-    std::memcpy(out, from, length);
-  } else {
-    for (unsigned i = 0; i < length; ++i) out[i] = from[i];
-  }
 }
 
 }  // namespace
 
 void DecodeHuffmanBlock(InflateState& state) {
+  if (DecodeFast(state)) return;
+
+  // Near the ends: one step at a time, every bound checked, zeros past the input.
   BitReader& bits = state.bits;
+  std::uint8_t* const outBegin = state.outBegin;
+  std::uint8_t* const outEnd = state.outEnd;
+  std::uint8_t* out = state.outNext;
   for (;;) {
     bits.Need(kMaxCodeLength);
     std::uint32_t entry = Lookup(bits, state.literalLength, kLiteralLengthBits);
     if (entry & kLiteral) {
       bits.Drop(ConsumeBits(entry));
-      if (state.outNext == state.outEnd) RaiseSubscriptOutOfRange();
-      *state.outNext++ = std::uint8_t(EntryValue(entry));
+      if (out == outEnd) RaiseSubscriptOutOfRange();
+      *out++ = std::uint8_t(EntryValue(entry));
+      if (entry & kPair) {
+        if (out == outEnd) RaiseSubscriptOutOfRange();
+        *out++ = std::uint8_t(entry >> 24);
+      }
       continue;
     }
     if (entry & kExceptional) {
-      if (entry & kEndOfBlock) {
-        bits.Drop(ConsumeBits(entry));
-        return;
-      }
-      RaiseSubscriptOutOfRange();
+      if (!(entry & kEndOfBlock)) RaiseSubscriptOutOfRange();
+      bits.Drop(ConsumeBits(entry));
+      state.outNext = out;
+      return;
     }
     const unsigned length = TakeValue(bits, entry);
     bits.Need(kMaxCodeLength);
     entry = Lookup(bits, state.distance, kDistanceBits);
     if (entry & kExceptional) RaiseSubscriptOutOfRange();
     const unsigned distance = TakeValue(bits, entry);
-    if (distance > std::uint64_t(state.outNext - state.outBegin) || length > std::uint64_t(state.outEnd - state.outNext))
-      RaiseSubscriptOutOfRange();
-    CopyMatch(state.outNext, distance, length);
-    state.outNext += length;
+    if (distance > std::uint64_t(out - outBegin) || length > std::uint64_t(outEnd - out)) RaiseSubscriptOutOfRange();
+    CopyMatch(out, distance, length);
+    out += length;
   }
 }
 

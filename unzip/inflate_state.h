@@ -4,6 +4,7 @@
 
 #include <cstdint>
 
+#include "unzip/inflate.h"
 #include "unzip/inflate_bits.h"
 #include "unzip/inflate_tables.h"
 
@@ -34,7 +35,18 @@ struct InflateState {
 // distance before the output's start, a write past its end.
 [[noreturn]] void RaiseSubscriptOutOfRange();
 
+// Inflate with the CRC-32 left out when crc is null: the decoder measured alone.
+bool DecodeStream(const std::uint8_t* source, std::uint64_t sourceSize, std::uint8_t* destination,
+                  std::uint64_t& destinationSize, std::uint32_t* crc, bool deflate64, InflateHost& host);
+
 // Decodes symbols with the state's tables up to and including the end of block.
 void DecodeHuffmanBlock(InflateState& state);
+// The same while far from the ends of input and output; returns false, with the
+// state where it stopped, when it comes near them before the end of block.
+bool DecodeFast(InflateState& state);
+// DecodeFast comes in two builds, chosen by the processor; tests run both. Returns
+// false when this processor cannot run the one asked for.
+enum class FastLoopKind { kPortable, kBmi2 };
+bool UseFastLoop(FastLoopKind kind);
 
 }  // namespace kelvano::inflate

@@ -13,8 +13,7 @@ namespace {
 namespace fs = std::filesystem;
 
 // Files under root, in a stable order, that the filter accepts by their first bytes.
-template <typename Accept>
-void Gather(const char* root, std::size_t size, Bytes& out, Accept accept) {
+void Gather(const char* root, std::size_t size, Bytes& out, bool (*accept)(const Bytes&)) {
   std::error_code error;
   std::vector<fs::path> paths;
   for (fs::recursive_directory_iterator it(root, error), end; !error && it != end; it.increment(error)) {
@@ -23,8 +22,10 @@ void Gather(const char* root, std::size_t size, Bytes& out, Accept accept) {
   std::sort(paths.begin(), paths.end());
   for (const fs::path& path : paths) {
     if (out.size() >= size) break;
-    std::ifstream file(path, std::ios::binary);
-    Bytes content((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+    std::ifstream file(path, std::ios::binary | std::ios::ate);
+    Bytes content(std::size_t(std::max<std::streamoff>(file.tellg(), 0)));
+    file.seekg(0);
+    file.read(reinterpret_cast<char*>(content.data()), std::streamsize(content.size()));
     if (content.empty() || !accept(content)) continue;
     content.resize(std::min(content.size(), size - out.size()));
     out.insert(out.end(), content.begin(), content.end());
@@ -42,9 +43,9 @@ bool IsElf(const Bytes& content) {
 
 // Sentences from a small vocabulary: repeats at every distance, like prose.
 void GeneratedText(std::size_t size, Bytes& out) {
-  static const char* const kWords[] = {"the", "setup", "installs", "server", "client", "card", "room",
-                                       "table", "player", "service", "database", "with", "and", "of",
-                                       "Kelvano", "version", "machine", "folder", "archive", "a"};
+  static const char* const kWords[] = {"the",     "setup",   "installs", "server",   "client",  "card", "room",
+                                       "table",   "player",  "service",  "database", "with",    "and",  "of",
+                                       "Kelvano", "version", "machine",  "folder",   "archive", "a"};
   std::mt19937 random(7);
   while (out.size() < size) {
     const std::string word = kWords[random() % std::size(kWords)];
@@ -67,32 +68,31 @@ void GeneratedBinary(std::size_t size, Bytes& out) {
   out.resize(size);
 }
 
+// Files from the roots first, then generated data up to the size.
+Bytes Sample(std::size_t size, std::initializer_list<const char*> roots, bool (*accept)(const Bytes&),
+             void (*generate)(std::size_t, Bytes&)) {
+  Bytes out;
+  for (const char* root : roots) Gather(root, size, out, accept);
+  generate(size, out);
+  return out;
+}
+
 }  // namespace
 
 Bytes SampleText(std::size_t size) {
-  Bytes out;
-  Gather("/usr/share/common-licenses", size, out, LooksLikeText);
-  Gather("/usr/share/doc", size, out, LooksLikeText);
-  GeneratedText(size, out);
-  return out;
+  return Sample(size, {"/usr/share/common-licenses", "/usr/share/doc"}, LooksLikeText, GeneratedText);
 }
 
 Bytes SampleBinary(std::size_t size) {
-  Bytes out;
-  Gather("/usr/lib/x86_64-linux-gnu", size, out, IsElf);
-  Gather("/usr/bin", size, out, IsElf);
-  GeneratedBinary(size, out);
-  return out;
+  return Sample(size, {"/usr/lib/x86_64-linux-gnu", "/usr/bin"}, IsElf, GeneratedBinary);
 }
 
 Bytes LiteralHeavy(std::size_t size, std::uint32_t seed) {
+  // Random base64 text: 6 bits of entropy per byte and hardly a match worth taking.
+  static const char kAlphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
   std::mt19937 random(seed);
   Bytes out(size);
-  // Geometric-like: a few bytes common, most rare, so Huffman codes of 2 to 15 bits.
-  for (auto& byte : out) {
-    const std::uint32_t r = random();
-    byte = std::uint8_t(__builtin_ctz(r | 0x100) * 24 + (r >> 24) % 24);
-  }
+  for (auto& byte : out) byte = std::uint8_t(kAlphabet[random() % 64]);
   return out;
 }
 

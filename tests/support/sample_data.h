@@ -15,7 +15,7 @@ using Bytes = std::vector<std::uint8_t>;
 Bytes SampleText(std::size_t size);
 // Executables and shared libraries.
 Bytes SampleBinary(std::size_t size);
-// Bytes of a skewed distribution without long repeats: compresses by its literal
+// Text without repeats worth a match (random base64): compresses by its literal
 // codes alone.
 Bytes LiteralHeavy(std::size_t size, std::uint32_t seed = 1);
 // Uniform random bytes: incompressible.

@@ -10,11 +10,14 @@ namespace {
 
 using ::testing::ElementsAre;
 
+// Also: what the output has room for beyond the bytes produced stays zero, as in a
+// new output file of the announced size.
 void ExpectOutput(const DecodeResult& result, const Bytes& expected) {
   ASSERT_TRUE(result.ok) << (result.raised ? *result.raised : "") << ::testing::PrintToString(result.host.errors);
   EXPECT_EQ(result.produced, expected.size());
   EXPECT_TRUE(result.output == expected);
   EXPECT_TRUE(result.guardIntact);
+  EXPECT_TRUE(result.restZero);
 }
 
 void ExpectError(const DecodeResult& result, const std::string& text) {
@@ -67,7 +70,7 @@ TEST(StoredBlocks, ReportLengthMismatchShortInputAndShortOutput) {
   ExpectError(Decode(Bytes(whole.begin(), whole.end() - 1), 10), "InStream depleated");    // data cut
   const DecodeResult overflow = Decode(whole, 5);
   ExpectError(overflow, "OutStream overflow");
-  EXPECT_TRUE(overflow.output == Bytes(5, 0xA5));  // nothing of the block written
+  EXPECT_TRUE(overflow.output == Bytes(5, 0));  // nothing of the block written
 }
 
 TEST(BlockHeaders, TypeThreeIsAnError) {
@@ -195,15 +198,27 @@ TEST(RunTimeErrors, LengthSymbols286And287WhenDecodedOnly) {
 }
 
 TEST(RunTimeErrors, DistancesBeforeTheOutputAndWritesPastItsEnd) {
-  ExpectRunTimeError(Decode(BitWriter().Header(true, 1).FixedLiteral('a').FixedLiteral('b').FixedMatch(3, 3).Finish(), 10));
+  ExpectRunTimeError(
+      Decode(BitWriter().Header(true, 1).FixedLiteral('a').FixedLiteral('b').FixedMatch(3, 3).Finish(), 10));
 
-  const Bytes literals = BitWriter().Header(true, 1).FixedLiteral('a').FixedLiteral('b').FixedLiteral('c').FixedEnd().Finish();
+  const Bytes literals =
+      BitWriter().Header(true, 1).FixedLiteral('a').FixedLiteral('b').FixedLiteral('c').FixedEnd().Finish();
   ExpectRunTimeError(Decode(literals, 2));
   ExpectOutput(Decode(literals, 3), ToBytes("abc"));
 
   const Bytes match = BitWriter().Header(true, 1).FixedLiteral('a').FixedMatch(258, 1).FixedEnd().Finish();
   for (std::size_t capacity : {1, 10, 250, 258}) ExpectRunTimeError(Decode(match, capacity));
   ExpectOutput(Decode(match, 259), Bytes(259, 'a'));
+
+  // Two literals decoded at once still stop at the end of the output.
+  std::vector<unsigned> lengths(257, 0);
+  lengths['a'] = lengths['b'] = lengths['c'] = lengths[256] = 2;
+  BitWriter pairs;
+  const DynamicCodes codes = WriteDynamicHeader(pairs, true, lengths, {1});
+  for (char c : std::string("abcab")) WriteSymbol(pairs, codes, std::uint8_t(c));
+  WriteSymbol(pairs, codes, 256);
+  for (std::size_t capacity : {0, 1, 2, 4}) ExpectRunTimeError(Decode(pairs.Finish(), capacity));
+  ExpectOutput(Decode(pairs.Finish(), 5), ToBytes("abcab"));
 }
 
 TEST(Matches, DistanceOneLength258RepeatsTheLastByte) {
@@ -241,15 +256,18 @@ TEST(Matches, ReachBackUpTo65536InBothMethods) {
 TEST(Deflate64, LengthSymbol285Takes16ExtraBits) {
   BitWriter writer;
   writer.Header(true, 1).FixedLiteral('a').FixedLiteral('b');
-  writer.FixedSymbol(285).Bits(1000, 16).Code(1, 5);  // 3 + 1000 bytes at distance 2
-  writer.FixedSymbol(285).Bits(65535, 16).Code(0, 5);  // the longest: 65538 at distance 1
+  writer.FixedSymbol(285).Bits(1000, 16).Code(1, 5);      // 3 + 1000 bytes at distance 2
+  writer.FixedSymbol(285).Bits(65535, 16).Code(0, 5);     // the longest: 65538 at distance 1
+  for (int i = 0; i < 40; ++i) writer.FixedLiteral('z');  // input enough for the fast loop
   writer.FixedEnd();
   Bytes expected = ToBytes("ab");
   AppendMatch(expected, 1003, 2);
   AppendMatch(expected, 65538, 1);
+  expected.insert(expected.end(), 40, 'z');
   const Bytes stream = writer.Finish();
   ExpectOutput(Decode(stream, expected.size(), true), expected);
-  ExpectRunTimeError(Decode(stream, expected.size() - 1, true));
+  ExpectRunTimeError(Decode(stream, 2 + 1003 + 65537, true));  // one short for the long match
+  ExpectRunTimeError(Decode(Bytes(stream.begin(), stream.begin() + 12), 2 + 1003 + 65537, true));
 
   // In plain deflate the same symbol is 258 without extra bits.
   const Bytes plain = BitWriter().Header(true, 1).FixedLiteral('a').FixedSymbol(285).Code(0, 5).FixedEnd().Finish();
@@ -304,6 +322,18 @@ TEST(MixedBlocks, DecodeInAnyOrderWithMatchesAcrossBlocks) {
     }
   }
   EXPECT_EQ(result.host.progress.back().first, stream.size());
+}
+
+TEST(FinalBlock, EndsTheStreamWhateverFollowsAndLeavesTheRestOfTheOutputZero) {
+  BitWriter writer;
+  writer.Header(true, 1).FixedLiteral('a').FixedMatch(3, 1).FixedLiteral('b').FixedMatch(10, 2).FixedEnd();
+  Bytes stream = writer.Finish();
+  stream.insert(stream.end(), 100, 0xFF);  // not examined
+  Bytes expected = ToBytes("a");
+  AppendMatch(expected, 3, 1);
+  expected.push_back('b');
+  AppendMatch(expected, 10, 2);
+  ExpectOutput(Decode(stream, 1000), expected);
 }
 
 TEST(ShortInput, ReadsZeroBitsInsideHuffmanBlocks) {

@@ -1,7 +1,5 @@
 #include "tests/unit/unzip/inflate_test_support.h"
 
-#include <zlib.h>
-
 #include <algorithm>
 #include <memory>
 #include <stdexcept>
@@ -19,12 +17,6 @@ constexpr unsigned kLengthBase[29] = {3,  4,  5,  6,  7,  8,  9,  10, 11,  13,  
                                       31, 35, 43, 51, 59, 67, 83, 99, 115, 131, 163, 195, 227, 258};
 constexpr unsigned kLengthExtra[29] = {0, 0, 0, 0, 0, 0, 0, 0, 1, 1, 1, 1, 2, 2, 2,
                                        2, 3, 3, 3, 3, 4, 4, 4, 4, 5, 5, 5, 5, 0};
-
-unsigned DistanceBase(unsigned symbol) {
-  unsigned base = 1;
-  for (unsigned s = 0; s < symbol; ++s) base += 1u << DistanceExtraBits(s);
-  return base;
-}
 
 // The code-length code of every crafted dynamic block: complete, 4 or 5 bits.
 const std::vector<unsigned>& CodeLengthLengths() {
@@ -76,7 +68,14 @@ BitWriter& BitWriter::FixedMatch(unsigned length, unsigned distance) {
   return Code(distanceSymbol, 5).Bits(distanceExtra, DistanceExtraBits(distanceSymbol));
 }
 
+unsigned LengthBase(unsigned symbol) { return kLengthBase[symbol - 257]; }
 unsigned LengthExtraBits(unsigned symbol) { return kLengthExtra[symbol - 257]; }
+
+unsigned DistanceBase(unsigned symbol) {
+  unsigned base = 1;
+  for (unsigned s = 0; s < symbol; ++s) base += 1u << DistanceExtraBits(s);
+  return base;
+}
 unsigned DistanceExtraBits(unsigned symbol) { return symbol < 4 ? 0 : symbol / 2 - 1; }
 
 std::pair<unsigned, unsigned> LengthSymbol(unsigned length) {
@@ -164,14 +163,14 @@ DecodeResult Decode(const Bytes& stream, std::size_t capacity, bool deflate64) {
   std::unique_ptr<std::uint8_t[]> input(new std::uint8_t[stream.size() + 1]);
   std::copy(stream.begin(), stream.end(), input.get());
   Bytes buffer(capacity + kGuard, kGuardByte);
+  std::fill(buffer.begin(), buffer.begin() + capacity, 0);
 #if defined(__SANITIZE_ADDRESS__)
   ASAN_POISON_MEMORY_REGION(buffer.data() + capacity, kGuard);
 #endif
   DecodeResult result;
   result.produced = capacity;
   try {
-    result.ok = Inflate(input.get(), stream.size(), buffer.data(), result.produced, result.crc, deflate64,
-                        result.host);
+    result.ok = Inflate(input.get(), stream.size(), buffer.data(), result.produced, result.crc, deflate64, result.host);
   } catch (const SetupError& error) {
     result.raised = std::to_string(error.Number()) + " " + error.Source() + " " + error.Description();
   }
@@ -179,24 +178,12 @@ DecodeResult Decode(const Bytes& stream, std::size_t capacity, bool deflate64) {
   ASAN_UNPOISON_MEMORY_REGION(buffer.data() + capacity, kGuard);
 #endif
   for (std::size_t i = capacity; i < buffer.size(); ++i) result.guardIntact &= buffer[i] == kGuardByte;
+  if (result.ok) {
+    for (std::size_t i = result.produced; i < capacity; ++i) result.restZero &= buffer[i] == 0;
+  }
   buffer.resize(result.ok ? result.produced : capacity);
   result.output = std::move(buffer);
   return result;
-}
-
-Bytes ZlibDeflate(const Bytes& data, int level, int strategy) {
-  z_stream z{};
-  if (deflateInit2(&z, level, Z_DEFLATED, -15, 8, strategy) != Z_OK) throw std::runtime_error("deflateInit2");
-  Bytes out(deflateBound(&z, uLong(data.size())) + 16);
-  z.next_in = const_cast<Bytef*>(data.data());
-  z.avail_in = uInt(data.size());
-  z.next_out = out.data();
-  z.avail_out = uInt(out.size());
-  const int status = deflate(&z, Z_FINISH);
-  deflateEnd(&z);
-  if (status != Z_STREAM_END) throw std::runtime_error("deflate");
-  out.resize(z.total_out);
-  return out;
 }
 
 }  // namespace kelvano::test

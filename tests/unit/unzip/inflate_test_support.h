@@ -9,7 +9,9 @@
 #include <vector>
 
 #include "tests/support/sample_data.h"
+#include "tests/support/zlib_reference.h"
 #include "unzip/inflate.h"
+#include "unzip/inflate_state.h"
 
 namespace kelvano::test {
 
@@ -46,7 +48,9 @@ class BitWriter {
 std::pair<unsigned, unsigned> LengthSymbol(unsigned length);
 // Distance symbol (0-31) and its extra bits for a distance 1-65536.
 std::pair<unsigned, unsigned> DistanceSymbol(unsigned distance);
+unsigned LengthBase(unsigned symbol);
 unsigned LengthExtraBits(unsigned symbol);
+unsigned DistanceBase(unsigned symbol);
 unsigned DistanceExtraBits(unsigned symbol);
 
 // Canonical codes of a set of code lengths (0: no code).
@@ -84,19 +88,38 @@ struct RecordingHost : InflateHost {
 
 struct DecodeResult {
   bool ok = false;
-  Bytes output;                       // the bytes produced (success) or the whole capacity
-  std::uint64_t produced = 0;         // destinationSize after the call
+  Bytes output;                // the bytes produced (success) or the whole capacity
+  std::uint64_t produced = 0;  // destinationSize after the call
   std::uint32_t crc = 0;
   std::optional<std::string> raised;  // "number source description" of a run-time error
   RecordingHost host;                 // errors and progress reported
   bool guardIntact = true;            // no byte written after the capacity
+  bool restZero = true;               // the capacity after the bytes produced still zero
 };
 
-// Decodes into a buffer of exactly capacity bytes followed by guard bytes.
+// Decodes into a buffer of exactly capacity zero bytes (a new output file) followed
+// by guard bytes.
 DecodeResult Decode(const Bytes& stream, std::size_t capacity, bool deflate64 = false);
 
-// Raw deflate by zlib (no header), at a level and strategy.
-Bytes ZlibDeflate(const Bytes& data, int level, int strategy);
+// Makes the decoder run the given build of its fast loop until destroyed.
+class FastLoopScope {
+ public:
+  explicit FastLoopScope(inflate::FastLoopKind kind) : available_(inflate::UseFastLoop(kind)) {}
+  ~FastLoopScope() {
+    if (!inflate::UseFastLoop(inflate::FastLoopKind::kBmi2)) inflate::UseFastLoop(inflate::FastLoopKind::kPortable);
+  }
+  FastLoopScope(const FastLoopScope&) = delete;
+  FastLoopScope& operator=(const FastLoopScope&) = delete;
+  // False when this processor cannot run it.
+  bool Available() const { return available_; }
+
+ private:
+  bool available_;
+};
+
+inline const char* FastLoopName(inflate::FastLoopKind kind) {
+  return kind == inflate::FastLoopKind::kBmi2 ? "Bmi2" : "Portable";
+}
 
 inline Bytes ToBytes(const std::string& text) { return Bytes(text.begin(), text.end()); }
 
