@@ -218,6 +218,9 @@ cUnzip::Outcome cUnzip::ExtractEntry(ArchiveWindows& archive, const std::string&
     if (!compressed) return Fail(kMappingFile);
   }
 
+  // A name ending in "\\" that holds bytes cannot be created: it fails before any
+  // folder is made for it.
+  if (outputPath.back() == '\\') return Fail(kMappingFile + outputPath);
   if (!EnsureFolder(outputPath.substr(0, outputPath.rfind('\\')))) return Fail(kCreatingOutputFolder);
   const std::unique_ptr<OutputFile> output = files_.CreateOutput(outputPath, entry.uncompressedSize);
   if (!output) return Fail(kMappingFile + outputPath);

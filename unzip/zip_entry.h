@@ -25,7 +25,7 @@ struct ZipEntry {
   std::uint32_t externalAttributes = 0;
   std::uint64_t localHeaderOffset = 0;
   std::string fileName;        // UTF-8, "\" between folders
-  bool isDirectory = false;
+  bool isDirectory = false;    // a name ending in "\" with nothing to extract
   std::vector<std::uint8_t> extra;
   std::string fileComment;
 };

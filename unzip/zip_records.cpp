@@ -113,7 +113,9 @@ std::size_t ReadCentralRecord(const std::uint8_t* data, std::size_t available, Z
                        entry.localHeaderOffset == kSaturated32, entry.diskNumber == kSaturated16)) {
     return 0;
   }
-  entry.isDirectory = !entry.fileName.empty() && entry.fileName.back() == '\\' && entry.compressedSize == 0;
+  // Some archivers give folders an empty compressed stream: nothing to extract either.
+  entry.isDirectory = !entry.fileName.empty() && entry.fileName.back() == '\\' &&
+                      (entry.compressedSize == 0 || entry.uncompressedSize == 0);
   return total;
 }
 

@@ -104,6 +104,19 @@ TEST_P(ZipExtractionRules, ExtractsFilesAndFoldersWithTheirTimes) {
   EXPECT_EQ(fs_.modified(Out("docs\\readme.txt")), (DateTime{2021, 3, 14, 15, 9, 26}));
 }
 
+TEST_P(ZipExtractionRules, AFolderNameWithContentIsNoFolder) {
+  // A folder written as an empty deflate stream, as Python's zipfile does, is a folder;
+  // a name ending in "/" that holds bytes cannot be created.
+  const Run run = Extract(ZipBuilder()
+                              .Add(ZipMember::Compressed("folder/", std::string("\x03\x00", 2), ""))
+                              .Add(ZipMember::Stored("bytes/", "content")));
+  EXPECT_FALSE(run.unzip);
+  ASSERT_EQ(run.errors.size(), 1u);
+  EXPECT_EQ(run.errors[0].first, 1);
+  EXPECT_THAT(run.errors[0].second, ::testing::StartsWith(zip_error::kMappingFile));
+  EXPECT_THAT(Written(), ElementsAre("out\\", "out\\folder\\"));
+}
+
 TEST_P(ZipExtractionRules, AnEmptyMemberBecomesAnEmptyFileWithItsTime) {
   ZipMember empty = ZipMember::Stored("empty.log", "");
   empty.dosDate = (2019 - 1980) << 9 | 7 << 5 | 1;
