@@ -15,7 +15,7 @@ folder = sys.argv[1]
 os.makedirs(folder, exist_ok=True)
 
 
-def candidates(roots, want_text):
+def candidates(roots, want_text, largest):
     for root in roots:
         for base, dirs, files in os.walk(root):
             dirs.sort()
@@ -24,7 +24,7 @@ def candidates(roots, want_text):
                 if os.path.islink(path) or not os.path.isfile(path):
                     continue
                 size = os.path.getsize(path)
-                if size < 512 or size > 4 * MB:
+                if size < 512 or size > largest:
                     continue
                 with open(path, "rb") as f:
                     head = f.read(4096)
@@ -34,9 +34,9 @@ def candidates(roots, want_text):
                     yield path, size
 
 
-def pick(roots, want_text, budget, count):
+def pick(roots, want_text, budget, count, largest):
     """About count files adding up to about budget bytes, spread over the candidates."""
-    every = list(candidates(roots, want_text))
+    every = list(candidates(roots, want_text, largest))
     step = max(1, len(every) // count)
     chosen, total = [], 0
     for path, size in every[::step]:
@@ -47,8 +47,8 @@ def pick(roots, want_text, budget, count):
     return chosen
 
 
-text = pick(["/usr/include", "/usr/share/doc", "/usr/share/perl5", "/usr/lib/python3"], True, 105 * MB, 7000)
-binaries = pick(["/usr/lib/x86_64-linux-gnu", "/usr/bin", "/usr/libexec"], False, 160 * MB, 1600)
+text = pick(["/usr/include", "/usr/share/doc", "/usr/share/perl5", "/usr/lib/python3"], True, 105 * MB, 7000, 4 * MB)
+binaries = pick(["/usr/lib/x86_64-linux-gnu", "/usr/bin", "/usr/libexec"], False, 160 * MB, 1600, 1 * MB)
 rng = random.Random(1)
 
 
