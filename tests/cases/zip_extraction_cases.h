@@ -6,14 +6,19 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
 #include <functional>
 #include <memory>
+#include <sstream>
 #include <optional>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "system/setup_error.h"
+#include "tests/support/temp_folder.h"
 #include "tests/support/zip_builder.h"
 #include "unzip/cunzip.h"
 
@@ -39,6 +44,56 @@ struct ZipFilesKind {
 };
 inline void PrintTo(const ZipFilesKind& kind, std::ostream* out) { *out << kind.name; }
 inline std::string ZipFilesKindName(const ::testing::TestParamInfo<ZipFilesKind>& info) { return info.param.name; }
+
+// A path of the setup's form (UTF-8, "\\" between names) as the system takes it, and back.
+inline std::filesystem::path SystemPath(std::string path) {
+#ifndef _WIN32
+  std::replace(path.begin(), path.end(), '\\', '/');
+#endif
+  return std::filesystem::path(std::u8string(path.begin(), path.end()));
+}
+inline std::string FromSystemPath(const std::filesystem::path& path) {
+  const std::u8string text = path.u8string();
+  std::string result(text.begin(), text.end());
+  std::replace(result.begin(), result.end(), '/', '\\');
+  return result;
+}
+
+inline std::optional<std::string> ReadSystemFile(const std::string& path) {
+  std::ifstream file(SystemPath(path), std::ios::binary);
+  if (!file) return std::nullopt;
+  std::ostringstream content;
+  content << file.rdbuf();
+  return content.str();
+}
+
+// This system's own files below a new temporary folder; the caller tells how a
+// file's modification time and the open files and mappings are read here.
+inline ZipFilesUnderTest MakeSystemFiles(std::function<std::optional<DateTime>(const std::string& path)> modified,
+                                         std::function<int(const std::string& folder)> openObjects) {
+  auto temp = std::make_shared<TempFolder>();
+  const std::string folder = temp->Path();
+  ZipFilesUnderTest files;
+  files.files = MakeSystemZipFileSystem();
+  files.folder = folder;
+  files.keepAlive = temp;
+  files.write = [](const std::string& path, const std::string& bytes) {
+    std::ofstream(SystemPath(path), std::ios::binary) << bytes;
+  };
+  files.read = ReadSystemFile;
+  files.list = [folder] {
+    std::vector<std::string> all;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(SystemPath(folder))) {
+      const std::string name = FromSystemPath(std::filesystem::relative(entry.path(), SystemPath(folder)));
+      all.push_back(entry.is_directory() ? name + "\\" : name);
+    }
+    std::sort(all.begin(), all.end());
+    return all;
+  };
+  files.modified = std::move(modified);
+  files.openObjects = [folder, openObjects] { return openObjects(folder); };
+  return files;
+}
 
 class ZipExtractionRules : public ::testing::TestWithParam<ZipFilesKind> {
  protected:

@@ -3,6 +3,7 @@
 #include <cstdint>
 
 #include "system/text_encoding.h"
+#include "system/win32/system_time.h"
 #include "unzip/zip_file_system.h"
 
 namespace kelvano {
@@ -79,13 +80,7 @@ class Win32Archive : public ArchiveFile {
 };
 
 bool ToFileTime(const DateTime& local, FILETIME& utc) {
-  SYSTEMTIME fields{};
-  fields.wYear = static_cast<WORD>(local.year);
-  fields.wMonth = static_cast<WORD>(local.month);
-  fields.wDay = static_cast<WORD>(local.day);
-  fields.wHour = static_cast<WORD>(local.hour);
-  fields.wMinute = static_cast<WORD>(local.minute);
-  fields.wSecond = static_cast<WORD>(local.second);
+  const SYSTEMTIME fields = ToSystemTime(local);
   FILETIME localTime;
   return SystemTimeToFileTime(&fields, &localTime) && LocalFileTimeToFileTime(&localTime, &utc);
 }
@@ -160,7 +155,7 @@ class Win32ZipFileSystem : public ZipFileSystem {
   DateTime LocalNow() override {
     SYSTEMTIME now;
     GetLocalTime(&now);
-    return DateTime{now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute, now.wSecond};
+    return FromSystemTime(now);
   }
 };
 

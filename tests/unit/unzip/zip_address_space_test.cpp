@@ -5,8 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "tests/support/zip_builder.h"
-#include "unzip/cunzip.h"
-#include "unzip/memory_zip_file_system.h"
+#include "tests/unit/unzip/zip_in_memory.h"
 
 namespace kelvano::test {
 namespace {
@@ -14,18 +13,7 @@ namespace {
 using ::testing::ElementsAre;
 using ::testing::Pair;
 
-class AddressSpace : public ::testing::Test {
- protected:
-  AddressSpace() {
-    files_.AddFolder("out");
-    zip_.Error = [this](std::int32_t index, const std::string& text) { errors_.emplace_back(index, text); };
-  }
-  ~AddressSpace() override { EXPECT_EQ(files_.OpenObjects(), 0); }
-
-  MemoryZipFileSystem files_;
-  cUnzip zip_{files_};
-  std::vector<std::pair<std::int32_t, std::string>> errors_;
-};
+using AddressSpace = InMemoryZip;
 
 TEST_F(AddressSpace, ArchivesAboveTheLimitAreReadWindowByWindow) {
   files_.AddFile("a.zip", ZipBuilder()

@@ -4,8 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "tests/support/zip_builder.h"
-#include "unzip/cunzip.h"
-#include "unzip/memory_zip_file_system.h"
+#include "tests/unit/unzip/zip_in_memory.h"
 
 namespace kelvano::test {
 namespace {
@@ -14,24 +13,7 @@ using ::testing::ElementsAre;
 using ::testing::IsEmpty;
 using ::testing::Pair;
 
-class ZipDirectory : public ::testing::Test {
- protected:
-  ZipDirectory() {
-    files_.AddFolder("out");
-    zip_.Error = [this](std::int32_t index, const std::string& text) { errors_.emplace_back(index, text); };
-  }
-  ~ZipDirectory() override { EXPECT_EQ(files_.OpenObjects(), 0); }
-
-  bool Init(const std::string& bytes) {
-    files_.AddFile("a.zip", bytes);
-    return zip_.Init("a.zip");
-  }
-  std::string Content(const std::string& path) const { return files_.Files().at(path).content; }
-
-  MemoryZipFileSystem files_;
-  cUnzip zip_{files_};
-  std::vector<std::pair<std::int32_t, std::string>> errors_;
-};
+using ZipDirectory = InMemoryZip;
 
 TEST_F(ZipDirectory, ReadsEveryFieldOfTheCentralRecords) {
   ZipMember tool = ZipMember::Stored("bin/tool.exe", "MZ");

@@ -1,16 +1,11 @@
 // The extraction rules in memory (every view guarded) and on this system's real files
 // through the mmap seam.
-#include <dirent.h>
 #include <sys/stat.h>
 
 #include <algorithm>
 #include <ctime>
-#include <filesystem>
-#include <fstream>
-#include <sstream>
 
 #include "tests/cases/zip_extraction_cases.h"
-#include "tests/support/temp_folder.h"
 #include "unzip/memory_zip_file_system.h"
 
 namespace kelvano::test {
@@ -57,60 +52,26 @@ ZipFilesUnderTest MakeMemoryFiles() {
   return files;
 }
 
-fs::path Native(const std::string& path) {
-  std::string native = path;
-  std::replace(native.begin(), native.end(), '\\', '/');
-  return fs::path(native);
-}
-
 // Open descriptors, and mappings of anything below the folder.
 int OpenFilesAndMappings(const std::string& folder) {
   int count = 0;
   for ([[maybe_unused]] const auto& entry : fs::directory_iterator("/proc/self/fd")) ++count;
   std::ifstream maps("/proc/self/maps");
   for (std::string line; std::getline(maps, line);) {
-    if (line.find(Native(folder).string()) != std::string::npos) ++count;
+    if (line.find(SystemPath(folder).string()) != std::string::npos) ++count;
   }
   return count;
 }
 
-ZipFilesUnderTest MakePosixFiles() {
-  auto temp = std::make_shared<TempFolder>();
-  const std::string folder = temp->Path();
-  ZipFilesUnderTest files;
-  files.files = MakeSystemZipFileSystem();
-  files.folder = folder;
-  files.keepAlive = temp;
-  files.write = [](const std::string& path, const std::string& bytes) {
-    std::ofstream(Native(path), std::ios::binary) << bytes;
-  };
-  files.read = [](const std::string& path) -> std::optional<std::string> {
-    std::ifstream file(Native(path), std::ios::binary);
-    if (!file) return std::nullopt;
-    std::ostringstream content;
-    content << file.rdbuf();
-    return content.str();
-  };
-  files.list = [folder] {
-    std::vector<std::string> all;
-    for (const auto& entry : fs::recursive_directory_iterator(Native(folder))) {
-      std::string name = fs::relative(entry.path(), Native(folder)).string();
-      std::replace(name.begin(), name.end(), '/', '\\');
-      all.push_back(entry.is_directory() ? name + "\\" : name);
-    }
-    std::sort(all.begin(), all.end());
-    return all;
-  };
-  files.modified = [](const std::string& path) -> std::optional<DateTime> {
-    struct stat info;
-    if (stat(Native(path).c_str(), &info) != 0) return std::nullopt;
-    std::tm local{};
-    localtime_r(&info.st_mtime, &local);
-    return DateTime{local.tm_year + 1900, local.tm_mon + 1, local.tm_mday, local.tm_hour, local.tm_min, local.tm_sec};
-  };
-  files.openObjects = [folder] { return OpenFilesAndMappings(folder); };
-  return files;
+std::optional<DateTime> ModifiedLocally(const std::string& path) {
+  struct stat info;
+  if (stat(SystemPath(path).c_str(), &info) != 0) return std::nullopt;
+  std::tm local{};
+  localtime_r(&info.st_mtime, &local);
+  return DateTime{local.tm_year + 1900, local.tm_mon + 1, local.tm_mday, local.tm_hour, local.tm_min, local.tm_sec};
 }
+
+ZipFilesUnderTest MakePosixFiles() { return MakeSystemFiles(ModifiedLocally, OpenFilesAndMappings); }
 
 INSTANTIATE_TEST_SUITE_P(Zip, ZipExtractionRules,
                          ::testing::Values(ZipFilesKind{"InMemory", MakeMemoryFiles},

@@ -10,6 +10,7 @@
 #include <sstream>
 
 #include "system/text_encoding.h"
+#include "system/win32/system_time.h"
 #include "tests/cases/zip_extraction_cases.h"
 #include "tests/support/temp_folder.h"
 
@@ -17,17 +18,6 @@ namespace kelvano::test {
 namespace {
 
 namespace fs = std::filesystem;
-
-fs::path ToPath(const std::string& utf8) { return fs::path(Widen(utf8)); }
-std::string FromPath(const fs::path& path) { return Narrow(path.wstring()); }
-
-std::optional<std::string> ReadFile(const std::string& path) {
-  std::ifstream file(ToPath(path), std::ios::binary);
-  if (!file) return std::nullopt;
-  std::ostringstream content;
-  content << file.rdbuf();
-  return content.str();
-}
 
 struct FileTimes {
   DateTime created, accessed, written;  // local
@@ -47,7 +37,7 @@ std::optional<FileTimes> ReadTimes(const std::string& path) {
     SYSTEMTIME fields;
     FileTimeToLocalFileTime(&times[i], &localTime);
     FileTimeToSystemTime(&localTime, &fields);
-    local[i] = DateTime{fields.wYear, fields.wMonth, fields.wDay, fields.wHour, fields.wMinute, fields.wSecond};
+    local[i] = FromSystemTime(fields);
   }
   return FileTimes{local[0], local[1], local[2]};
 }
@@ -72,34 +62,13 @@ int OpenViewsAndArchive(const std::string& folder) {
   return count;
 }
 
-ZipFilesUnderTest MakeWindowsFiles() {
-  auto temp = std::make_shared<TempFolder>();
-  const std::string folder = temp->Path();
-  ZipFilesUnderTest files;
-  files.files = MakeSystemZipFileSystem();
-  files.folder = folder;
-  files.keepAlive = temp;
-  files.write = [](const std::string& path, const std::string& bytes) {
-    std::ofstream(ToPath(path), std::ios::binary) << bytes;
-  };
-  files.read = ReadFile;
-  files.list = [folder] {
-    std::vector<std::string> all;
-    for (const auto& entry : fs::recursive_directory_iterator(ToPath(folder))) {
-      const std::string name = FromPath(fs::relative(entry.path(), ToPath(folder)).make_preferred());
-      all.push_back(entry.is_directory() ? name + "\\" : name);
-    }
-    std::sort(all.begin(), all.end());
-    return all;
-  };
-  files.modified = [](const std::string& path) -> std::optional<DateTime> {
-    const std::optional<FileTimes> times = ReadTimes(path);
-    if (!times) return std::nullopt;
-    return times->written;
-  };
-  files.openObjects = [folder] { return OpenViewsAndArchive(folder); };
-  return files;
+std::optional<DateTime> Modified(const std::string& path) {
+  const std::optional<FileTimes> times = ReadTimes(path);
+  if (!times) return std::nullopt;
+  return times->written;
 }
+
+ZipFilesUnderTest MakeWindowsFiles() { return MakeSystemFiles(Modified, OpenViewsAndArchive); }
 
 TEST(ZipWindowsHandles, TheCountSeesAnOpenArchiveAndItsViews) {
   TempFolder folder;
@@ -132,9 +101,9 @@ std::string Archives() {
 // Every file and folder below one folder, with the bytes of the files.
 std::map<std::string, std::string> Snapshot(const std::string& folder) {
   std::map<std::string, std::string> all;
-  for (const auto& entry : fs::recursive_directory_iterator(ToPath(folder))) {
-    const std::string name = FromPath(fs::relative(entry.path(), ToPath(folder)).make_preferred());
-    all[name] = entry.is_directory() ? "<folder>" : ReadFile(FromPath(entry.path())).value_or("<unreadable>");
+  for (const auto& entry : fs::recursive_directory_iterator(SystemPath(folder))) {
+    const std::string name = FromSystemPath(fs::relative(entry.path(), SystemPath(folder)));
+    all[name] = entry.is_directory() ? "<folder>" : ReadSystemFile(FromSystemPath(entry.path())).value_or("<unreadable>");
   }
   return all;
 }
