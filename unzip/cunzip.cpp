@@ -212,15 +212,19 @@ cUnzip::Outcome cUnzip::ExtractEntry(ArchiveWindows& archive, const std::string&
 
   const std::uint64_t dataStart = entry.localHeaderOffset + local.dataOffset;
   if (!archive.Contains(dataStart, entry.compressedSize)) return Fail(kMappingFile);
+  // A name ending in "\" that holds bytes cannot be created: it fails before any
+  // folder is made for it.
+  if (outputPath.back() == '\\') return Fail(kMappingFile + outputPath);
+  return WriteMember(archive, entry, dataStart, outputPath);
+}
+
+cUnzip::Outcome cUnzip::WriteMember(ArchiveWindows& archive, ZipEntry& entry, std::uint64_t dataStart,
+                                    const std::string& outputPath) {
   std::optional<ArchiveWindow> compressed;
   if (entry.method != kStored) {
     compressed = archive.Read(dataStart, entry.compressedSize);
     if (!compressed) return Fail(kMappingFile);
   }
-
-  // A name ending in "\\" that holds bytes cannot be created: it fails before any
-  // folder is made for it.
-  if (outputPath.back() == '\\') return Fail(kMappingFile + outputPath);
   if (!EnsureFolder(outputPath.substr(0, outputPath.rfind('\\')))) return Fail(kCreatingOutputFolder);
   const std::unique_ptr<OutputFile> output = files_.CreateOutput(outputPath, entry.uncompressedSize);
   if (!output) return Fail(kMappingFile + outputPath);
@@ -230,10 +234,9 @@ cUnzip::Outcome cUnzip::ExtractEntry(ArchiveWindows& archive, const std::string&
   std::uint32_t crc = 0;
   if (entry.method == kStored) {
     if (!CopyStored(archive, dataStart, entry.compressedSize, *output, crc)) return Outcome::Failed;
-  } else if (entry.uncompressedSize > 0) {
-    const std::unique_ptr<MappedView> view = entry.uncompressedSize <= SIZE_MAX
-        ? output->Map(0, static_cast<std::size_t>(entry.uncompressedSize))
-        : nullptr;
+  } else if (declaredSize > 0) {
+    const std::unique_ptr<MappedView> view =
+        declaredSize <= SIZE_MAX ? output->Map(0, static_cast<std::size_t>(declaredSize)) : nullptr;
     if (!view) return Fail(kMappingFile + outputPath);
     DecoderHost host(*this);
     if (!Inflate(compressed->Data(), compressed->Size(), view->Data(), produced, crc, entry.method == kDeflate64,

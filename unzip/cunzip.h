@@ -72,6 +72,7 @@ class cUnzip {
   Outcome Fail(const std::string& text);
   bool ReadDirectory(ArchiveWindows& archive);
   Outcome ExtractEntry(ArchiveWindows& archive, const std::string& targetPath, bool overlapping);
+  Outcome WriteMember(ArchiveWindows& archive, ZipEntry& entry, std::uint64_t dataStart, const std::string& outputPath);
   bool CopyStored(ArchiveWindows& archive, std::uint64_t dataStart, std::uint64_t size, OutputFile& output,
                   std::uint32_t& crc);
   std::vector<ByteRange> MemberRanges(ArchiveWindows& archive) const;
