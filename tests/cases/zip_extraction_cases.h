@@ -172,6 +172,16 @@ TEST_P(ZipExtractionRules, AFolderNameWithContentIsNoFolder) {
   EXPECT_THAT(Written(), ElementsAre("out\\", "out\\folder\\"));
 }
 
+TEST_P(ZipExtractionRules, AFileInTheWayOfAFolderIsReported) {
+  const Run run = Extract(ZipBuilder()
+                              .Add(ZipMember::Stored("taken", "a file"))
+                              .Add(ZipMember::Folder("taken/"))
+                              .Add(ZipMember::Stored("taken/inside.txt", "x")));
+  EXPECT_FALSE(run.unzip);
+  EXPECT_THAT(run.errors, ElementsAre(Pair(1, zip_error::kCreatingFolder), Pair(2, zip_error::kCreatingOutputFolder)));
+  EXPECT_EQ(fs_.read(Out("taken")), "a file");
+}
+
 TEST_P(ZipExtractionRules, AnEmptyMemberBecomesAnEmptyFileWithItsTime) {
   ZipMember empty = ZipMember::Stored("empty.log", "");
   empty.dosDate = (2019 - 1980) << 9 | 7 << 5 | 1;

@@ -126,6 +126,25 @@ TEST_F(ZipDirectory, ADirectoryThatDoesNotHoldItsRecordsIsRefused) {
   EXPECT_THAT(errors_, ElementsAre(Pair(0, zip_error::kInvalidCenterHeader), Pair(-1, zip_error::kInvalidCenterHeader)));
 }
 
+TEST_F(ZipDirectory, AWrongLocalSignatureIsReportedAndTheMemberStillExtracted) {
+  ZipMember odd = ZipMember::Stored("odd.txt", "still here");
+  odd.localSignature = 0x12345678;
+  ASSERT_TRUE(Init(ZipBuilder().Add(odd).Build()));
+  EXPECT_TRUE(zip_.Unzip("out"));
+  EXPECT_THAT(errors_, ElementsAre(Pair(0, zip_error::kInvalidSignature)));
+  EXPECT_EQ(Content("out\\odd.txt"), "still here");
+}
+
+TEST_F(ZipDirectory, ALocalHeaderPastTheEndOfTheFileEndsTheRun) {
+  ZipMember lost = ZipMember::Stored("lost.txt", "x");
+  lost.localHeaderOffset = 1u << 20;
+  ASSERT_TRUE(Init(ZipBuilder().Add(ZipMember::Stored("first.txt", "1")).Add(lost).Add(ZipMember::Stored("never.txt", "3")).Build()));
+  EXPECT_FALSE(zip_.Unzip("out"));
+  EXPECT_THAT(errors_, ElementsAre(Pair(1, "Error mapping file ")));
+  EXPECT_EQ(files_.Files().count("out\\first.txt"), 1u);
+  EXPECT_EQ(files_.Files().count("out\\never.txt"), 0u);
+}
+
 TEST_F(ZipDirectory, InitKeepsLastErrorButResetsTheRest) {
   EXPECT_FALSE(Init("not an archive"));
   ASSERT_TRUE(Init(ZipBuilder().Add(ZipMember::Stored("a", "a")).Comment("first").Build()));
