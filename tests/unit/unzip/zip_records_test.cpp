@@ -1,4 +1,4 @@
-// The small rules under the directory walk: DOS dates, version texts, overlapping
+// The small rules under the directory walk: DOS dates, overlapping
 // members, and folder creation.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -19,12 +19,6 @@ TEST(ZipRecords, DosDatesBecomeLocalDateTimes) {
   EXPECT_EQ(DosToDate(0xFF9F, 0xBF7D), (DateTime{2107, 12, 31, 23, 59, 58}));
   EXPECT_EQ(DosToDate(0x0000 | 13 << 5 | 1, 0), DateTime{}) << "month 13";
   EXPECT_EQ(DosToDate((2023 - 1980) << 9 | 2 << 5 | 29, 0), DateTime{}) << "29 February 2023";
-}
-
-TEST(ZipRecords, VersionTexts) {
-  EXPECT_EQ(VersionText(20), "2.0");
-  EXPECT_EQ(VersionText(63), "6.3");
-  EXPECT_EQ(VersionText(255), "25.5");
 }
 
 TEST(ZipRecords, FindsEveryMemberThatSharesBytes) {
