@@ -12,6 +12,11 @@ if(WIN32)
   target_link_options(kelvano_options INTERFACE -static -static-libgcc -static-libstdc++)
 endif()
 
+if(KELVANO_FUZZ)
+  # Coverage for libFuzzer in every library, not only in the fuzzers' own files.
+  target_compile_options(kelvano_options INTERFACE -fsanitize=fuzzer-no-link)
+endif()
+
 if(KELVANO_SANITIZE)
   target_compile_options(kelvano_options INTERFACE
     -fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)

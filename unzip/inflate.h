@@ -23,7 +23,8 @@ class InflateHost {
 // "Subscript out of range") for the run-time errors: a code that matches no symbol,
 // length symbols 286 and 287, a distance before the start of the output, and any write
 // past its end. On success destinationSize holds the number of bytes produced and crc
-// their CRC-32.
+// their CRC-32; the destination after them is untouched but for up to 40 bytes right
+// after them, which are zero (the decoder's scratch; a new output file is zero there).
 bool Inflate(const std::uint8_t* source, std::uint64_t sourceSize, std::uint8_t* destination,
              std::uint64_t& destinationSize, std::uint32_t& crc, bool deflate64, InflateHost& host);
 

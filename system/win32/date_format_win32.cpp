@@ -2,9 +2,9 @@
 
 #include "system/date_time.h"
 #include "system/text_encoding.h"
+#include "system/win32/system_time.h"
 
 namespace kelvano {
-namespace {
 
 SYSTEMTIME ToSystemTime(const DateTime& d) {
   SYSTEMTIME time = {};
@@ -16,6 +16,12 @@ SYSTEMTIME ToSystemTime(const DateTime& d) {
   time.wSecond = static_cast<WORD>(d.second);
   return time;
 }
+
+DateTime FromSystemTime(const SYSTEMTIME& time) {
+  return DateTime{time.wYear, time.wMonth, time.wDay, time.wHour, time.wMinute, time.wSecond};
+}
+
+namespace {
 
 std::string DatePart(const SYSTEMTIME& time, DWORD flags) {
   wchar_t buffer[128];

@@ -1,0 +1,93 @@
+// The decoder on arbitrary input: it must never touch a byte outside its output (which
+// ends at a guard page), and whatever zlib decodes as raw deflate within the same
+// capacity it must decode to the same bytes, with their CRC-32.
+#include <sanitizer/asan_interface.h>
+#include <sys/mman.h>
+#include <unistd.h>
+
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "system/setup_error.h"
+#include "tests/support/zlib_reference.h"
+#include "unzip/inflate.h"
+
+namespace {
+
+constexpr std::size_t kMaxCapacity = 1 << 20;
+
+struct Host : kelvano::InflateHost {
+  void SetError(const std::string& text) override { errors.push_back(text); }
+  void Progress(std::uint64_t position, std::uint64_t size) override {
+    if (position > size) std::abort();  // never beyond the input
+  }
+  std::vector<std::string> errors;
+};
+
+// kMaxCapacity bytes followed by an inaccessible page; an output of n bytes is the
+// last n of them, so the first byte past it faults. What lies before is poisoned.
+struct GuardedOutput {
+  std::uint8_t* base;
+  std::size_t size;
+  GuardedOutput() {
+    const std::size_t page = std::size_t(sysconf(_SC_PAGESIZE));
+    size = (kMaxCapacity + page - 1) / page * page;
+    void* map = mmap(nullptr, size + page, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    if (map == MAP_FAILED) std::abort();
+    base = static_cast<std::uint8_t*>(map);
+    if (mprotect(base + size, page, PROT_NONE) != 0) std::abort();
+  }
+  std::uint8_t* Take(std::size_t capacity) {
+    std::uint8_t* destination = base + size - capacity;
+    ASAN_UNPOISON_MEMORY_REGION(base, size);
+    std::memset(destination, 0, capacity);  // a new output file
+    ASAN_POISON_MEMORY_REGION(base, size - capacity);
+    return destination;
+  }
+};
+
+// The first byte chooses the method and the output capacity: a multiple of the
+// stream's size (from none to 1024 times) plus a few bytes.
+std::size_t Capacity(std::uint8_t control, std::size_t streamSize) {
+  static constexpr std::size_t kRatio[8] = {0, 1, 2, 4, 8, 32, 256, 1024};
+  const std::size_t capacity = streamSize * kRatio[(control >> 1) & 7] + (control >> 4);
+  return capacity < kMaxCapacity ? capacity : kMaxCapacity;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  if (size < 1) return 0;
+  static GuardedOutput output;
+  static std::vector<std::uint8_t> reference(kMaxCapacity);
+  const bool deflate64 = data[0] & 1;
+  const std::uint8_t* stream = data + 1;
+  const std::size_t streamSize = size - 1;
+  const std::size_t capacity = Capacity(data[0], streamSize);
+  std::uint8_t* destination = output.Take(capacity);
+
+  Host host;
+  std::uint64_t produced = capacity;
+  std::uint32_t crc = 0;
+  bool ok = false;
+  try {
+    ok = kelvano::Inflate(stream, streamSize, destination, produced, crc, deflate64, host);
+  } catch (const kelvano::SetupError& error) {
+    if (error.Number() != 9 || error.Description() != "Subscript out of range") std::abort();
+  }
+  if (ok && (produced > capacity || !host.errors.empty())) std::abort();
+  if (!ok && host.errors.size() > 1) std::abort();
+  if (deflate64) return 0;
+
+  std::size_t zlibProduced = 0;
+  if (!kelvano::test::ZlibInflate(stream, streamSize, reference.data(), capacity, zlibProduced)) return 0;
+  if (!ok || produced != zlibProduced || std::memcmp(destination, reference.data(), zlibProduced) != 0 ||
+      crc != kelvano::test::ZlibCrc32(reference.data(), zlibProduced))
+    std::abort();
+  for (std::size_t i = zlibProduced; i < capacity; ++i)
+    if (destination[i] != 0) std::abort();  // the rest of a new output file stays zero
+  return 0;
+}

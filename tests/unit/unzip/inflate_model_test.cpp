@@ -1,0 +1,113 @@
+// Random symbol sequences under random (often incomplete) codes of up to 15 bits: the
+// decoder must produce what the sequence means, in plain deflate and deflate64, so
+// the fast loop meets every kind of code, extra bits and refill at every bit position.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <random>
+
+#include "tests/unit/unzip/inflate_test_support.h"
+
+namespace kelvano::test {
+namespace {
+
+// Code lengths whose code space sums to at most one (incomplete codes are accepted);
+// the needed symbols come first, so they surely get a code.
+std::vector<unsigned> RandomLengths(std::mt19937& random, unsigned count, const std::vector<unsigned>& needed,
+                                    unsigned shortest) {
+  std::vector<unsigned> lengths(count, 0);
+  std::uint32_t budget = 1u << 15;  // in units of a 15-bit code
+  const auto give = [&](unsigned symbol, unsigned from) {
+    unsigned length = from + random() % (16 - from);
+    while (length < 15 && (1u << (15 - length)) > budget) ++length;
+    if ((1u << (15 - length)) <= budget) {
+      lengths[symbol] = length;
+      budget -= 1u << (15 - length);
+    }
+  };
+  for (unsigned symbol : needed) give(symbol, 3);
+  for (unsigned symbol = 0; symbol < count; ++symbol)
+    if (lengths[symbol] == 0 && random() % 3 != 0) give(symbol, shortest);
+  return lengths;
+}
+
+std::vector<unsigned> Coded(const std::vector<unsigned>& lengths, unsigned from, unsigned to) {
+  std::vector<unsigned> symbols;
+  for (unsigned s = from; s < to; ++s)
+    if (lengths[s] != 0) symbols.push_back(s);
+  return symbols;
+}
+
+struct Model {
+  Bytes stream;
+  Bytes output;
+};
+
+Model RandomStream(std::uint32_t seed, bool deflate64) {
+  std::mt19937 random(seed);
+  BitWriter writer;
+  Model model;
+  Bytes& out = model.output;
+  constexpr int kBlocks = 4;
+  for (int block = 0; block < kBlocks; ++block) {
+    const auto literalLengths = RandomLengths(random, 286, {'a', 256, 257, 270, 284, 285}, 1 + random() % 6);
+    const auto distanceLengths = RandomLengths(random, 32, {0, 1, 15, 29, 31}, 1 + random() % 5);
+    const DynamicCodes codes = WriteDynamicHeader(writer, block == kBlocks - 1, literalLengths, distanceLengths);
+    const std::vector<unsigned> literals = Coded(literalLengths, 0, 256);
+    const std::vector<unsigned> lengthSymbols = Coded(literalLengths, 257, 286);
+    const std::vector<unsigned> distanceSymbols = Coded(distanceLengths, 0, 32);
+
+    for (int n = 0; n < 2000; ++n) {
+      std::vector<unsigned> reachable;  // distance symbols whose base lies inside the output
+      for (unsigned s : distanceSymbols)
+        if (DistanceBase(s) <= out.size()) reachable.push_back(s);
+      if (reachable.empty() || random() % 2 == 0) {
+        const unsigned literal = literals[random() % literals.size()];
+        WriteSymbol(writer, codes, literal);
+        out.push_back(std::uint8_t(literal));
+        continue;
+      }
+      const unsigned symbol = lengthSymbols[random() % lengthSymbols.size()];
+      const bool long64 = symbol == 285 && deflate64;
+      const unsigned extraBits = long64 ? 16 : LengthExtraBits(symbol);
+      const unsigned extra = long64 ? random() % 3000 : random() % (1u << extraBits);
+      const unsigned length = (long64 ? 3 : LengthBase(symbol)) + extra;
+      const unsigned distanceSymbol = reachable[random() % reachable.size()];
+      const unsigned base = DistanceBase(distanceSymbol);
+      const std::size_t span = std::min<std::size_t>(1u << DistanceExtraBits(distanceSymbol), out.size() - base + 1);
+      const unsigned distance = base + unsigned(random() % span);
+      WriteSymbol(writer, codes, symbol);
+      writer.Bits(extra, extraBits);
+      writer.Code(codes.distance[distanceSymbol], codes.distanceLengths[distanceSymbol]);
+      writer.Bits(distance - base, DistanceExtraBits(distanceSymbol));
+      for (unsigned i = 0; i < length; ++i) out.push_back(out[out.size() - distance]);
+    }
+    WriteSymbol(writer, codes, 256);
+  }
+  model.stream = writer.Finish();
+  return model;
+}
+
+class RandomCodes : public ::testing::TestWithParam<inflate::FastLoopKind> {};
+
+TEST_P(RandomCodes, DecodeToWhatTheirSymbolsMean) {
+  FastLoopScope loop(GetParam());
+  if (!loop.Available()) GTEST_SKIP() << "this processor cannot run it";
+  for (bool deflate64 : {false, true}) {
+    for (std::uint32_t seed = 1; seed <= 10; ++seed) {
+      SCOPED_TRACE((deflate64 ? "deflate64 seed " : "deflate seed ") + std::to_string(seed));
+      const Model model = RandomStream(seed, deflate64);
+      const DecodeResult result = Decode(model.stream, model.output.size(), deflate64);
+      ASSERT_TRUE(result.ok) << (result.raised ? *result.raised : "");
+      ASSERT_EQ(result.produced, model.output.size());
+      ASSERT_TRUE(result.output == model.output);
+    }
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Inflate, RandomCodes,
+                         ::testing::Values(inflate::FastLoopKind::kPortable, inflate::FastLoopKind::kBmi2),
+                         [](const auto& info) { return std::string(FastLoopName(info.param)); });
+
+}  // namespace
+}  // namespace kelvano::test

@@ -1,0 +1,285 @@
+#include "unzip/cunzip.h"
+
+#include <algorithm>
+#include <cstring>
+#include <limits>
+
+#include "system/setup_error.h"
+#include "unzip/folder_path.h"
+#include "unzip/inflate.h"
+#include "unzip/zip_records.h"
+
+namespace kelvano {
+namespace {
+
+using namespace zip_record;
+using namespace zip_error;
+
+constexpr std::uint16_t kStored = 0;
+constexpr std::uint16_t kDeflate = 8;
+constexpr std::uint16_t kDeflate64 = 9;
+// Stored members are copied through windows of this size, so that a 32-bit process
+// needs no more address space for them than this, whatever their size.
+constexpr std::uint64_t kStoredWindow = std::uint64_t{64} << 20;
+// Checksummed and copied in pieces that stay in the processor's cache in between.
+constexpr std::size_t kStoredPiece = std::size_t{256} << 10;
+
+constexpr std::int32_t kInvalidPatternNumber = 93;
+
+bool IsSelected(const ZipFilter& filter, const std::optional<NamePattern>& pattern, std::size_t index,
+                const std::string& name) {
+  if (const auto* selection = std::get_if<std::vector<bool>>(&filter)) {
+    return index < selection->size() && (*selection)[index];
+  }
+  return !pattern || pattern->Matches(name);
+}
+
+std::string JoinPath(const std::string& folder, const std::string& name) {
+  return folder.empty() || folder.back() != '\\' ? folder + '\\' + name : folder + name;
+}
+
+std::uint64_t SaturatingAdd(std::uint64_t a, std::uint64_t b) {
+  return b > std::numeric_limits<std::uint64_t>::max() - a ? std::numeric_limits<std::uint64_t>::max() : a + b;
+}
+
+}  // namespace
+
+class cUnzip::DecoderHost : public InflateHost {
+ public:
+  explicit DecoderHost(cUnzip& owner) : owner_(owner) {}
+  void SetError(const std::string& text) override { owner_.SetError(text); }
+  void Progress(std::uint64_t position, std::uint64_t size) override {
+    if (owner_.Progress) owner_.Progress(owner_.currentIndex_, position, size);
+  }
+
+ private:
+  cUnzip& owner_;
+};
+
+cUnzip::cUnzip(ZipFileSystem& files, NameRules nameRules) : files_(files), nameRules_(nameRules) {}
+
+void cUnzip::SetError(const std::string& text) {
+  lastError_ = text;
+  if (Error) Error(currentIndex_, lastError_);
+}
+
+cUnzip::Outcome cUnzip::Fail(const std::string& text) {
+  SetError(text);
+  return Outcome::Failed;
+}
+
+bool cUnzip::Init(const std::string& sZipName) {
+  zipName_ = sZipName;
+  comments_.clear();
+  currentIndex_ = -1;
+  entries_.clear();
+  initSucceeded_ = false;
+
+  std::unique_ptr<ArchiveFile> file = files_.OpenArchive(zipName_);
+  if (!file) {
+    SetError(kMappingFile + zipName_);
+    return false;
+  }
+  ArchiveWindows archive(std::move(file), wholeMappingLimit_);
+  initSucceeded_ = ReadDirectory(archive);
+  return initSucceeded_;
+}
+
+bool cUnzip::ReadDirectory(ArchiveWindows& archive) {
+  // The end record is searched backwards from the end: a comment may follow it.
+  const std::uint64_t fileSize = archive.FileSize();
+  const std::uint64_t tailSize = std::min<std::uint64_t>(fileSize, kEndSize + kMaxComment);
+  const std::optional<ArchiveWindow> tail = archive.Read(fileSize - tailSize, tailSize);
+  if (!tail) {
+    SetError(kMappingFile);
+    return false;
+  }
+  std::optional<EndRecord> end = FindEndRecord(tail->Data(), tail->Size());
+  if (!end) {
+    SetError(kUnknownHeader);
+    return false;
+  }
+  const std::uint64_t endPosition = fileSize - tailSize + end->offsetInTail;
+
+  // The central directory runs up to the end records.
+  std::uint64_t directoryEnd = endPosition;
+  if (endPosition >= kZip64LocatorSize) {
+    const std::optional<ArchiveWindow> locator = archive.Read(endPosition - kZip64LocatorSize, kZip64LocatorSize);
+    const std::optional<std::uint64_t> zip64Position = locator ? ReadZip64Locator(locator->Data()) : std::nullopt;
+    if (zip64Position) {
+      const std::optional<ArchiveWindow> record = archive.Read(*zip64Position, kZip64EndSize);
+      if (!record || *zip64Position > endPosition - kZip64LocatorSize - kZip64EndSize ||
+          !ReadZip64End(record->Data(), *end)) {
+        SetError(kUnknownHeader);
+        return false;
+      }
+      directoryEnd = *zip64Position;
+    }
+  }
+  // Every record takes at least its fixed part: a count that cannot fit is refused
+  // before anything is sized by it.
+  if (end->directoryOffset > directoryEnd ||
+      end->entries > (directoryEnd - end->directoryOffset) / kCentralHeaderSize ||
+      end->entries > static_cast<std::uint64_t>(std::numeric_limits<std::int32_t>::max())) {
+    SetError(kInvalidCenterHeader);
+    return false;
+  }
+  const std::optional<ArchiveWindow> directory =
+      archive.Read(end->directoryOffset, directoryEnd - end->directoryOffset);
+  if (!directory) {
+    SetError(kMappingFile);
+    return false;
+  }
+
+  entries_.resize(static_cast<std::size_t>(end->entries));
+  std::size_t at = 0;
+  for (std::size_t i = 0; i < entries_.size(); ++i) {
+    currentIndex_ = static_cast<std::int32_t>(i);
+    const std::size_t length = ReadCentralRecord(directory->Data() + at, directory->Size() - at, entries_[i]);
+    if (length == 0) {
+      SetError(kInvalidCenterHeader);
+      return false;
+    }
+    at += length;
+  }
+
+  const std::uint8_t* comment = tail->Data() + end->offsetInTail + kEndSize;
+  comments_ = DecodeEntryText(std::string_view(reinterpret_cast<const char*>(comment), end->commentLength), false);
+  return true;
+}
+
+bool cUnzip::Unzip(const std::string& sTargetPath, const ZipFilter& vFilter) {
+  currentIndex_ = -1;
+  std::optional<NamePattern> pattern;
+  if (const auto* text = std::get_if<std::string>(&vFilter)) {
+    pattern = NamePattern::Parse(*text);
+    if (!pattern) throw SetupError(kInvalidPatternNumber, "cUnzip", "Invalid pattern string");
+  }
+
+  std::unique_ptr<ArchiveFile> file = files_.OpenArchive(zipName_);
+  if (!file) {
+    SetError(kMappingFile + zipName_);
+    return false;
+  }
+  // A table left unfinished by a failed Init extracts nothing, and that is no success.
+  if (!initSucceeded_) return false;
+  ArchiveWindows archive(std::move(file), wholeMappingLimit_);
+  ensuredFolders_.clear();
+  extractionTime_ = files_.LocalNow();
+
+  const std::vector<bool> overlapping = FindOverlaps(MemberRanges(archive));
+  bool everyEntryExtracted = true;
+  for (std::size_t i = 0; i < entries_.size(); ++i) {
+    if (!IsSelected(vFilter, pattern, i, entries_[i].fileName)) continue;
+    currentIndex_ = static_cast<std::int32_t>(i);
+    const Outcome outcome = ExtractEntry(archive, sTargetPath, overlapping[i]);
+    if (outcome == Outcome::StopRun) return false;
+    if (outcome == Outcome::Failed) everyEntryExtracted = false;
+  }
+  return everyEntryExtracted;
+}
+
+std::vector<ByteRange> cUnzip::MemberRanges(ArchiveWindows& archive) const {
+  std::vector<ByteRange> ranges(entries_.size());
+  for (std::size_t i = 0; i < entries_.size(); ++i) {
+    const ZipEntry& entry = entries_[i];
+    const std::optional<ArchiveWindow> header = archive.Read(entry.localHeaderOffset, kLocalHeaderSize);
+    if (!header) continue;  // fails on its own when its turn comes
+    const std::uint64_t dataStart = entry.localHeaderOffset + ReadLocalHeader(header->Data()).dataOffset;
+    ranges[i] = {entry.localHeaderOffset, SaturatingAdd(dataStart, entry.compressedSize)};
+  }
+  return ranges;
+}
+
+cUnzip::Outcome cUnzip::ExtractEntry(ArchiveWindows& archive, const std::string& targetPath, bool overlapping) {
+  ZipEntry& entry = entries_[static_cast<std::size_t>(currentIndex_)];
+  if (!IsSafeEntryName(entry.fileName, nameRules_)) return Fail(kInvalidFileName);
+  const std::string outputPath = JoinPath(targetPath, entry.fileName);
+  if (entry.isDirectory) return EnsureFolder(outputPath) ? Outcome::Extracted : Fail(kCreatingFolder);
+
+  const std::optional<ArchiveWindow> header = archive.Read(entry.localHeaderOffset, kLocalHeaderSize);
+  if (!header) {
+    SetError(kMappingFile);
+    return Outcome::StopRun;
+  }
+  const LocalHeader local = ReadLocalHeader(header->Data());
+  if (!local.signatureValid) SetError(kInvalidSignature);  // extracted all the same
+  if (entry.flags & kEncryptedFlag) return Fail(kEncryption);
+  if (entry.method >= 2 && entry.method <= 5) return Fail(kUnReduce);
+  if (entry.method != kStored && entry.method != kDeflate && entry.method != kDeflate64) return Fail(kCompression);
+  if (overlapping) return Fail(kOverlapping);
+  if (entry.method == kStored && entry.compressedSize != entry.uncompressedSize) return Fail(kStoredSize);
+
+  const std::uint64_t dataStart = entry.localHeaderOffset + local.dataOffset;
+  if (!archive.Contains(dataStart, entry.compressedSize)) return Fail(kMappingFile);
+  // A name ending in "\" that holds bytes cannot be created: it fails before any
+  // folder is made for it.
+  if (outputPath.back() == '\\') return Fail(kMappingFile + outputPath);
+  return WriteMember(archive, entry, dataStart, outputPath);
+}
+
+cUnzip::Outcome cUnzip::WriteMember(ArchiveWindows& archive, ZipEntry& entry, std::uint64_t dataStart,
+                                    const std::string& outputPath) {
+  std::optional<ArchiveWindow> compressed;
+  if (entry.method != kStored) {
+    compressed = archive.Read(dataStart, entry.compressedSize);
+    if (!compressed) return Fail(kMappingFile);
+  }
+  if (!EnsureFolder(outputPath.substr(0, outputPath.rfind('\\')))) return Fail(kCreatingOutputFolder);
+  const std::unique_ptr<OutputFile> output = files_.CreateOutput(outputPath, entry.uncompressedSize);
+  if (!output) return Fail(kMappingFile + outputPath);
+
+  const std::uint64_t declaredSize = entry.uncompressedSize;
+  std::uint64_t produced = declaredSize;
+  std::uint32_t crc = 0;
+  if (entry.method == kStored) {
+    if (!CopyStored(archive, dataStart, entry.compressedSize, *output, crc)) return Outcome::Failed;
+  } else if (declaredSize > 0) {
+    const std::unique_ptr<MappedView> view =
+        declaredSize <= SIZE_MAX ? output->Map(0, static_cast<std::size_t>(declaredSize)) : nullptr;
+    if (!view) return Fail(kMappingFile + outputPath);
+    DecoderHost host(*this);
+    if (!Inflate(compressed->Data(), compressed->Size(), view->Data(), produced, crc, entry.method == kDeflate64,
+                 host)) {
+      return Outcome::Failed;
+    }
+    entry.uncompressedSize = produced;
+  }
+  // A short stream leaves zeros at the end of the file, which no checksum vouches for.
+  if (crc != entry.crc32 || produced != declaredSize) return Fail(kCrc);
+
+  output->SetTimes(entry.modified, extractionTime_, entry.modified);
+  output->Keep();
+  return Outcome::Extracted;
+}
+
+bool cUnzip::EnsureFolder(std::string path) {
+  while (path.size() > 1 && path.back() == '\\') path.pop_back();
+  if (ensuredFolders_.count(path) > 0) return true;
+  if (!CreateFolderPath(files_, path)) return false;
+  ensuredFolders_.insert(std::move(path));
+  return true;
+}
+
+bool cUnzip::CopyStored(ArchiveWindows& archive, std::uint64_t dataStart, std::uint64_t size, OutputFile& output,
+                        std::uint32_t& crc) {
+  crc = 0;
+  for (std::uint64_t done = 0; done < size;) {
+    const std::uint64_t length = std::min(size - done, kStoredWindow);
+    const std::optional<ArchiveWindow> source = archive.Read(dataStart + done, length);
+    const std::unique_ptr<MappedView> destination = output.Map(done, static_cast<std::size_t>(length));
+    if (!source || !destination) {
+      SetError(kMappingFile);
+      return false;
+    }
+    for (std::size_t at = 0; at < source->Size(); at += kStoredPiece) {
+      const std::size_t piece = std::min(kStoredPiece, source->Size() - at);
+      crc = Crc32(crc, source->Data() + at, piece);
+      std::memcpy(destination->Data() + at, source->Data() + at, piece);
+    }
+    done += length;
+  }
+  return true;
+}
+
+}  // namespace kelvano

@@ -1,0 +1,69 @@
+#pragma once
+// The decoder's bit reader: a 64-bit buffer, next bit in bit 0. Past the end of the
+// input it supplies zero bits and counts the bytes it invented, so positions keep
+// counting as if the input went on. (The fast loop refills the same buffer a word
+// at a time.)
+
+#include <cstdint>
+#include <cstring>
+
+namespace kelvano::inflate {
+
+inline std::uint64_t LoadLittleEndian64(const std::uint8_t* p) {
+  std::uint64_t value;
+  std::memcpy(&value, p, sizeof value);
+#if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_BIG_ENDIAN__
+  value = __builtin_bswap64(value);
+#endif
+  return value;
+}
+
+inline std::uint64_t LowBits(std::uint64_t value, unsigned n) { return value & ((std::uint64_t(1) << n) - 1); }
+
+struct BitReader {
+  const std::uint8_t* begin;
+  const std::uint8_t* next;
+  const std::uint8_t* end;
+  std::uint64_t invented = 0;  // zero bytes supplied past the end
+  // Bits at and above `count` are zero or already the next input bits: whole bytes
+  // are only counted once they are below `count`.
+  std::uint64_t buffer = 0;
+  unsigned count = 0;
+
+  BitReader(const std::uint8_t* data, std::uint64_t size) : begin(data), next(data), end(data + size) {}
+
+  // At least n (<= 56) bits, one byte at a time.
+  void Need(unsigned n) {
+    while (count < n) {
+      if (next != end) {
+        buffer |= std::uint64_t(*next++) << count;
+      } else {
+        ++invented;
+      }
+      count += 8;
+    }
+  }
+  unsigned Peek(unsigned n) const { return unsigned(LowBits(buffer, n)); }
+  void Drop(unsigned n) {
+    buffer >>= n;
+    count -= n;
+  }
+  unsigned Get(unsigned n) {
+    Need(n);
+    const unsigned value = Peek(n);
+    Drop(n);
+    return value;
+  }
+
+  // Bytes consumed so far, a partly consumed byte counted whole (invented ones too).
+  std::uint64_t BytePosition() const { return std::uint64_t(next - begin) + invented - count / 8; }
+  // Forgets the buffered bits and goes on reading at the given byte position.
+  void Restart(std::uint64_t position) {
+    next = begin + position;
+    invented = 0;
+    buffer = 0;
+    count = 0;
+  }
+};
+
+}  // namespace kelvano::inflate

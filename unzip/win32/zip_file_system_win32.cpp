@@ -1,0 +1,166 @@
+#include <windows.h>
+
+#include <cstdint>
+
+#include "system/text_encoding.h"
+#include "system/win32/system_time.h"
+#include "unzip/zip_file_system.h"
+
+namespace kelvano {
+namespace {
+
+// A kernel handle; files use INVALID_HANDLE_VALUE for none, mappings null.
+class Handle {
+ public:
+  explicit Handle(HANDLE handle = nullptr) : handle_(handle == INVALID_HANDLE_VALUE ? nullptr : handle) {}
+  ~Handle() { Close(); }
+  Handle(Handle&& other) noexcept : handle_(other.handle_) { other.handle_ = nullptr; }
+  Handle& operator=(Handle&& other) noexcept {
+    if (this != &other) {
+      Close();
+      handle_ = other.handle_;
+      other.handle_ = nullptr;
+    }
+    return *this;
+  }
+  HANDLE Get() const { return handle_; }
+  explicit operator bool() const { return handle_ != nullptr; }
+  void Close() {
+    if (handle_) CloseHandle(handle_);
+    handle_ = nullptr;
+  }
+
+ private:
+  HANDLE handle_;
+};
+
+class Win32View : public MappedView {
+ public:
+  Win32View(void* base, std::size_t lead, std::size_t size) : base_(base), lead_(lead), size_(size) {}
+  ~Win32View() override { UnmapViewOfFile(base_); }
+  std::uint8_t* Data() override { return static_cast<std::uint8_t*>(base_) + lead_; }
+  std::size_t Size() const override { return size_; }
+
+ private:
+  void* base_;
+  std::size_t lead_;
+  std::size_t size_;
+};
+
+// Maps [offset, offset + length); views start on the allocation granularity (64 KiB).
+std::unique_ptr<MappedView> MapRange(HANDLE mapping, DWORD access, std::uint64_t offset, std::size_t length) {
+  static const std::uint64_t granularity = [] {
+    SYSTEM_INFO info;
+    GetSystemInfo(&info);
+    return static_cast<std::uint64_t>(info.dwAllocationGranularity);
+  }();
+  if (mapping == nullptr || length == 0) return nullptr;
+  const std::uint64_t start = offset - offset % granularity;
+  const auto lead = static_cast<std::size_t>(offset - start);
+  if (length > SIZE_MAX - lead) return nullptr;
+  void* base = MapViewOfFile(mapping, access, static_cast<DWORD>(start >> 32), static_cast<DWORD>(start),
+                             lead + length);
+  if (base == nullptr) return nullptr;
+  return std::make_unique<Win32View>(base, lead, length);
+}
+
+class Win32Archive : public ArchiveFile {
+ public:
+  Win32Archive(Handle file, Handle mapping, std::uint64_t size)
+      : file_(std::move(file)), mapping_(std::move(mapping)), size_(size) {}
+  std::uint64_t Size() const override { return size_; }
+  std::unique_ptr<MappedView> Map(std::uint64_t offset, std::size_t length) override {
+    return MapRange(mapping_.Get(), FILE_MAP_READ, offset, length);
+  }
+
+ private:
+  Handle file_;
+  Handle mapping_;  // none for an empty file, which has nothing to map
+  std::uint64_t size_;
+};
+
+bool ToFileTime(const DateTime& local, FILETIME& utc) {
+  const SYSTEMTIME fields = ToSystemTime(local);
+  FILETIME localTime;
+  return SystemTimeToFileTime(&fields, &localTime) && LocalFileTimeToFileTime(&localTime, &utc);
+}
+
+class Win32Output : public OutputFile {
+ public:
+  Win32Output(Handle file, std::wstring path) : file_(std::move(file)), path_(std::move(path)) {}
+  ~Win32Output() override {
+    mapping_.Close();
+    file_.Close();
+    if (!kept_) DeleteFileW(path_.c_str());
+  }
+  // The mapping object gives the file its final length.
+  bool Reserve(std::uint64_t size) {
+    if (size == 0) return true;  // an empty file has nothing to map
+    mapping_ = Handle(
+        CreateFileMappingW(file_.Get(), nullptr, PAGE_READWRITE, static_cast<DWORD>(size >> 32),
+                           static_cast<DWORD>(size), nullptr));
+    return static_cast<bool>(mapping_);
+  }
+  std::unique_ptr<MappedView> Map(std::uint64_t offset, std::size_t length) override {
+    return MapRange(mapping_.Get(), FILE_MAP_WRITE, offset, length);
+  }
+  bool SetTimes(const DateTime& created, const DateTime& accessed, const DateTime& written) override {
+    FILETIME creation, access, write;
+    return ToFileTime(created, creation) && ToFileTime(accessed, access) && ToFileTime(written, write) &&
+           SetFileTime(file_.Get(), &creation, &access, &write);
+  }
+  void Keep() override { kept_ = true; }
+
+ private:
+  Handle file_;
+  Handle mapping_;
+  std::wstring path_;
+  bool kept_ = false;
+};
+
+class Win32ZipFileSystem : public ZipFileSystem {
+ public:
+  std::unique_ptr<ArchiveFile> OpenArchive(const std::string& path) override {
+    // Read access is all it takes: a read-only archive opens too.
+    Handle file(CreateFileW(Widen(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                            FILE_ATTRIBUTE_NORMAL, nullptr));
+    LARGE_INTEGER size;
+    if (!file || !GetFileSizeEx(file.Get(), &size)) return nullptr;
+    Handle mapping;
+    if (size.QuadPart > 0) {
+      mapping = Handle(CreateFileMappingW(file.Get(), nullptr, PAGE_READONLY, 0, 0, nullptr));
+      if (!mapping) return nullptr;
+    }
+    return std::make_unique<Win32Archive>(std::move(file), std::move(mapping),
+                                          static_cast<std::uint64_t>(size.QuadPart));
+  }
+
+  std::unique_ptr<OutputFile> CreateOutput(const std::string& path, std::uint64_t size) override {
+    const std::wstring wide = Widen(path);
+    Handle file(CreateFileW(wide.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                            FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) return nullptr;
+    auto output = std::make_unique<Win32Output>(std::move(file), wide);
+    if (!output->Reserve(size)) return nullptr;  // deletes the file
+    return output;
+  }
+
+  bool FolderExists(const std::string& path) override {
+    const DWORD attributes = GetFileAttributesW(Widen(path).c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+  }
+
+  bool CreateFolder(const std::string& path) override { return CreateDirectoryW(Widen(path).c_str(), nullptr); }
+
+  DateTime LocalNow() override {
+    SYSTEMTIME now;
+    GetLocalTime(&now);
+    return FromSystemTime(now);
+  }
+};
+
+}  // namespace
+
+std::unique_ptr<ZipFileSystem> MakeSystemZipFileSystem() { return std::make_unique<Win32ZipFileSystem>(); }
+
+}  // namespace kelvano

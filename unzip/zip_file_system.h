@@ -1,0 +1,63 @@
+#pragma once
+// What the zip reader needs from the operating system: read windows of a mapped
+// archive, output files created at their final size and written through a mapping,
+// folders, and file times. Paths use "\"; away from Windows each "\" stands for "/".
+// Everything handed out releases itself when destroyed.
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "system/date_time.h"
+
+namespace kelvano {
+
+// One mapped view, released when destroyed (the system may unmap small views of
+// outputs in batches, at the latest when the archive that was open closes).
+class MappedView {
+ public:
+  virtual ~MappedView() = default;
+  virtual std::uint8_t* Data() = 0;
+  virtual std::size_t Size() const = 0;
+};
+
+// An archive opened for reading.
+class ArchiveFile {
+ public:
+  virtual ~ArchiveFile() = default;
+  virtual std::uint64_t Size() const = 0;
+  // A read-only view of [offset, offset + length), which the caller keeps inside the
+  // file; null when the system cannot map it (address space, ...).
+  virtual std::unique_ptr<MappedView> Map(std::uint64_t offset, std::size_t length) = 0;
+};
+
+// A new output file, already at its final length. Unless Keep is called it is
+// deleted when destroyed; every view of it must be gone by then.
+class OutputFile {
+ public:
+  virtual ~OutputFile() = default;
+  // A writable view of [offset, offset + length) inside the file; null on failure.
+  virtual std::unique_ptr<MappedView> Map(std::uint64_t offset, std::size_t length) = 0;
+  // Local date-times, converted by the system; false when they could not be set.
+  virtual bool SetTimes(const DateTime& created, const DateTime& accessed, const DateTime& written) = 0;
+  virtual void Keep() = 0;
+};
+
+class ZipFileSystem {
+ public:
+  virtual ~ZipFileSystem() = default;
+  // Null when the file cannot be opened.
+  virtual std::unique_ptr<ArchiveFile> OpenArchive(const std::string& path) = 0;
+  // Creates or replaces the file with size bytes reserved; null on failure.
+  virtual std::unique_ptr<OutputFile> CreateOutput(const std::string& path, std::uint64_t size) = 0;
+  virtual bool FolderExists(const std::string& path) = 0;
+  // Creates one folder whose parent exists.
+  virtual bool CreateFolder(const std::string& path) = 0;
+  virtual DateTime LocalNow() = 0;
+};
+
+// The running system's files: CreateFileMapping on Windows, mmap elsewhere.
+std::unique_ptr<ZipFileSystem> MakeSystemZipFileSystem();
+
+}  // namespace kelvano
