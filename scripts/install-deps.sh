@@ -5,7 +5,7 @@ set -eu
 packages="cmake ninja-build g++ googletest libgtest-dev g++-mingw-w64-i686 g++-mingw-w64-x86-64
 binutils-mingw-w64-i686 binutils-mingw-w64-x86-64 wine wine64 xvfb xauth xdotool imagemagick
 wixl msitools zlib1g-dev libdeflate-dev clang libclang-rt-14-dev unzip p7zip-full
-libarchive-tools python3"
+libarchive-tools python3 bc"
 missing=""
 for p in $packages; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing="$missing $p"
