@@ -56,7 +56,23 @@ class cUnzip::DecoderHost : public InflateHost {
   cUnzip& owner_;
 };
 
+// Hands a streamed member to its output, and remembers a refusal.
+class cUnzip::OutputSink : public InflateSink {
+ public:
+  explicit OutputSink(OutputFile& output) : output_(output) {}
+  bool Write(const std::uint8_t* data, std::size_t size) override {
+    refused_ = !output_.Append(data, size);
+    return !refused_;
+  }
+  bool Refused() const { return refused_; }
+
+ private:
+  OutputFile& output_;
+  bool refused_ = false;
+};
+
 cUnzip::cUnzip(ZipFileSystem& files, NameRules nameRules) : files_(files), nameRules_(nameRules) {}
+cUnzip::~cUnzip() = default;
 
 void cUnzip::SetError(const std::string& text) {
   lastError_ = text;
@@ -233,15 +249,22 @@ cUnzip::Outcome cUnzip::WriteMember(ArchiveWindows& archive, ZipEntry& entry, st
   std::uint64_t produced = declaredSize;
   std::uint32_t crc = 0;
   if (entry.method == kStored) {
-    if (!CopyStored(archive, dataStart, entry.compressedSize, *output, crc)) return Outcome::Failed;
+    if (!CopyStored(archive, dataStart, entry.compressedSize, *output, outputPath, crc)) return Outcome::Failed;
   } else if (declaredSize > 0) {
-    const std::unique_ptr<MappedView> view =
-        declaredSize <= SIZE_MAX ? output->Map(0, static_cast<std::size_t>(declaredSize)) : nullptr;
-    if (!view) return Fail(kMappingFile + outputPath);
     DecoderHost host(*this);
-    if (!Inflate(compressed->Data(), compressed->Size(), view->Data(), produced, crc, entry.method == kDeflate64,
-                 host)) {
-      return Outcome::Failed;
+    const bool deflate64 = entry.method == kDeflate64;
+    if (output->Appends()) {
+      OutputSink sink(*output);
+      if (!InflateStreamed(compressed->Data(), compressed->Size(), Window(), sink, produced, crc, deflate64, host)) {
+        return sink.Refused() ? Fail(kMappingFile + outputPath) : Outcome::Failed;
+      }
+    } else {
+      const std::unique_ptr<MappedView> view =
+          declaredSize <= SIZE_MAX ? output->Map(0, static_cast<std::size_t>(declaredSize)) : nullptr;
+      if (!view) return Fail(kMappingFile + outputPath);
+      if (!Inflate(compressed->Data(), compressed->Size(), view->Data(), produced, crc, deflate64, host)) {
+        return Outcome::Failed;
+      }
     }
     entry.uncompressedSize = produced;
   }
@@ -262,24 +285,35 @@ bool cUnzip::EnsureFolder(std::string path) {
 }
 
 bool cUnzip::CopyStored(ArchiveWindows& archive, std::uint64_t dataStart, std::uint64_t size, OutputFile& output,
-                        std::uint32_t& crc) {
+                        const std::string& outputPath, std::uint32_t& crc) {
   crc = 0;
   for (std::uint64_t done = 0; done < size;) {
     const std::uint64_t length = std::min(size - done, kStoredWindow);
     const std::optional<ArchiveWindow> source = archive.Read(dataStart + done, length);
-    const std::unique_ptr<MappedView> destination = output.Map(done, static_cast<std::size_t>(length));
-    if (!source || !destination) {
+    const std::unique_ptr<MappedView> destination =
+        output.Appends() ? nullptr : output.Map(done, static_cast<std::size_t>(length));
+    if (!source || (!output.Appends() && !destination)) {
       SetError(kMappingFile);
       return false;
     }
     for (std::size_t at = 0; at < source->Size(); at += kStoredPiece) {
       const std::size_t piece = std::min(kStoredPiece, source->Size() - at);
       crc = Crc32(crc, source->Data() + at, piece);
-      std::memcpy(destination->Data() + at, source->Data() + at, piece);
+      if (destination) {
+        std::memcpy(destination->Data() + at, source->Data() + at, piece);
+      } else if (!output.Append(source->Data() + at, piece)) {
+        SetError(kMappingFile + outputPath);
+        return false;
+      }
     }
     done += length;
   }
   return true;
+}
+
+InflateWindow& cUnzip::Window() {
+  if (!window_) window_ = std::make_unique<InflateWindow>(windowRoom_);
+  return *window_;
 }
 
 }  // namespace kelvano

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "unzip/archive_windows.h"
+#include "unzip/inflate.h"
 #include "unzip/member_overlaps.h"
 #include "unzip/zip_entry.h"
 #include "unzip/zip_file_system.h"
@@ -40,6 +41,7 @@ inline constexpr const char* kStoredSize = "Stored size mismatch";
 class cUnzip {
  public:
   explicit cUnzip(ZipFileSystem& files, NameRules nameRules = kSystemNameRules);
+  ~cUnzip();
   cUnzip(const cUnzip&) = delete;
   cUnzip& operator=(const cUnzip&) = delete;
 
@@ -63,9 +65,15 @@ class cUnzip {
 
   // Archives up to this size are mapped at once; larger ones window by window.
   void SetWholeMappingLimit(std::uint64_t bytes) { wholeMappingLimit_ = bytes; }
+  // Outputs written in order get their bytes at most this many at a time.
+  void SetStreamRoom(std::size_t bytes) {
+    windowRoom_ = bytes;
+    window_.reset();
+  }
 
  private:
   class DecoderHost;
+  class OutputSink;
   enum class Outcome { Extracted, Failed, StopRun };
 
   void SetError(const std::string& text);
@@ -74,7 +82,8 @@ class cUnzip {
   Outcome ExtractEntry(ArchiveWindows& archive, const std::string& targetPath, bool overlapping);
   Outcome WriteMember(ArchiveWindows& archive, ZipEntry& entry, std::uint64_t dataStart, const std::string& outputPath);
   bool CopyStored(ArchiveWindows& archive, std::uint64_t dataStart, std::uint64_t size, OutputFile& output,
-                  std::uint32_t& crc);
+                  const std::string& outputPath, std::uint32_t& crc);
+  InflateWindow& Window();
   std::vector<ByteRange> MemberRanges(ArchiveWindows& archive) const;
   bool EnsureFolder(std::string path);
 
@@ -90,6 +99,9 @@ class cUnzip {
   // Folders known to exist during one Unzip call: most members share their folder.
   std::unordered_set<std::string> ensuredFolders_;
   DateTime extractionTime_;  // every file's last access
+  // Where members written in order are decoded; made once, when first needed.
+  std::size_t windowRoom_ = InflateWindow::kDefaultRoom;
+  std::unique_ptr<InflateWindow> window_;
 };
 
 }  // namespace kelvano

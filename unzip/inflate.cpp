@@ -33,12 +33,19 @@ bool ReadStoredBlock(InflateState& state, std::uint64_t sourceSize, InflateHost&
     host.SetError("InStream depleated");
     return false;
   }
-  if (length > std::uint64_t(state.outEnd - state.outNext)) {
+  if (length > state.DeclaredRoom(state.outNext)) {
     host.SetError("OutStream overflow");
     return false;
   }
-  if (length != 0) std::memcpy(state.outNext, state.bits.begin + position, length);
-  state.outNext += length;
+  const std::uint8_t* from = state.bits.begin + position;
+  for (unsigned left = length; left != 0;) {
+    if (state.outNext == state.outEnd) state.outNext = inflate::MakeRoom(state, state.outNext);
+    const auto piece = unsigned(std::min<std::uint64_t>(left, std::uint64_t(state.outEnd - state.outNext)));
+    std::memcpy(state.outNext, from, piece);
+    state.outNext += piece;
+    from += piece;
+    left -= piece;
+  }
   state.bits.Restart(position + length);
   return true;
 }
@@ -110,44 +117,59 @@ bool ReadDynamicTables(InflateState& state, InflateHost& host) {
 
 namespace inflate {
 
+bool DecodeStream(InflateState& state, std::uint64_t& destinationSize, std::uint32_t* crc, InflateHost& host) {
+  const std::uint64_t sourceSize = std::uint64_t(state.bits.end - state.bits.begin);
+  state.checksum = crc != nullptr;
+  try {
+    bool final;
+    do {
+      final = state.bits.Get(1) != 0;
+      switch (state.bits.Get(2)) {
+        case 0:
+          state.bits.Drop(state.bits.count % 8);
+          if (!ReadStoredBlock(state, sourceSize, host)) return false;
+          break;
+        case 1: {
+          const FixedTables fixed = GetFixedTables(state.deflate64);
+          state.literalLength = fixed.literalLength;
+          state.distance = fixed.distance;
+          DecodeHuffmanBlock(state);
+          break;
+        }
+        case 2:
+          if (!ReadDynamicTables(state, host)) return false;
+          DecodeHuffmanBlock(state);
+          break;
+        default:
+          host.SetError("Error in compressed data");
+          return false;
+      }
+      // Checked while the block's output is still in the cache.
+      UpdateCrc(state);
+      host.Progress(std::min(state.bits.BytePosition(), sourceSize), sourceSize);
+    } while (!final);
+    if (state.sink) {
+      if (state.outNext != state.unsent &&
+          !state.sink->Write(state.unsent, std::size_t(state.outNext - state.unsent))) {
+        return false;
+      }
+    } else {
+      // Scratch written past the last match, gone over in a file of the announced size.
+      const std::ptrdiff_t scratch = std::min<std::ptrdiff_t>(kOvershoot, state.outEnd - state.outNext);
+      if (scratch > 0) std::memset(state.outNext, 0, std::size_t(scratch));
+    }
+  } catch (const SinkRefused&) {
+    return false;
+  }
+  destinationSize = state.Produced();
+  if (crc) *crc = state.crc;
+  return true;
+}
+
 bool DecodeStream(const std::uint8_t* source, std::uint64_t sourceSize, std::uint8_t* destination,
                   std::uint64_t& destinationSize, std::uint32_t* crc, bool deflate64, InflateHost& host) {
   auto state = std::make_unique<InflateState>(source, sourceSize, destination, destinationSize, deflate64);
-  std::uint32_t runningCrc = 0;
-  bool final;
-  do {
-    std::uint8_t* const blockStart = state->outNext;
-    final = state->bits.Get(1) != 0;
-    switch (state->bits.Get(2)) {
-      case 0:
-        state->bits.Drop(state->bits.count % 8);
-        if (!ReadStoredBlock(*state, sourceSize, host)) return false;
-        break;
-      case 1: {
-        const inflate::FixedTables fixed = inflate::GetFixedTables(deflate64);
-        state->literalLength = fixed.literalLength;
-        state->distance = fixed.distance;
-        inflate::DecodeHuffmanBlock(*state);
-        break;
-      }
-      case 2:
-        if (!ReadDynamicTables(*state, host)) return false;
-        inflate::DecodeHuffmanBlock(*state);
-        break;
-      default:
-        host.SetError("Error in compressed data");
-        return false;
-    }
-    // Checked while the block's output is still in the cache.
-    if (crc) runningCrc = Crc32(runningCrc, blockStart, std::size_t(state->outNext - blockStart));
-    host.Progress(std::min(state->bits.BytePosition(), sourceSize), sourceSize);
-  } while (!final);
-  // Scratch written past the last match, gone over in a file of the announced size.
-  const std::ptrdiff_t scratch = std::min<std::ptrdiff_t>(inflate::kOvershoot, state->outEnd - state->outNext);
-  if (scratch > 0) std::memset(state->outNext, 0, std::size_t(scratch));
-  destinationSize = std::uint64_t(state->outNext - destination);
-  if (crc) *crc = runningCrc;
-  return true;
+  return DecodeStream(*state, destinationSize, crc, host);
 }
 
 }  // namespace inflate
@@ -155,6 +177,12 @@ bool DecodeStream(const std::uint8_t* source, std::uint64_t sourceSize, std::uin
 bool Inflate(const std::uint8_t* source, std::uint64_t sourceSize, std::uint8_t* destination,
              std::uint64_t& destinationSize, std::uint32_t& crc, bool deflate64, InflateHost& host) {
   return inflate::DecodeStream(source, sourceSize, destination, destinationSize, &crc, deflate64, host);
+}
+
+bool InflateStreamed(const std::uint8_t* source, std::uint64_t sourceSize, InflateWindow& window, InflateSink& sink,
+                     std::uint64_t& destinationSize, std::uint32_t& crc, bool deflate64, InflateHost& host) {
+  auto state = std::make_unique<inflate::InflateState>(source, sourceSize, window, sink, destinationSize, deflate64);
+  return inflate::DecodeStream(*state, destinationSize, &crc, host);
 }
 
 }  // namespace kelvano

@@ -9,12 +9,6 @@
 namespace kelvano::inflate {
 namespace {
 
-// A round of the loop reads and writes without checks, so it runs only this far from
-// the ends: three refills of at most 7 bytes each plus the 8 read by the last; three
-// literal entries of two bytes, or two and a match of the longest plain length that
-// may write kOvershoot bytes past its end.
-constexpr std::ptrdiff_t kFastInput = 32;
-constexpr std::ptrdiff_t kFastOutput = 6 + 258 + kOvershoot;
 constexpr std::uint64_t kLiteralMask = (1u << kLiteralLengthBits) - 1;
 constexpr std::uint64_t kDistanceMask = (1u << kDistanceBits) - 1;
 
@@ -40,7 +34,7 @@ inline std::uint8_t* StoreLiterals(std::uint8_t* out, std::uint32_t entry) {
   const std::uint8_t* const inEnd = bits.end;
   std::uint8_t* out = state.outNext;
   std::uint8_t* const outBegin = state.outBegin;
-  std::uint8_t* const outEnd = state.outEnd;
+  std::uint8_t* outEnd = state.outEnd;
   if (inEnd - in < kFastInput || outEnd - out < kFastOutput) return false;
   const std::uint32_t* const literalTable = state.literalLength;
   const std::uint32_t* const distanceTable = state.distance;
@@ -121,11 +115,14 @@ inline std::uint8_t* StoreLiterals(std::uint8_t* out, std::uint32_t entry) {
     if (distance > std::uint64_t(out - outBegin)) RaiseSubscriptOutOfRange();
     if (length <= 258) {
       CopyMatchFast(out, distance, length);
-    } else {  // deflate64's long lengths: checked, and copied exactly
-      if (length > std::uint64_t(outEnd - out)) RaiseSubscriptOutOfRange();
+      out += length;
+    } else if (length <= std::uint64_t(outEnd - out)) {  // deflate64's long lengths: copied exactly
       CopyMatch(out, distance, length);
+      out += length;
+    } else {
+      out = CopyMatchAcrossWindow(state, out, distance, length);
+      outEnd = state.outEnd;
     }
-    out += length;
   } while (inEnd - in >= kFastInput && outEnd - out >= kFastOutput);
   save();
   return false;

@@ -29,25 +29,20 @@ inline unsigned TakeValue(BitReader& bits, std::uint32_t entry) {
   return value;
 }
 
-}  // namespace
-
-void DecodeHuffmanBlock(InflateState& state) {
-  if (DecodeFast(state)) return;
-
-  // Near the ends: one step at a time, every bound checked, zeros past the input.
+// Near the ends: one step at a time, every bound checked, zeros past the input.
+void DecodeSlowly(InflateState& state) {
   BitReader& bits = state.bits;
   std::uint8_t* const outBegin = state.outBegin;
-  std::uint8_t* const outEnd = state.outEnd;
   std::uint8_t* out = state.outNext;
   for (;;) {
     bits.Need(kMaxCodeLength);
     std::uint32_t entry = Lookup(bits, state.literalLength, kLiteralLengthBits);
     if (entry & kLiteral) {
       bits.Drop(ConsumeBits(entry));
-      if (out == outEnd) RaiseSubscriptOutOfRange();
+      if (out == state.outEnd) out = RoomForOneByte(state, out);
       *out++ = std::uint8_t(EntryValue(entry));
       if (entry & kPair) {
-        if (out == outEnd) RaiseSubscriptOutOfRange();
+        if (out == state.outEnd) out = RoomForOneByte(state, out);
         *out++ = std::uint8_t(entry >> 24);
       }
       continue;
@@ -63,9 +58,27 @@ void DecodeHuffmanBlock(InflateState& state) {
     entry = Lookup(bits, state.distance, kDistanceBits);
     if (entry & kExceptional) RaiseSubscriptOutOfRange();
     const unsigned distance = TakeValue(bits, entry);
-    if (distance > std::uint64_t(out - outBegin) || length > std::uint64_t(outEnd - out)) RaiseSubscriptOutOfRange();
-    CopyMatch(out, distance, length);
-    out += length;
+    if (distance > std::uint64_t(out - outBegin)) RaiseSubscriptOutOfRange();
+    if (length <= std::uint64_t(state.outEnd - out)) {
+      CopyMatch(out, distance, length);
+      out += length;
+    } else {
+      out = CopyMatchAcrossWindow(state, out, distance, length);
+    }
+  }
+}
+
+}  // namespace
+
+void DecodeHuffmanBlock(InflateState& state) {
+  while (!DecodeFast(state)) {
+    // Stopped near an end. Only when it is the window's, room is made and the fast
+    // loop goes on.
+    if (state.outEnd - state.outNext >= kFastOutput || !state.CanMakeRoom(state.outNext)) {
+      DecodeSlowly(state);
+      return;
+    }
+    MakeRoom(state, state.outNext);
   }
 }
 

@@ -1,29 +1,73 @@
 #pragma once
-// What one Inflate call works on: the bit reader, the output range and the tables of
-// the current block.
+// What one Inflate call works on: the bit reader, the output in memory and the tables
+// of the current block.
 
+#include <algorithm>
 #include <cstdint>
 
 #include "unzip/inflate.h"
 #include "unzip/inflate_bits.h"
+#include "unzip/inflate_copy.h"
 #include "unzip/inflate_tables.h"
 
 namespace kelvano::inflate {
 
 struct InflateState {
+  // Straight into the destination, which holds the whole output.
   InflateState(const std::uint8_t* source, std::uint64_t sourceSize, std::uint8_t* destination,
                std::uint64_t destinationSize, bool deflate64)
       : bits(source, sourceSize),
         outBegin(destination),
         outNext(destination),
         outEnd(destination + destinationSize),
-        deflate64(deflate64) {}
+        deflate64(deflate64),
+        declaredSize(destinationSize),
+        windowEnd(outEnd),
+        unchecked(destination) {}
+  // Through the window to the sink.
+  InflateState(const std::uint8_t* source, std::uint64_t sourceSize, InflateWindow& window, InflateSink& sink,
+               std::uint64_t destinationSize, bool deflate64)
+      : bits(source, sourceSize),
+        outBegin(window.Data()),
+        outNext(window.Data()),
+        outEnd(window.Data() + std::min<std::uint64_t>(window.Size(), destinationSize)),
+        deflate64(deflate64),
+        declaredSize(destinationSize),
+        sink(&sink),
+        windowEnd(window.Data() + window.Size()),
+        unsent(window.Data()),
+        unchecked(window.Data()) {}
+
+  // Bytes the declared size leaves after out.
+  std::uint64_t DeclaredRoom(const std::uint8_t* out) const {
+    return declaredSize - dropped - std::uint64_t(out - outBegin);
+  }
+  // Whether handing output to the sink would make room after out: the window's end
+  // comes before the declared end, and output beyond the history is there to go.
+  bool CanMakeRoom(const std::uint8_t* out) const {
+    return sink != nullptr && std::uint64_t(outEnd - out) < DeclaredRoom(out) &&
+           std::uint64_t(out - outBegin) > InflateWindow::kHistory;
+  }
+  // Total bytes produced so far.
+  std::uint64_t Produced() const { return dropped + std::uint64_t(outNext - outBegin); }
 
   BitReader bits;
+  // Output in memory is [outBegin, outNext); writes stop at outEnd, the declared end or
+  // the window's, whichever comes first. Distances reach back to outBegin: once output
+  // has been dropped from the window, 64 KiB of history stay in front, as far as any
+  // distance reaches.
   std::uint8_t* const outBegin;
   std::uint8_t* outNext;
-  std::uint8_t* const outEnd;
+  std::uint8_t* outEnd;
   const bool deflate64;
+  const std::uint64_t declaredSize;
+  InflateSink* const sink = nullptr;  // none when the destination holds the whole output
+  std::uint8_t* const windowEnd;
+  std::uint64_t dropped = 0;             // output handed to the sink and gone from the window
+  std::uint8_t* unsent = nullptr;        // first byte not handed to the sink
+  std::uint8_t* unchecked;               // first byte not in the CRC
+  std::uint32_t crc = 0;
+  bool checksum = true;
   const std::uint32_t* literalLength = nullptr;
   const std::uint32_t* distance = nullptr;
   std::uint32_t dynamicLiteralLength[kLiteralLengthTableSize];
@@ -38,6 +82,29 @@ struct InflateState {
 // Inflate with the CRC-32 left out when crc is null: the decoder measured alone.
 bool DecodeStream(const std::uint8_t* source, std::uint64_t sourceSize, std::uint8_t* destination,
                   std::uint64_t& destinationSize, std::uint32_t* crc, bool deflate64, InflateHost& host);
+// The same for a state made by the caller (a streamed one).
+bool DecodeStream(InflateState& state, std::uint64_t& destinationSize, std::uint32_t* crc, InflateHost& host);
+
+// Adds [unchecked, outNext) to the CRC.
+void UpdateCrc(InflateState& state);
+// Hands the output after the history to the sink and moves the history to the front
+// of the window; out is where output stands (state.outNext is set to it). Returns the
+// new position. Only when CanMakeRoom(out). Throws SinkRefused when the sink refuses.
+std::uint8_t* MakeRoom(InflateState& state, std::uint8_t* out);
+struct SinkRefused {};
+// Room for one byte at out, made when the window is full; the run-time error at the
+// declared end.
+std::uint8_t* RoomForOneByte(InflateState& state, std::uint8_t* out);
+// Copies a match that passes outEnd: the run-time error when it passes the declared
+// end, else piece by piece, making room in between. Returns the position after it.
+std::uint8_t* CopyMatchAcrossWindow(InflateState& state, std::uint8_t* out, unsigned distance, unsigned length);
+
+// A round of the fast loop reads and writes without checks, so it runs only this far
+// from the ends: three refills of at most 7 bytes each plus the 8 read by the last;
+// three literal entries of two bytes, or two and a match of the longest plain length
+// that may write kOvershoot bytes past its end.
+inline constexpr std::ptrdiff_t kFastInput = 32;
+inline constexpr std::ptrdiff_t kFastOutput = 6 + 258 + kOvershoot;
 
 // Decodes symbols with the state's tables up to and including the end of block.
 void DecodeHuffmanBlock(InflateState& state);

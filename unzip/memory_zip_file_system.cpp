@@ -69,17 +69,28 @@ class MemoryZipFileSystem::Archive : public ArchiveFile {
 
 class MemoryZipFileSystem::Output : public OutputFile {
  public:
-  Output(MemoryZipFileSystem& owner, std::string path) : owner_(owner), open_(owner.openObjects_), path_(std::move(path)) {}
+  Output(MemoryZipFileSystem& owner, std::string path, bool appends)
+      : owner_(owner), open_(owner.openObjects_), path_(std::move(path)), appends_(appends) {}
   ~Output() override {
     if (views_ != 0) std::abort();  // a view outlived its file
     if (!kept_) owner_.files_.erase(path_);
   }
+  bool Appends() const override { return appends_; }
   std::unique_ptr<MappedView> Map(std::uint64_t offset, std::size_t length) override {
+    if (appends_) std::abort();  // written the other way
     std::string& content = owner_.files_.at(path_).content;
     if (offset > content.size() || length > content.size() - offset) std::abort();  // past the end
     if (length == 0 || length > owner_.mappingLimit_) return nullptr;
     return std::make_unique<View>(owner_.openObjects_, content, static_cast<std::size_t>(offset), length, true,
                                   views_);
+  }
+  bool Append(const std::uint8_t* data, std::size_t size) override {
+    std::string& content = owner_.files_.at(path_).content;
+    if (!appends_ || size > content.size() - appended_) std::abort();  // the other way, or past the end
+    if (size > owner_.appendLimit_ - appended_) return false;  // the disk is full
+    std::memcpy(content.data() + appended_, data, size);
+    appended_ += size;
+    return true;
   }
   bool SetTimes(const DateTime& created, const DateTime& accessed, const DateTime& written) override {
     File& file = owner_.files_.at(path_);
@@ -94,6 +105,8 @@ class MemoryZipFileSystem::Output : public OutputFile {
   MemoryZipFileSystem& owner_;
   OpenObject open_;
   std::string path_;
+  bool appends_;
+  std::size_t appended_ = 0;
   bool kept_ = false;
   int views_ = 0;
 };
@@ -119,7 +132,7 @@ std::unique_ptr<OutputFile> MemoryZipFileSystem::CreateOutput(const std::string&
   if (path.empty() || path.back() == '\\' || folders_.count(path) > 0 || !ParentExists(path)) return nullptr;
   if (size > fileSizeLimit_) return nullptr;
   files_[path] = File{std::string(static_cast<std::size_t>(size), '\0'), {}, {}, {}};
-  return std::make_unique<Output>(*this, path);
+  return std::make_unique<Output>(*this, path, appendingOutputs_);
 }
 
 bool MemoryZipFileSystem::CreateFolder(const std::string& path) {

@@ -1,8 +1,9 @@
 #pragma once
 // Files and folders held in memory, with the behaviours the zip reader relies on: a
 // folder's parent must exist, a file cannot stand where a folder is, an unkept output
-// disappears. Every view, read or written, ends at an inaccessible page and archive
-// views are read-only, so a stray access faults at once. Tests stage archives with it;
+// disappears. Outputs are written through views or appended, as chosen. Every view,
+// read or written, ends at an inaccessible page and archive views are read-only, so
+// a stray access faults at once; so does an append past an output's end. Tests stage archives with it;
 // the fuzzer extracts into it.
 
 #include <cstddef>
@@ -29,6 +30,10 @@ class MemoryZipFileSystem : public ZipFileSystem {
   void SetMappingLimit(std::size_t bytes) { mappingLimit_ = bytes; }
   // Outputs larger than this cannot be created, as on a disk short of space.
   void SetFileSizeLimit(std::uint64_t bytes) { fileSizeLimit_ = bytes; }
+  // New outputs are written in order with Append, not through views.
+  void SetAppendingOutputs(bool appending) { appendingOutputs_ = appending; }
+  // Appending fails past this many bytes of an output, as on a disk that fills up.
+  void SetAppendLimit(std::size_t bytes) { appendLimit_ = bytes; }
 
   const std::map<std::string, File>& Files() const { return files_; }
   const std::set<std::string>& Folders() const { return folders_; }
@@ -53,6 +58,8 @@ class MemoryZipFileSystem : public ZipFileSystem {
   DateTime now_{2024, 5, 6, 7, 8, 9};
   std::size_t mappingLimit_ = SIZE_MAX;
   std::uint64_t fileSizeLimit_ = std::uint64_t{256} << 20;
+  bool appendingOutputs_ = false;
+  std::size_t appendLimit_ = SIZE_MAX;
   int openObjects_ = 0;
 };
 

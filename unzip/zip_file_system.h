@@ -1,8 +1,8 @@
 #pragma once
 // What the zip reader needs from the operating system: read windows of a mapped
-// archive, output files created at their final size and written through a mapping,
-// folders, and file times. Paths use "\"; away from Windows each "\" stands for "/".
-// Everything handed out releases itself when destroyed.
+// archive, output files created at their final size and written through a mapping or
+// in order, piece by piece, folders, and file times. Paths use "\"; away from Windows
+// each "\" stands for "/". Everything handed out releases itself when destroyed.
 
 #include <cstddef>
 #include <cstdint>
@@ -13,8 +13,7 @@
 
 namespace kelvano {
 
-// One mapped view, released when destroyed (the system may unmap small views of
-// outputs in batches, at the latest when the archive that was open closes).
+// One mapped view, released when destroyed.
 class MappedView {
  public:
   virtual ~MappedView() = default;
@@ -32,13 +31,21 @@ class ArchiveFile {
   virtual std::unique_ptr<MappedView> Map(std::uint64_t offset, std::size_t length) = 0;
 };
 
-// A new output file, already at its final length. Unless Keep is called it is
+// A new output file of a given final length, written one of two ways: through
+// writable views (the file has its length from the start), or by appending its bytes
+// in order, which spares a system where the first touch of every fresh page of a
+// mapping costs more than the bytes written into it. Unless Keep is called it is
 // deleted when destroyed; every view of it must be gone by then.
 class OutputFile {
  public:
   virtual ~OutputFile() = default;
+  // Whether the file is written with Append rather than Map.
+  virtual bool Appends() const = 0;
   // A writable view of [offset, offset + length) inside the file; null on failure.
   virtual std::unique_ptr<MappedView> Map(std::uint64_t offset, std::size_t length) = 0;
+  // Writes size bytes after those appended before, never past the final length; false
+  // on failure (no space left...).
+  virtual bool Append(const std::uint8_t* data, std::size_t size) = 0;
   // Local date-times, converted by the system; false when they could not be set.
   virtual bool SetTimes(const DateTime& created, const DateTime& accessed, const DateTime& written) = 0;
   virtual void Keep() = 0;
@@ -49,7 +56,7 @@ class ZipFileSystem {
   virtual ~ZipFileSystem() = default;
   // Null when the file cannot be opened.
   virtual std::unique_ptr<ArchiveFile> OpenArchive(const std::string& path) = 0;
-  // Creates or replaces the file with size bytes reserved; null on failure.
+  // Creates or replaces the file of final length size; null on failure.
   virtual std::unique_ptr<OutputFile> CreateOutput(const std::string& path, std::uint64_t size) = 0;
   virtual bool FolderExists(const std::string& path) = 0;
   // Creates one folder whose parent exists.
@@ -57,7 +64,8 @@ class ZipFileSystem {
   virtual DateTime LocalNow() = 0;
 };
 
-// The running system's files: CreateFileMapping on Windows, mmap elsewhere.
+// The running system's files: archives mapped, outputs created with CreateFileMapping
+// and written through views on Windows; archives mapped, outputs appended elsewhere.
 std::unique_ptr<ZipFileSystem> MakeSystemZipFileSystem();
 
 }  // namespace kelvano

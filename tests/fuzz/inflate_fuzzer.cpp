@@ -1,6 +1,7 @@
 // The decoder on arbitrary input: it must never touch a byte outside its output (which
 // ends at a guard page), and whatever zlib decodes as raw deflate within the same
-// capacity it must decode to the same bytes, with their CRC-32.
+// capacity it must decode to the same bytes, with their CRC-32. Streamed through a
+// window with little room, it must come to exactly the same result.
 #include <sanitizer/asan_interface.h>
 #include <sys/mman.h>
 #include <unistd.h>
@@ -23,9 +24,42 @@ struct Host : kelvano::InflateHost {
   void SetError(const std::string& text) override { errors.push_back(text); }
   void Progress(std::uint64_t position, std::uint64_t size) override {
     if (position > size) std::abort();  // never beyond the input
+    progress.push_back(position);
   }
   std::vector<std::string> errors;
+  std::vector<std::uint64_t> progress;
 };
+
+struct Sink : kelvano::InflateSink {
+  bool Write(const std::uint8_t* data, std::size_t size) override {
+    if (size == 0) std::abort();
+    bytes.insert(bytes.end(), data, data + size);
+    return true;
+  }
+  std::vector<std::uint8_t> bytes;
+};
+
+struct Outcome {
+  bool ok = false;
+  bool raised = false;
+  std::uint64_t produced = 0;
+  std::uint32_t crc = 0;
+  Host host;
+};
+
+// Runs one decode; the run-time error must be the one the decoder raises.
+template <typename Decode>
+Outcome Run(std::uint64_t capacity, Decode decode) {
+  Outcome outcome;
+  outcome.produced = capacity;
+  try {
+    outcome.ok = decode(outcome.produced, outcome.crc, outcome.host);
+  } catch (const kelvano::SetupError& error) {
+    if (error.Number() != 9 || error.Description() != "Subscript out of range") std::abort();
+    outcome.raised = true;
+  }
+  return outcome;
+}
 
 // kMaxCapacity bytes followed by an inaccessible page; an output of n bytes is the
 // last n of them, so the first byte past it faults. What lies before is poisoned.
@@ -57,6 +91,16 @@ std::size_t Capacity(std::uint8_t control, std::size_t streamSize) {
   return capacity < kMaxCapacity ? capacity : kMaxCapacity;
 }
 
+// Windows that hand output over after every byte (small outputs only: each time the
+// history moves), before the fast loop can run, while it runs, and as shipped; reused
+// from input to input, as the reader reuses its window from member to member.
+kelvano::InflateWindow& StreamWindow(std::size_t streamSize, std::size_t capacity) {
+  static kelvano::InflateWindow windows[4] = {kelvano::InflateWindow(1), kelvano::InflateWindow(300),
+                                              kelvano::InflateWindow(5000), kelvano::InflateWindow()};
+  const std::size_t choice = streamSize % 4;
+  return windows[choice == 0 && capacity > (std::size_t{128} << 10) ? 1 : choice];
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -69,17 +113,25 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::size_t capacity = Capacity(data[0], streamSize);
   std::uint8_t* destination = output.Take(capacity);
 
-  Host host;
-  std::uint64_t produced = capacity;
-  std::uint32_t crc = 0;
-  bool ok = false;
-  try {
-    ok = kelvano::Inflate(stream, streamSize, destination, produced, crc, deflate64, host);
-  } catch (const kelvano::SetupError& error) {
-    if (error.Number() != 9 || error.Description() != "Subscript out of range") std::abort();
-  }
-  if (ok && (produced > capacity || !host.errors.empty())) std::abort();
-  if (!ok && host.errors.size() > 1) std::abort();
+  const Outcome once = Run(capacity, [&](std::uint64_t& produced, std::uint32_t& crc, Host& host) {
+    return kelvano::Inflate(stream, streamSize, destination, produced, crc, deflate64, host);
+  });
+  const bool ok = once.ok;
+  const std::uint64_t produced = once.produced;
+  const std::uint32_t crc = once.crc;
+  if (ok && (produced > capacity || !once.host.errors.empty())) std::abort();
+  if (!ok && once.host.errors.size() > 1) std::abort();
+
+  kelvano::InflateWindow& window = StreamWindow(streamSize, capacity);
+  Sink sink;
+  const Outcome streamed = Run(capacity, [&](std::uint64_t& produced, std::uint32_t& crc, Host& host) {
+    return kelvano::InflateStreamed(stream, streamSize, window, sink, produced, crc, deflate64, host);
+  });
+  if (streamed.ok != ok || streamed.raised != once.raised || streamed.host.errors != once.host.errors ||
+      streamed.host.progress != once.host.progress || sink.bytes.size() > capacity ||
+      (!sink.bytes.empty() && std::memcmp(sink.bytes.data(), destination, sink.bytes.size()) != 0))
+    std::abort();
+  if (ok && (streamed.produced != produced || streamed.crc != crc || sink.bytes.size() != produced)) std::abort();
   if (deflate64) return 0;
 
   std::size_t zlibProduced = 0;

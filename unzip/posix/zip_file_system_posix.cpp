@@ -8,7 +8,6 @@
 #include <cstdint>
 #include <ctime>
 
-#include "unzip/posix/posix_views.h"
 #include "unzip/zip_file_system.h"
 
 namespace kelvano {
@@ -33,27 +32,41 @@ class FileDescriptor {
   int fd_;
 };
 
-// While an archive is open, outputs place their small views in its arena; the last
-// of them are unmapped when it closes.
+class PosixView : public MappedView {
+ public:
+  PosixView(void* base, std::size_t mappedLength, std::size_t lead, std::size_t size)
+      : base_(base), mappedLength_(mappedLength), lead_(lead), size_(size) {}
+  ~PosixView() override { munmap(base_, mappedLength_); }
+  PosixView(const PosixView&) = delete;
+  PosixView& operator=(const PosixView&) = delete;
+  std::uint8_t* Data() override { return static_cast<std::uint8_t*>(base_) + lead_; }
+  std::size_t Size() const override { return size_; }
+
+ private:
+  void* base_;
+  std::size_t mappedLength_;
+  std::size_t lead_;
+  std::size_t size_;
+};
+
 class PosixArchive : public ArchiveFile {
  public:
-  PosixArchive(int fd, std::uint64_t size, std::weak_ptr<ViewArena>& outputArena)
-      : fd_(fd), size_(size), outputArena_(outputArena) {
-    outputArena_ = arena_;
-  }
-  ~PosixArchive() override {
-    if (outputArena_.lock() == arena_) outputArena_.reset();
-  }
+  PosixArchive(int fd, std::uint64_t size) : fd_(fd), size_(size) {}
   std::uint64_t Size() const override { return size_; }
+  // Views start on page boundaries.
   std::unique_ptr<MappedView> Map(std::uint64_t offset, std::size_t length) override {
-    return MapRange(fd_.Get(), offset, length, PROT_READ);
+    static const auto page = static_cast<std::uint64_t>(sysconf(_SC_PAGESIZE));
+    const std::uint64_t start = offset - offset % page;
+    const auto lead = static_cast<std::size_t>(offset - start);
+    if (length == 0 || length > SIZE_MAX - lead || start > static_cast<std::uint64_t>(INT64_MAX)) return nullptr;
+    void* base = mmap(nullptr, lead + length, PROT_READ, MAP_SHARED, fd_.Get(), static_cast<off_t>(start));
+    if (base == MAP_FAILED) return nullptr;
+    return std::make_unique<PosixView>(base, lead + length, lead, length);
   }
 
  private:
   FileDescriptor fd_;
   std::uint64_t size_;
-  std::shared_ptr<ViewArena> arena_ = std::make_shared<ViewArena>();
-  std::weak_ptr<ViewArena>& outputArena_;
 };
 
 // Local date-times to system times. Each conversion rereads the time zone, so the
@@ -95,30 +108,25 @@ timespec LocalTimes::Convert(const DateTime& local) {
   return timespec{std::mktime(&fields), 0};
 }
 
+// Written in order with write(): the system copies into the file's pages, which the
+// process never touches.
 class PosixOutput : public OutputFile {
  public:
-  PosixOutput(int fd, std::string path, LocalTimes& times, std::shared_ptr<ViewArena> arena)
-      : fd_(fd), path_(std::move(path)), times_(times), arena_(std::move(arena)) {}
+  PosixOutput(int fd, std::string path, LocalTimes& times) : fd_(fd), path_(std::move(path)), times_(times) {}
   ~PosixOutput() override {
     if (!kept_) unlink(path_.c_str());
   }
-  // A fresh output would take a page fault per page, which costs more than decoding
-  // into it: the pages are faulted in at once. That also finds a full disk here, as an
-  // error, instead of as a fault while writing.
-  std::unique_ptr<MappedView> Map(std::uint64_t offset, std::size_t length) override {
-    std::unique_ptr<PosixView> view = MapRange(fd_.Get(), offset, length, PROT_READ | PROT_WRITE, arena_);
-    if (!view) return nullptr;
-    const int populated = view->PopulateWritable();
-    if (populated == EINVAL) {
-      // Without it the blocks are reserved instead, and the pages fault one by one.
-      if (fallocate(fd_.Get(), 0, static_cast<off_t>(offset), static_cast<off_t>(length)) != 0 &&
-          errno != EOPNOTSUPP) {
-        return nullptr;
-      }
-    } else if (populated != 0) {
-      return nullptr;
+  bool Appends() const override { return true; }
+  std::unique_ptr<MappedView> Map(std::uint64_t, std::size_t) override { return nullptr; }
+  bool Append(const std::uint8_t* data, std::size_t size) override {
+    while (size > 0) {
+      const ssize_t written = write(fd_.Get(), data, size);
+      if (written < 0 && errno == EINTR) continue;
+      if (written <= 0) return false;
+      data += written;
+      size -= static_cast<std::size_t>(written);
     }
-    return view;
+    return true;
   }
   // A creation time cannot be set here; access and modification times can.
   bool SetTimes(const DateTime&, const DateTime& accessed, const DateTime& written) override {
@@ -131,9 +139,15 @@ class PosixOutput : public OutputFile {
   FileDescriptor fd_;
   std::string path_;
   LocalTimes& times_;
-  std::shared_ptr<ViewArena> arena_;
   bool kept_ = false;
 };
+
+// Takes the output's space at once, so that a full disk is found here, as an error,
+// and the file has its final length. Systems that cannot do it grow the file as it is
+// written instead.
+bool Reserve(int fd, std::uint64_t size) {
+  return size == 0 || fallocate(fd, 0, 0, static_cast<off_t>(size)) == 0 || errno == EOPNOTSUPP;
+}
 
 class PosixZipFileSystem : public ZipFileSystem {
  public:
@@ -145,17 +159,17 @@ class PosixZipFileSystem : public ZipFileSystem {
       close(fd);
       return nullptr;
     }
-    return std::make_unique<PosixArchive>(fd, static_cast<std::uint64_t>(info.st_size), outputArena_);
+    return std::make_unique<PosixArchive>(fd, static_cast<std::uint64_t>(info.st_size));
   }
 
   std::unique_ptr<OutputFile> CreateOutput(const std::string& path, std::uint64_t size) override {
     if (size > static_cast<std::uint64_t>(INT64_MAX)) return nullptr;
     const std::string native = NativePath(path);
     // A link in the output's place is replaced, never followed.
-    const int fd = open(native.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOFOLLOW, 0666);
+    const int fd = open(native.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOFOLLOW, 0666);
     if (fd < 0) return nullptr;
-    auto output = std::make_unique<PosixOutput>(fd, native, times_, outputArena_.lock());
-    if (ftruncate(fd, static_cast<off_t>(size)) != 0) return nullptr;  // deletes the file
+    auto output = std::make_unique<PosixOutput>(fd, native, times_);
+    if (!Reserve(fd, size)) return nullptr;  // deletes the file
     return output;
   }
 
@@ -176,7 +190,6 @@ class PosixZipFileSystem : public ZipFileSystem {
 
  private:
   LocalTimes times_;
-  std::weak_ptr<ViewArena> outputArena_;  // the open archive's
 };
 
 }  // namespace

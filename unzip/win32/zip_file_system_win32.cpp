@@ -101,9 +101,12 @@ class Win32Output : public OutputFile {
                            static_cast<DWORD>(size), nullptr));
     return static_cast<bool>(mapping_);
   }
+  // Written through views, as the mapping gives the file its length anyway.
+  bool Appends() const override { return false; }
   std::unique_ptr<MappedView> Map(std::uint64_t offset, std::size_t length) override {
     return MapRange(mapping_.Get(), FILE_MAP_WRITE, offset, length);
   }
+  bool Append(const std::uint8_t*, std::size_t) override { return false; }
   bool SetTimes(const DateTime& created, const DateTime& accessed, const DateTime& written) override {
     FILETIME creation, access, write;
     return ToFileTime(created, creation) && ToFileTime(accessed, access) && ToFileTime(written, write) &&

@@ -1,5 +1,7 @@
 #include "tests/unit/unzip/inflate_test_support.h"
 
+#include <gtest/gtest.h>
+
 #include <algorithm>
 #include <memory>
 #include <stdexcept>
@@ -156,12 +158,23 @@ void WriteMatch(BitWriter& writer, const DynamicCodes& codes, unsigned length, u
   writer.Bits(distanceExtra, DistanceExtraBits(distanceSymbol));
 }
 
-DecodeResult Decode(const Bytes& stream, std::size_t capacity, bool deflate64) {
-  constexpr std::size_t kGuard = 64;
-  constexpr std::uint8_t kGuardByte = 0xA5;
-  // Exactly sized input, so that the sanitizer sees any read past it.
+namespace {
+
+// Exactly sized input, so that the sanitizer sees any read past it.
+std::unique_ptr<std::uint8_t[]> ExactCopy(const Bytes& stream) {
   std::unique_ptr<std::uint8_t[]> input(new std::uint8_t[stream.size() + 1]);
   std::copy(stream.begin(), stream.end(), input.get());
+  return input;
+}
+
+std::string Describe(const SetupError& error) {
+  return std::to_string(error.Number()) + " " + error.Source() + " " + error.Description();
+}
+
+DecodeResult DecodeOnce(const Bytes& stream, std::size_t capacity, bool deflate64) {
+  constexpr std::size_t kGuard = 64;
+  constexpr std::uint8_t kGuardByte = 0xA5;
+  const std::unique_ptr<std::uint8_t[]> input = ExactCopy(stream);
   Bytes buffer(capacity + kGuard, kGuardByte);
   std::fill(buffer.begin(), buffer.begin() + capacity, 0);
 #if defined(__SANITIZE_ADDRESS__)
@@ -172,7 +185,7 @@ DecodeResult Decode(const Bytes& stream, std::size_t capacity, bool deflate64) {
   try {
     result.ok = Inflate(input.get(), stream.size(), buffer.data(), result.produced, result.crc, deflate64, result.host);
   } catch (const SetupError& error) {
-    result.raised = std::to_string(error.Number()) + " " + error.Source() + " " + error.Description();
+    result.raised = Describe(error);
   }
 #if defined(__SANITIZE_ADDRESS__)
   ASAN_UNPOISON_MEMORY_REGION(buffer.data() + capacity, kGuard);
@@ -183,6 +196,65 @@ DecodeResult Decode(const Bytes& stream, std::size_t capacity, bool deflate64) {
   }
   buffer.resize(result.ok ? result.produced : capacity);
   result.output = std::move(buffer);
+  return result;
+}
+
+// Windows that hand output over after every byte (small outputs only: each time, the
+// history moves), before the fast loop has room to run, and while it runs.
+std::vector<std::size_t> StreamRooms(std::size_t capacity) {
+  if (capacity <= 80000) return {1, 300, 5000};
+  return {300, 5000};
+}
+
+void ExpectSameOutcome(const DecodeResult& once, const DecodeResult& streamed) {
+  EXPECT_EQ(streamed.ok, once.ok);
+  EXPECT_EQ(streamed.raised, once.raised);
+  EXPECT_EQ(streamed.host.errors, once.host.errors);
+  EXPECT_EQ(streamed.host.progress, once.host.progress);
+  if (once.ok && streamed.ok) {
+    EXPECT_EQ(streamed.produced, once.produced);
+    EXPECT_EQ(streamed.crc, once.crc);
+    EXPECT_TRUE(streamed.output == once.output) << "streamed output differs";
+  } else {
+    // What was handed over before the failure is what the one-shot decode wrote.
+    EXPECT_LE(streamed.output.size(), once.output.size());
+    EXPECT_TRUE(std::equal(streamed.output.begin(), streamed.output.end(), once.output.begin()))
+        << "streamed output differs";
+  }
+}
+
+}  // namespace
+
+bool CollectingSink::Write(const std::uint8_t* data, std::size_t size) {
+  EXPECT_NE(size, 0u) << "an empty piece";
+  bytes.insert(bytes.end(), data, data + size);
+  return true;
+}
+
+DecodeResult DecodeStreamed(const Bytes& stream, std::size_t capacity, bool deflate64, std::size_t room) {
+  const std::unique_ptr<std::uint8_t[]> input = ExactCopy(stream);
+  InflateWindow window(room);
+  CollectingSink sink;
+  DecodeResult result;
+  result.produced = capacity;
+  try {
+    result.ok = InflateStreamed(input.get(), stream.size(), window, sink, result.produced, result.crc, deflate64,
+                                result.host);
+  } catch (const SetupError& error) {
+    result.raised = Describe(error);
+  }
+  EXPECT_LE(sink.bytes.size(), capacity);
+  if (result.ok) EXPECT_EQ(sink.bytes.size(), result.produced);
+  result.output = std::move(sink.bytes);
+  return result;
+}
+
+DecodeResult Decode(const Bytes& stream, std::size_t capacity, bool deflate64) {
+  DecodeResult result = DecodeOnce(stream, capacity, deflate64);
+  for (std::size_t room : StreamRooms(capacity)) {
+    SCOPED_TRACE("streamed through a window with room for " + std::to_string(room));
+    ExpectSameOutcome(result, DecodeStreamed(stream, capacity, deflate64, room));
+  }
   return result;
 }
 

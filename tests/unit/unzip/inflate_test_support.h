@@ -86,6 +86,12 @@ struct RecordingHost : InflateHost {
   std::vector<std::pair<std::uint64_t, std::uint64_t>> progress;
 };
 
+// Keeps what a streamed decode hands over.
+struct CollectingSink : InflateSink {
+  bool Write(const std::uint8_t* data, std::size_t size) override;
+  Bytes bytes;
+};
+
 struct DecodeResult {
   bool ok = false;
   Bytes output;                // the bytes produced (success) or the whole capacity
@@ -98,8 +104,12 @@ struct DecodeResult {
 };
 
 // Decodes into a buffer of exactly capacity zero bytes (a new output file) followed
-// by guard bytes.
+// by guard bytes. The same stream is also decoded streamed, through windows with
+// little room (so that output is handed over and matches are cut constantly), each of
+// which must come to the same result: a test of the one is a test of the other.
 DecodeResult Decode(const Bytes& stream, std::size_t capacity, bool deflate64 = false);
+// Streamed only, through a window with the given room; output is what the sink took.
+DecodeResult DecodeStreamed(const Bytes& stream, std::size_t capacity, bool deflate64, std::size_t room);
 
 // Makes the decoder run the given build of its fast loop until destroyed.
 class FastLoopScope {

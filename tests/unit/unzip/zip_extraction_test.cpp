@@ -1,5 +1,5 @@
-// The extraction rules in memory (every view guarded) and on this system's real files
-// through the mmap seam.
+// The extraction rules in memory (every view guarded; outputs written through views or
+// appended) and on this system's real files.
 #include <sys/stat.h>
 
 #include <algorithm>
@@ -13,9 +13,10 @@ namespace {
 
 namespace fs = std::filesystem;
 
-ZipFilesUnderTest MakeMemoryFiles() {
+ZipFilesUnderTest MakeMemoryFiles(bool appending) {
   auto memory = std::make_unique<MemoryZipFileSystem>();
   MemoryZipFileSystem* raw = memory.get();
+  raw->SetAppendingOutputs(appending);
   raw->AddFolder("C:");
   raw->AddFolder("C:\\mem");
   const std::string folder = "C:\\mem";
@@ -71,10 +72,13 @@ std::optional<DateTime> ModifiedLocally(const std::string& path) {
   return DateTime{local.tm_year + 1900, local.tm_mon + 1, local.tm_mday, local.tm_hour, local.tm_min, local.tm_sec};
 }
 
+ZipFilesUnderTest MakeMemoryFilesWithViews() { return MakeMemoryFiles(false); }
+ZipFilesUnderTest MakeMemoryFilesAppending() { return MakeMemoryFiles(true); }
 ZipFilesUnderTest MakePosixFiles() { return MakeSystemFiles(ModifiedLocally, OpenFilesAndMappings); }
 
 INSTANTIATE_TEST_SUITE_P(Zip, ZipExtractionRules,
-                         ::testing::Values(ZipFilesKind{"InMemory", MakeMemoryFiles},
+                         ::testing::Values(ZipFilesKind{"InMemory", MakeMemoryFilesWithViews},
+                                           ZipFilesKind{"InMemoryAppending", MakeMemoryFilesAppending},
                                            ZipFilesKind{"Posix", MakePosixFiles}),
                          ZipFilesKindName);
 
