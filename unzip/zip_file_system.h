@@ -64,8 +64,9 @@ class ZipFileSystem {
   virtual DateTime LocalNow() = 0;
 };
 
-// The running system's files: archives mapped, outputs created with CreateFileMapping
-// and written through views on Windows; archives mapped, outputs appended elsewhere.
+// The running system's files: archives mapped everywhere; on Windows outputs created
+// with CreateFileMapping and written through views, except the large outputs of a
+// 32-bit process, which are appended; elsewhere outputs appended.
 std::unique_ptr<ZipFileSystem> MakeSystemZipFileSystem();
 
 }  // namespace kelvano

@@ -68,13 +68,15 @@ inline std::optional<std::string> ReadSystemFile(const std::string& path) {
 }
 
 // This system's own files below a new temporary folder; the caller tells how a
-// file's modification time and the open files and mappings are read here.
+// file's modification time and the open files and mappings are read here, and may
+// give the seam (the system's as shipped by default).
 inline ZipFilesUnderTest MakeSystemFiles(std::function<std::optional<DateTime>(const std::string& path)> modified,
-                                         std::function<int(const std::string& folder)> openObjects) {
+                                         std::function<int(const std::string& folder)> openObjects,
+                                         std::unique_ptr<ZipFileSystem> seam = MakeSystemZipFileSystem()) {
   auto temp = std::make_shared<TempFolder>();
   const std::string folder = temp->Path();
   ZipFilesUnderTest files;
-  files.files = MakeSystemZipFileSystem();
+  files.files = std::move(seam);
   files.folder = folder;
   files.keepAlive = temp;
   files.write = [](const std::string& path, const std::string& bytes) {

@@ -1,10 +1,11 @@
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdint>
 
 #include "system/text_encoding.h"
 #include "system/win32/system_time.h"
-#include "unzip/zip_file_system.h"
+#include "unzip/win32/zip_file_system_win32.h"
 
 namespace kelvano {
 namespace {
@@ -85,28 +86,47 @@ bool ToFileTime(const DateTime& local, FILETIME& utc) {
   return SystemTimeToFileTime(&fields, &localTime) && LocalFileTimeToFileTime(&localTime, &utc);
 }
 
+// Written through views of a mapping, or, when large, in order with WriteFile: a
+// 32-bit process cannot count on a free range of address space for a view of a whole
+// large output beside the view of its compressed data.
 class Win32Output : public OutputFile {
  public:
-  Win32Output(Handle file, std::wstring path) : file_(std::move(file)), path_(std::move(path)) {}
+  Win32Output(Handle file, std::wstring path, bool appends)
+      : file_(std::move(file)), path_(std::move(path)), appends_(appends) {}
   ~Win32Output() override {
     mapping_.Close();
     file_.Close();
     if (!kept_) DeleteFileW(path_.c_str());
   }
-  // The mapping object gives the file its final length.
+  // Gives the file its final length (the mapping object does that too), so that a full
+  // disk is found here.
   bool Reserve(std::uint64_t size) {
     if (size == 0) return true;  // an empty file has nothing to map
+    if (appends_) {
+      LARGE_INTEGER end, start{};
+      end.QuadPart = static_cast<LONGLONG>(size);
+      return size <= static_cast<std::uint64_t>(INT64_MAX) && SetFilePointerEx(file_.Get(), end, nullptr, FILE_BEGIN) &&
+             SetEndOfFile(file_.Get()) && SetFilePointerEx(file_.Get(), start, nullptr, FILE_BEGIN);
+    }
     mapping_ = Handle(
         CreateFileMappingW(file_.Get(), nullptr, PAGE_READWRITE, static_cast<DWORD>(size >> 32),
                            static_cast<DWORD>(size), nullptr));
     return static_cast<bool>(mapping_);
   }
-  // Written through views, as the mapping gives the file its length anyway.
-  bool Appends() const override { return false; }
+  bool Appends() const override { return appends_; }
   std::unique_ptr<MappedView> Map(std::uint64_t offset, std::size_t length) override {
     return MapRange(mapping_.Get(), FILE_MAP_WRITE, offset, length);
   }
-  bool Append(const std::uint8_t*, std::size_t) override { return false; }
+  bool Append(const std::uint8_t* data, std::size_t size) override {
+    while (size > 0) {
+      const DWORD piece = static_cast<DWORD>(std::min<std::size_t>(size, std::size_t{1} << 30));
+      DWORD written = 0;
+      if (!WriteFile(file_.Get(), data, piece, &written, nullptr) || written == 0) return false;
+      data += written;
+      size -= written;
+    }
+    return true;
+  }
   bool SetTimes(const DateTime& created, const DateTime& accessed, const DateTime& written) override {
     FILETIME creation, access, write;
     return ToFileTime(created, creation) && ToFileTime(accessed, access) && ToFileTime(written, write) &&
@@ -116,13 +136,16 @@ class Win32Output : public OutputFile {
 
  private:
   Handle file_;
-  Handle mapping_;
+  Handle mapping_;  // none when appended
   std::wstring path_;
+  const bool appends_;
   bool kept_ = false;
 };
 
 class Win32ZipFileSystem : public ZipFileSystem {
  public:
+  explicit Win32ZipFileSystem(std::uint64_t appendedFromSize) : appendedFromSize_(appendedFromSize) {}
+
   std::unique_ptr<ArchiveFile> OpenArchive(const std::string& path) override {
     // Read access is all it takes: a read-only archive opens too.
     Handle file(CreateFileW(Widen(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
@@ -143,7 +166,7 @@ class Win32ZipFileSystem : public ZipFileSystem {
     Handle file(CreateFileW(wide.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                             FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) return nullptr;
-    auto output = std::make_unique<Win32Output>(std::move(file), wide);
+    auto output = std::make_unique<Win32Output>(std::move(file), wide, size >= appendedFromSize_);
     if (!output->Reserve(size)) return nullptr;  // deletes the file
     return output;
   }
@@ -160,10 +183,17 @@ class Win32ZipFileSystem : public ZipFileSystem {
     GetLocalTime(&now);
     return FromSystemTime(now);
   }
+
+ private:
+  std::uint64_t appendedFromSize_;
 };
 
 }  // namespace
 
-std::unique_ptr<ZipFileSystem> MakeSystemZipFileSystem() { return std::make_unique<Win32ZipFileSystem>(); }
+std::unique_ptr<ZipFileSystem> MakeWin32ZipFileSystem(std::uint64_t appendedFromSize) {
+  return std::make_unique<Win32ZipFileSystem>(appendedFromSize);
+}
+
+std::unique_ptr<ZipFileSystem> MakeSystemZipFileSystem() { return MakeWin32ZipFileSystem(kAppendedOutputSize); }
 
 }  // namespace kelvano

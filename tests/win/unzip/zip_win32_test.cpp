@@ -13,6 +13,7 @@
 #include "system/win32/system_time.h"
 #include "tests/cases/zip_extraction_cases.h"
 #include "tests/support/temp_folder.h"
+#include "unzip/win32/zip_file_system_win32.h"
 
 namespace kelvano::test {
 namespace {
@@ -69,6 +70,10 @@ std::optional<DateTime> Modified(const std::string& path) {
 }
 
 ZipFilesUnderTest MakeWindowsFiles() { return MakeSystemFiles(Modified, OpenViewsAndArchive); }
+// Every output written in order, as the 32-bit program writes its large ones.
+ZipFilesUnderTest MakeAppendingWindowsFiles() {
+  return MakeSystemFiles(Modified, OpenViewsAndArchive, MakeWin32ZipFileSystem(1));
+}
 
 TEST(ZipWindowsHandles, TheCountSeesAnOpenArchiveAndItsViews) {
   TempFolder folder;
@@ -87,7 +92,9 @@ TEST(ZipWindowsHandles, TheCountSeesAnOpenArchiveAndItsViews) {
   EXPECT_EQ(OpenViewsAndArchive(folder.Path()), before);
 }
 
-INSTANTIATE_TEST_SUITE_P(Zip, ZipExtractionRules, ::testing::Values(ZipFilesKind{"Windows", MakeWindowsFiles}),
+INSTANTIATE_TEST_SUITE_P(Zip, ZipExtractionRules,
+                         ::testing::Values(ZipFilesKind{"Windows", MakeWindowsFiles},
+                                           ZipFilesKind{"WindowsAppending", MakeAppendingWindowsFiles}),
                          ZipFilesKindName);
 
 // The archives that make_archives.py made, and the files they hold.
@@ -111,13 +118,16 @@ std::map<std::string, std::string> Snapshot(const std::string& folder) {
 TEST(ZipWindowsArchives, ExtractsArchivesMadeByZipfileAnd7Zip) {
   const std::map<std::string, std::string> expected = Snapshot(Archives() + "\\tree");
   ASSERT_GE(expected.size(), 8u);
-  for (const char* name : {"deflate.zip", "stored.zip", "streamed.zip", "deflate64.zip"}) {
-    TempFolder target;
-    const auto files = MakeSystemZipFileSystem();
-    cUnzip zip(*files);
-    ASSERT_TRUE(zip.Init(Archives() + "\\" + name)) << name << ": " << zip.LastError();
-    EXPECT_TRUE(zip.Unzip(target.Path())) << name << ": " << zip.LastError();
-    EXPECT_EQ(Snapshot(target.Path()), expected) << name;
+  for (const std::uint64_t appendedFrom : {kAppendedOutputSize, std::uint64_t{1}}) {
+    for (const char* name : {"deflate.zip", "stored.zip", "streamed.zip", "deflate64.zip"}) {
+      TempFolder target;
+      const auto files = MakeWin32ZipFileSystem(appendedFrom);
+      cUnzip zip(*files);
+      zip.SetStreamRoom(5000);  // members arrive in many pieces
+      ASSERT_TRUE(zip.Init(Archives() + "\\" + name)) << name << ": " << zip.LastError();
+      EXPECT_TRUE(zip.Unzip(target.Path())) << name << ": " << zip.LastError();
+      EXPECT_EQ(Snapshot(target.Path()), expected) << name << " appended from " << appendedFrom;
+    }
   }
 }
 
