@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "system/number_text.h"
+#include "system/seam_handle.h"
 #include "system/setup_error.h"
 #include "system/text_encoding.h"
 
@@ -12,26 +13,11 @@ namespace {
 const char kSource[] = "RegistryManager";
 
 // An open key, closed on every path.
-class OpenedKey {
- public:
-  explicit OpenedKey(RegistrySeam& seam) : seam_(seam) {}
-  ~OpenedKey() {
-    if (open_) seam_.CloseKey(handle_);
-  }
-  OpenedKey(const OpenedKey&) = delete;
-  OpenedKey& operator=(const OpenedKey&) = delete;
+using OpenedKey = SeamHandle<RegistrySeam, RegistryHandle, &RegistrySeam::CloseKey>;
 
-  bool Open(RegistryHandle root, const std::string& name, std::uint32_t access) {
-    open_ = seam_.OpenKey(root, name, access, handle_) == registry::kSuccess;
-    return open_;
-  }
-  RegistryHandle Handle() const { return handle_; }
-
- private:
-  RegistrySeam& seam_;
-  RegistryHandle handle_ = 0;
-  bool open_ = false;
-};
+bool Open(RegistrySeam& seam, RegistryHandle root, const std::string& name, std::uint32_t access, OpenedKey& key) {
+  return seam.OpenKey(root, name, access, key.Receive()) == registry::kSuccess;
+}
 
 std::vector<std::uint8_t> Utf16Bytes(const std::string& text) {
   const std::u16string wide = Utf8ToUtf16(text);
@@ -84,13 +70,10 @@ std::string RegistryValueToText(const RegistryValue& value) {
 }
 
 std::int32_t RegistryManager::CreateRegistryKey(RegistryHandle hKey, const std::string& keyName) {
-  RegistryHandle key = 0;
+  OpenedKey key(seam_);
   std::uint32_t disposition = 0;
   // No access right is asked for: the handle is only closed again.
-  const long status = seam_.CreateKey(hKey, keyName, 0, key, disposition);
-  if (status != registry::kSuccess) return 1;
-  seam_.CloseKey(key);
-  return 0;
+  return seam_.CreateKey(hKey, keyName, 0, key.Receive(), disposition) == registry::kSuccess ? 0 : 1;
 }
 
 std::int32_t RegistryManager::SetRegistryValue(RegistryHandle hKey, const std::string& keyName,
@@ -98,18 +81,18 @@ std::int32_t RegistryManager::SetRegistryValue(RegistryHandle hKey, const std::s
                                                std::int32_t stringType,
                                                const RegistryValue& value) {
   OpenedKey key(seam_);
-  if (!key.Open(hKey, keyName, registry::kWrite)) return 1;
+  if (!Open(seam_, hKey, keyName, registry::kWrite, key)) return 1;
   switch (stringType) {
     case registry::kString:
     case registry::kExpandString: {
       const std::vector<std::uint8_t> bytes = Utf16Bytes(RegistryValueToText(value));
-      seam_.SetValue(key.Handle(), valueName, static_cast<std::uint32_t>(stringType), bytes.data(),
+      seam_.SetValue(key.Get(), valueName, static_cast<std::uint32_t>(stringType), bytes.data(),
                      static_cast<std::uint32_t>(bytes.size()));
       break;
     }
     case registry::kBinary: {
       const std::vector<std::uint8_t> bytes = ToBytes(value);
-      seam_.SetValue(key.Handle(), valueName, registry::kBinary, bytes.data(),
+      seam_.SetValue(key.Get(), valueName, registry::kBinary, bytes.data(),
                      static_cast<std::uint32_t>(bytes.size()));
       break;
     }
@@ -118,7 +101,7 @@ std::int32_t RegistryManager::SetRegistryValue(RegistryHandle hKey, const std::s
       const std::uint8_t bytes[4] = {static_cast<std::uint8_t>(number), static_cast<std::uint8_t>(number >> 8),
                                      static_cast<std::uint8_t>(number >> 16),
                                      static_cast<std::uint8_t>(number >> 24)};
-      seam_.SetValue(key.Handle(), valueName, registry::kDword, bytes, 4);
+      seam_.SetValue(key.Get(), valueName, registry::kDword, bytes, 4);
       break;
     }
     default:
@@ -130,19 +113,19 @@ std::int32_t RegistryManager::SetRegistryValue(RegistryHandle hKey, const std::s
 std::int32_t RegistryManager::DeleteValue(RegistryHandle hKey, const std::string& keyName,
                                           const std::string& valueName) {
   OpenedKey key(seam_);
-  if (!key.Open(hKey, keyName, registry::kWrite)) return 1;
-  return seam_.DeleteValue(key.Handle(), valueName) == registry::kSuccess ? 0 : 2;
+  if (!Open(seam_, hKey, keyName, registry::kWrite, key)) return 1;
+  return seam_.DeleteValue(key.Get(), valueName) == registry::kSuccess ? 0 : 2;
 }
 
 RegistryValue RegistryManager::GetRegistryValue(RegistryHandle hKey, const std::string& keyName,
                                                 const std::string& valueName,
                                                 const RegistryValue& defaultValue) {
   OpenedKey key(seam_);
-  if (!key.Open(hKey, keyName, registry::kRead)) return defaultValue;
+  if (!Open(seam_, hKey, keyName, registry::kRead, key)) return defaultValue;
 
   std::uint32_t type = registry::kNone;
   std::uint32_t size = 0;
-  if (seam_.QueryValue(key.Handle(), valueName, type, nullptr, size) == registry::kFileNotFound) {
+  if (seam_.QueryValue(key.Get(), valueName, type, nullptr, size) == registry::kFileNotFound) {
     return defaultValue;
   }
   switch (type) {
@@ -150,7 +133,7 @@ RegistryValue RegistryManager::GetRegistryValue(RegistryHandle hKey, const std::
     case registry::kExpandString: {
       std::vector<std::uint8_t> buffer(kTextBufferCharacters * 2);
       size = static_cast<std::uint32_t>(buffer.size());
-      if (seam_.QueryValue(key.Handle(), valueName, type, buffer.data(), size) != registry::kSuccess) {
+      if (seam_.QueryValue(key.Get(), valueName, type, buffer.data(), size) != registry::kSuccess) {
         return defaultValue;
       }
       return TextFromUtf16Bytes(buffer.data(), size);
@@ -158,7 +141,7 @@ RegistryValue RegistryManager::GetRegistryValue(RegistryHandle hKey, const std::
     case registry::kBinary: {
       std::vector<std::uint8_t> buffer(kBinaryBufferBytes);
       size = kBinaryBufferBytes;
-      if (seam_.QueryValue(key.Handle(), valueName, type, buffer.data(), size) != registry::kSuccess) {
+      if (seam_.QueryValue(key.Get(), valueName, type, buffer.data(), size) != registry::kSuccess) {
         return defaultValue;
       }
       buffer.resize(size);
@@ -167,7 +150,7 @@ RegistryValue RegistryManager::GetRegistryValue(RegistryHandle hKey, const std::
     case registry::kDword: {
       std::uint8_t bytes[4] = {};
       size = 4;
-      if (seam_.QueryValue(key.Handle(), valueName, type, bytes, size) != registry::kSuccess) {
+      if (seam_.QueryValue(key.Get(), valueName, type, bytes, size) != registry::kSuccess) {
         return defaultValue;
       }
       return static_cast<std::int32_t>(bytes[0] | (bytes[1] << 8) | (bytes[2] << 16) |
@@ -186,7 +169,7 @@ void RegistryManager::AddCmdLine2RunOnce(const std::string& sDes, const std::str
 
 bool RegistryManager::CheckRegistryKey(RegistryHandle hKey, const std::string& keyName) {
   OpenedKey key(seam_);
-  return key.Open(hKey, keyName, registry::kRead);
+  return Open(seam_, hKey, keyName, registry::kRead, key);
 }
 
 }  // namespace kelvano
