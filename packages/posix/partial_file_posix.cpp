@@ -1,22 +1,14 @@
 #include <fcntl.h>
 #include <unistd.h>
 
-#include <algorithm>
-#include <cerrno>
 #include <cstdio>
 #include <vector>
 
 #include "packages/partial_file.h"
+#include "system/native_path.h"
+#include "system/write_all.h"
 
 namespace kelvano {
-namespace {
-
-std::string NativePath(std::string path) {
-  std::replace(path.begin(), path.end(), '\\', '/');
-  return path;
-}
-
-}  // namespace
 
 PartialFile::PartialFile(std::string targetPath) : target_(NativePath(std::move(targetPath))) {
   const std::size_t slash = target_.rfind('/');
@@ -34,13 +26,7 @@ PartialFile::~PartialFile() { Discard(); }
 
 bool PartialFile::Write(std::string_view bytes) {
   if (!IsOpen()) return false;
-  while (!bytes.empty()) {
-    const ssize_t written = write(static_cast<int>(handle_), bytes.data(), bytes.size());
-    if (written < 0 && errno == EINTR) continue;
-    if (written <= 0) return false;
-    bytes.remove_prefix(static_cast<std::size_t>(written));
-  }
-  return true;
+  return WriteAll(static_cast<int>(handle_), bytes.data(), bytes.size());
 }
 
 bool PartialFile::Commit() {

@@ -3,6 +3,7 @@
 #include "packages/partial_file.h"
 #include "startup/path_helpers.h"
 #include "system/text_encoding.h"
+#include "system/write_all.h"
 
 namespace kelvano {
 namespace {
@@ -35,13 +36,7 @@ PartialFile::~PartialFile() { Discard(); }
 
 bool PartialFile::Write(std::string_view bytes) {
   if (!IsOpen()) return false;
-  while (!bytes.empty()) {
-    const DWORD piece = bytes.size() > 0x10000000 ? 0x10000000 : static_cast<DWORD>(bytes.size());
-    DWORD written = 0;
-    if (!WriteFile(ToHandle(handle_), bytes.data(), piece, &written, nullptr) || written == 0) return false;
-    bytes.remove_prefix(written);
-  }
-  return true;
+  return WriteAll(ToHandle(handle_), bytes.data(), bytes.size());
 }
 
 bool PartialFile::Commit() {

@@ -3,19 +3,14 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <string>
 #include <vector>
 
 #include "startup/path_helpers.h"
+#include "system/native_path.h"
 
 namespace kelvano {
 namespace {
-
-std::string NativePath(std::string path) {
-  std::replace(path.begin(), path.end(), '\\', '/');
-  return path;
-}
 
 // Here a hidden file is one whose name starts with a dot.
 bool IsOrdinaryFile(const std::string& folder, const std::string& name) {

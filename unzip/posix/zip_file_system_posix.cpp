@@ -3,20 +3,16 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <cerrno>
 #include <cstdint>
 #include <ctime>
 
+#include "system/native_path.h"
+#include "system/write_all.h"
 #include "unzip/zip_file_system.h"
 
 namespace kelvano {
 namespace {
-
-std::string NativePath(std::string path) {
-  std::replace(path.begin(), path.end(), '\\', '/');
-  return path;
-}
 
 class FileDescriptor {
  public:
@@ -118,16 +114,7 @@ class PosixOutput : public OutputFile {
   }
   bool Appends() const override { return true; }
   std::unique_ptr<MappedView> Map(std::uint64_t, std::size_t) override { return nullptr; }
-  bool Append(const std::uint8_t* data, std::size_t size) override {
-    while (size > 0) {
-      const ssize_t written = write(fd_.Get(), data, size);
-      if (written < 0 && errno == EINTR) continue;
-      if (written <= 0) return false;
-      data += written;
-      size -= static_cast<std::size_t>(written);
-    }
-    return true;
-  }
+  bool Append(const std::uint8_t* data, std::size_t size) override { return WriteAll(fd_.Get(), data, size); }
   // A creation time cannot be set here; access and modification times can.
   bool SetTimes(const DateTime&, const DateTime& accessed, const DateTime& written) override {
     const timespec times[2] = {times_.ToTimespec(accessed), times_.ToTimespec(written)};

@@ -1,10 +1,10 @@
 #include <windows.h>
 
-#include <algorithm>
 #include <cstdint>
 
 #include "system/text_encoding.h"
 #include "system/win32/system_time.h"
+#include "system/write_all.h"
 #include "unzip/win32/zip_file_system_win32.h"
 
 namespace kelvano {
@@ -117,16 +117,7 @@ class Win32Output : public OutputFile {
   std::unique_ptr<MappedView> Map(std::uint64_t offset, std::size_t length) override {
     return MapRange(mapping_.Get(), FILE_MAP_WRITE, offset, length);
   }
-  bool Append(const std::uint8_t* data, std::size_t size) override {
-    while (size > 0) {
-      const DWORD piece = static_cast<DWORD>(std::min<std::size_t>(size, std::size_t{1} << 30));
-      DWORD written = 0;
-      if (!WriteFile(file_.Get(), data, piece, &written, nullptr) || written == 0) return false;
-      data += written;
-      size -= written;
-    }
-    return true;
-  }
+  bool Append(const std::uint8_t* data, std::size_t size) override { return WriteAll(file_.Get(), data, size); }
   bool SetTimes(const DateTime& created, const DateTime& accessed, const DateTime& written) override {
     FILETIME creation, access, write;
     return ToFileTime(created, creation) && ToFileTime(accessed, access) && ToFileTime(written, write) &&

@@ -1,0 +1,21 @@
+#include <unistd.h>
+
+#include <cerrno>
+
+#include "system/write_all.h"
+
+namespace kelvano {
+
+bool WriteAll(int file, const void* data, std::size_t size) {
+  const char* next = static_cast<const char*>(data);
+  while (size > 0) {
+    const ssize_t written = write(file, next, size);
+    if (written < 0 && errno == EINTR) continue;
+    if (written <= 0) return false;
+    next += written;
+    size -= static_cast<std::size_t>(written);
+  }
+  return true;
+}
+
+}  // namespace kelvano
