@@ -1,5 +1,7 @@
 #include "system/process_runner.h"
 
+#include <optional>
+
 #include "system/seam_handle.h"
 #include "system/setup_error.h"
 
@@ -31,12 +33,8 @@ std::int32_t ProcessRunner::RunOnNt(const std::string& commandLine, const std::s
     status = seam_.StartProcess(start, process.Receive(), thread.Receive());
   }
   if (status != 0) return kNotStarted;
-
-  WaitPumpingEvents(process.Get());
-  std::uint32_t exitCode = 0;
-  // An exit code that cannot be read is no success.
-  if (seam_.GetExitCode(process.Get(), exitCode) != 0) return kNotStarted;
-  return static_cast<std::int32_t>(exitCode);
+  const std::optional<std::uint32_t> exitCode = WaitForExitCode(process.Get());
+  return exitCode ? static_cast<std::int32_t>(*exitCode) : kNotStarted;
 }
 
 std::int32_t ProcessRunner::RunOnOlderWindows(const std::string& commandLine) {
@@ -48,18 +46,20 @@ std::int32_t ProcessRunner::RunOnOlderWindows(const std::string& commandLine) {
   if (seam_.OpenProcessById(process::kSynchronize, true, processId, process.Receive()) != 0) {
     return kNotStarted;
   }
-  WaitPumpingEvents(process.Get());
-  std::uint32_t exitCode = 0;
-  if (seam_.GetExitCode(process.Get(), exitCode) != 0) return kNotStarted;
-  return exitCode == 0 ? 0 : kNotStarted;
+  const std::optional<std::uint32_t> exitCode = WaitForExitCode(process.Get());
+  return exitCode && *exitCode == 0 ? 0 : kNotStarted;
 }
 
-void ProcessRunner::WaitPumpingEvents(ProcessHandle process) {
+std::optional<std::uint32_t> ProcessRunner::WaitForExitCode(ProcessHandle process) {
   for (;;) {
     switch (seam_.WaitForProcessOrInput(process, kWaitSliceMilliseconds)) {
       case process::kWaitObject0:
-      case process::kWaitFailed:
-        return;
+      case process::kWaitFailed: {
+        std::uint32_t exitCode = 0;
+        // An exit code that cannot be read is no success.
+        if (seam_.GetExitCode(process, exitCode) != 0) return std::nullopt;
+        return exitCode;
+      }
       case process::kWaitTimeout:
       case process::kWaitInput:
         pump_.ProcessPendingEvents();

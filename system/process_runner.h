@@ -2,6 +2,7 @@
 // Starts an installer or system tool and waits for it, keeping the window alive.
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "system/event_pump.h"
@@ -30,7 +31,9 @@ class ProcessRunner {
   std::int32_t RunOnNt(const std::string& commandLine, const std::string& workingFolder,
                        std::uint32_t creationFlags);
   std::int32_t RunOnOlderWindows(const std::string& commandLine);
-  void WaitPumpingEvents(ProcessHandle process);
+  // Waits for the process to end, processing the window's events meanwhile; nothing
+  // when its exit code cannot be read.
+  std::optional<std::uint32_t> WaitForExitCode(ProcessHandle process);
 
   ProcessSeam& seam_;
   SystemInfo& system_;
