@@ -12,11 +12,6 @@ namespace {
 constexpr std::uint64_t kLiteralMask = (1u << kLiteralLengthBits) - 1;
 constexpr std::uint64_t kDistanceMask = (1u << kDistanceBits) - 1;
 
-// The entry's value plus its extra bits, which follow its code in the buffer.
-inline unsigned ValueOf(std::uint64_t buffer, std::uint32_t entry) {
-  return EntryValue(entry) + unsigned(LowBits(buffer, ConsumeBits(entry)) >> CodeBits(entry));
-}
-
 // Both bytes of a literal entry; the second is kept only when the entry holds two.
 inline std::uint8_t* StoreLiterals(std::uint8_t* out, std::uint32_t entry) {
   out[0] = std::uint8_t(entry >> 16);
@@ -116,11 +111,8 @@ inline std::uint8_t* StoreLiterals(std::uint8_t* out, std::uint32_t entry) {
     if (length <= 258) {
       CopyMatchFast(out, distance, length);
       out += length;
-    } else if (length <= std::uint64_t(outEnd - out)) {  // deflate64's long lengths: copied exactly
-      CopyMatch(out, distance, length);
-      out += length;
-    } else {
-      out = CopyMatchAcrossWindow(state, out, distance, length);
+    } else {  // deflate64's long lengths
+      out = CopyMatchChecked(state, out, distance, length);
       outEnd = state.outEnd;
     }
   } while (inEnd - in >= kFastInput && outEnd - out >= kFastOutput);

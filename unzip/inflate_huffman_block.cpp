@@ -1,5 +1,4 @@
 #include "system/setup_error.h"
-#include "unzip/inflate_copy.h"
 #include "unzip/inflate_state.h"
 
 namespace kelvano::inflate {
@@ -24,7 +23,7 @@ inline std::uint32_t Lookup(BitReader& bits, const std::uint32_t* table, unsigne
 // The entry's value plus its extra bits, buffered first (zeros past the input).
 inline unsigned TakeValue(BitReader& bits, std::uint32_t entry) {
   bits.Need(ConsumeBits(entry));
-  const unsigned value = EntryValue(entry) + unsigned(LowBits(bits.buffer, ConsumeBits(entry)) >> CodeBits(entry));
+  const unsigned value = ValueOf(bits.buffer, entry);
   bits.Drop(ConsumeBits(entry));
   return value;
 }
@@ -59,12 +58,7 @@ void DecodeSlowly(InflateState& state) {
     if (entry & kExceptional) RaiseSubscriptOutOfRange();
     const unsigned distance = TakeValue(bits, entry);
     if (distance > std::uint64_t(out - outBegin)) RaiseSubscriptOutOfRange();
-    if (length <= std::uint64_t(state.outEnd - out)) {
-      CopyMatch(out, distance, length);
-      out += length;
-    } else {
-      out = CopyMatchAcrossWindow(state, out, distance, length);
-    }
+    out = CopyMatchChecked(state, out, distance, length);
   }
 }
 

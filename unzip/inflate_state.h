@@ -95,9 +95,15 @@ struct SinkRefused {};
 // Room for one byte at out, made when the window is full; the run-time error at the
 // declared end.
 std::uint8_t* RoomForOneByte(InflateState& state, std::uint8_t* out);
-// Copies a match that passes outEnd: the run-time error when it passes the declared
-// end, else piece by piece, making room in between. Returns the position after it.
-std::uint8_t* CopyMatchAcrossWindow(InflateState& state, std::uint8_t* out, unsigned distance, unsigned length);
+// Copies a match exactly: the run-time error when it passes the declared end; one that
+// passes the window's end goes piece by piece, room made in between. Returns the
+// position after it.
+std::uint8_t* CopyMatchChecked(InflateState& state, std::uint8_t* out, unsigned distance, unsigned length);
+
+// An entry's value plus its extra bits, which follow its code in buffer.
+inline unsigned ValueOf(std::uint64_t buffer, std::uint32_t entry) {
+  return EntryValue(entry) + unsigned(LowBits(buffer, ConsumeBits(entry)) >> CodeBits(entry));
+}
 
 // A round of the fast loop reads and writes without checks, so it runs only this far
 // from the ends: three refills of at most 7 bytes each plus the 8 read by the last;

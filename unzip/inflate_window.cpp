@@ -37,7 +37,7 @@ std::uint8_t* RoomForOneByte(InflateState& state, std::uint8_t* out) {
   return MakeRoom(state, out);
 }
 
-std::uint8_t* CopyMatchAcrossWindow(InflateState& state, std::uint8_t* out, unsigned distance, unsigned length) {
+std::uint8_t* CopyMatchChecked(InflateState& state, std::uint8_t* out, unsigned distance, unsigned length) {
   if (length > state.DeclaredRoom(out)) RaiseSubscriptOutOfRange();
   for (;;) {
     // The format copies byte by byte, so a match may be cut anywhere; the history
