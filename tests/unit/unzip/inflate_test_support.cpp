@@ -244,7 +244,9 @@ DecodeResult DecodeStreamed(const Bytes& stream, std::size_t capacity, bool defl
     result.raised = Describe(error);
   }
   EXPECT_LE(sink.bytes.size(), capacity);
-  if (result.ok) EXPECT_EQ(sink.bytes.size(), result.produced);
+  if (result.ok) {
+    EXPECT_EQ(sink.bytes.size(), result.produced);
+  }
   result.output = std::move(sink.bytes);
   return result;
 }
