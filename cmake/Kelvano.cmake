@@ -10,11 +10,15 @@ if(WIN32)
     UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0501 WINVER=0x0501)
   # Fully static: the program needs no DLL outside Windows itself.
   target_link_options(kelvano_options INTERFACE -static -static-libgcc -static-libstdc++)
-  # What ships carries no symbols: a smaller download, nothing a user needs.
-  if(NOT KELVANO_WINE_TESTS)
-    target_link_options(kelvano_options INTERFACE $<$<CONFIG:Release>:-s>)
-  endif()
 endif()
+
+# kelvano_shipped(TARGET): a program that ships. It carries no symbols: a smaller
+# download, nothing a user needs.
+function(kelvano_shipped target)
+  if(WIN32)
+    target_link_options(${target} PRIVATE $<$<CONFIG:Release>:-s>)
+  endif()
+endfunction()
 
 if(KELVANO_FUZZ)
   # Coverage for libFuzzer in every library, not only in the fuzzers' own files.

@@ -1,4 +1,5 @@
-# Shipped build: 32-bit Windows, mingw-w64 with the win32 thread model (no winpthread DLL).
+# 32-bit Windows, mingw-w64 with the win32 thread model (no winpthread DLL): the shipped
+# programs and the Windows tests, which CTest runs under 32-bit Wine.
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR i686)
 set(CMAKE_C_COMPILER i686-w64-mingw32-gcc-win32)
@@ -9,3 +10,4 @@ set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 set(KELVANO_OBJDUMP i686-w64-mingw32-objdump)
+set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_CURRENT_LIST_DIR}/../wine/wine-run.sh)

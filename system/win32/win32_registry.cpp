@@ -16,14 +16,6 @@ HKEY ToHkey(RegistryHandle handle) {
 
 RegistryHandle FromHkey(HKEY key) { return reinterpret_cast<RegistryHandle>(key); }
 
-// A 32-bit process already sees the 32-bit view, and Windows 2000 refuses the flag; the
-// 64-bit build asks for that view so that it sees what the shipped program sees.
-#ifdef _WIN64
-constexpr REGSAM kView = KEY_WOW64_32KEY;
-#else
-constexpr REGSAM kView = 0;
-#endif
-
 }  // namespace
 
 long Win32Registry::CreateKey(RegistryHandle root, const std::string& subKey, std::uint32_t access,
@@ -31,7 +23,7 @@ long Win32Registry::CreateKey(RegistryHandle root, const std::string& subKey, st
   HKEY created = nullptr;
   DWORD how = 0;
   const LONG status = RegCreateKeyExW(ToHkey(root), Widen(subKey).c_str(), 0, nullptr,
-                                      REG_OPTION_NON_VOLATILE, access | kView, nullptr,
+                                      REG_OPTION_NON_VOLATILE, access, nullptr,
                                       &created, &how);
   if (status == ERROR_SUCCESS) {
     key = FromHkey(created);
@@ -44,7 +36,7 @@ long Win32Registry::OpenKey(RegistryHandle root, const std::string& subKey, std:
                             RegistryHandle& key) {
   HKEY opened = nullptr;
   const LONG status =
-      RegOpenKeyExW(ToHkey(root), Widen(subKey).c_str(), 0, access | kView, &opened);
+      RegOpenKeyExW(ToHkey(root), Widen(subKey).c_str(), 0, access, &opened);
   if (status == ERROR_SUCCESS) key = FromHkey(opened);
   return status;
 }

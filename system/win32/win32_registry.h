@@ -1,6 +1,7 @@
 #pragma once
-// The registry seam over the wide registry functions of Windows. Every key is opened in
-// the 32-bit view, so the 64-bit test build sees what the shipped 32-bit program sees.
+// The registry seam over the wide registry functions of Windows. No view flag is asked
+// for (Windows 2000 refuses them): the 32-bit setup sees the view that Windows gives a
+// 32-bit process.
 
 #include "system/registry_seam.h"
 

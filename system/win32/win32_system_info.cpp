@@ -26,11 +26,6 @@ long Win32SystemInfo::QueryWow64(bool& wow64) {
   if (isWow64Process == nullptr) return os::kProcNotFound;
   BOOL answer = FALSE;
   if (!isWow64Process(GetCurrentProcess(), &answer)) return static_cast<long>(GetLastError());
-#ifdef _WIN64
-  // The question is whether Windows is 64-bit; a 64-bit build runs nowhere else, while
-  // Windows calls only 32-bit programs WOW64.
-  answer = TRUE;
-#endif
   wow64 = answer != FALSE;
   return ERROR_SUCCESS;
 }

@@ -1,6 +1,6 @@
 #!/bin/sh
-# check-pe.sh OBJDUMP EXE FORMAT SUBSYSTEM: the file is a PE of FORMAT (pei-i386 or
-# pei-x86-64) with the given subsystem (2 GUI, 3 console) whose imports are all
+# check-pe.sh OBJDUMP EXE FORMAT SUBSYSTEM: the file is a PE of FORMAT (pei-i386)
+# with the given subsystem (2 GUI, 3 console) whose imports are all
 # Windows system DLLs.
 set -u
 objdump=$1 exe=$2 format=$3 subsystem=$4

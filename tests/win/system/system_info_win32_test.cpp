@@ -63,20 +63,14 @@ TEST_F(WineSystemInfo, VersionAnswersMatchWhatWineReports) {
   EXPECT_EQ(version.buildNumber, wine.dwBuildNumber);
 }
 
-TEST(WineVersions, ServerTwoThousandThreeAndWindowsSevenAreNotXp) {
-  // 64-bit Wine has no version 5.1 to pretend: Windows XP itself cannot be shown here.
-  EXPECT_EQ(ProbeAs(L"win2003"), "1 0 1 5.2");
-  EXPECT_EQ(ProbeAs(L"win7"), "1 0 1 6.1");
-}
-
-TEST_F(WineSystemInfo, SixtyFourBitBuildKnowsItRunsOnSixtyFourBitWindows) {
-  SYSTEM_INFO native = {};
-  GetNativeSystemInfo(&native);
-  ASSERT_EQ(native.wProcessorArchitecture, PROCESSOR_ARCHITECTURE_AMD64);
-  BOOL wow64 = TRUE;
-  ASSERT_TRUE(IsWow64Process(GetCurrentProcess(), &wow64));
-  EXPECT_FALSE(wow64) << "Windows does not call a 64-bit program WOW64";
-  EXPECT_TRUE(info_.IsWow64()) << "but the setup asks whether Windows is 64-bit";
+TEST(WineVersions, OnlyWindowsXpItselfIsXp) {
+  const std::string wow64 = OnSixtyFourBitWindows() ? "1" : "0";
+  EXPECT_EQ(ProbeAs(L"winxp"), "1 1 " + wow64 + " 5.1");
+  EXPECT_EQ(ProbeAs(L"win2k"), "1 0 " + wow64 + " 5.0");
+  EXPECT_EQ(ProbeAs(L"win2003"), "1 0 " + wow64 + " 5.2");
+  EXPECT_EQ(ProbeAs(L"win7"), "1 0 " + wow64 + " 6.1");
+  // Without a manifest naming Windows 10, Windows 10 says it is 6.2.
+  EXPECT_EQ(ProbeAs(L"win10"), "1 0 " + wow64 + " 6.2");
 }
 
 TEST_F(WineSystemInfo, SystemFolderIsWinesWithoutATrailingBackslash) {
