@@ -9,7 +9,7 @@
 #include <memory>
 #include <string>
 
-#include "system/memory_registry.h"
+#include "tests/support/memory_registry.h"
 #include "system/registry_manager.h"
 #include "system/setup_error.h"
 

@@ -3,7 +3,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include "system/recording_shutdown.h"
+#include "tests/support/recording_shutdown.h"
 
 namespace kelvano::test {
 namespace {

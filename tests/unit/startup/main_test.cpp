@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "startup/main.h"
-#include "system/memory_registry.h"
+#include "tests/support/memory_registry.h"
 #include "system/setup_error.h"
 #include "tests/support/temp_folder.h"
 

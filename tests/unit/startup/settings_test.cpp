@@ -2,7 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "startup/settings.h"
-#include "system/memory_registry.h"
+#include "tests/support/memory_registry.h"
 #include "system/registry_manager.h"
 #include "system/setup_error.h"
 #include "tests/support/temp_folder.h"

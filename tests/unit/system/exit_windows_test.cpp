@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "system/recording_shutdown.h"
+#include "tests/support/recording_shutdown.h"
 
 namespace kelvano::test {
 namespace {

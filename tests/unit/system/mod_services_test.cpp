@@ -3,7 +3,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include "system/memory_services.h"
+#include "tests/support/memory_services.h"
 
 namespace kelvano::test {
 namespace {

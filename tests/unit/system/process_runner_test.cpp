@@ -3,8 +3,8 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include "system/memory_processes.h"
-#include "system/memory_system_info.h"
+#include "tests/support/memory_processes.h"
+#include "tests/support/memory_system_info.h"
 #include "system/setup_error.h"
 
 namespace kelvano::test {

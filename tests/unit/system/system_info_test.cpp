@@ -3,7 +3,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include "system/memory_system_info.h"
+#include "tests/support/memory_system_info.h"
 
 namespace kelvano::test {
 namespace {

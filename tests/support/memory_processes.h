@@ -10,7 +10,7 @@
 
 #include "system/process_seam.h"
 
-namespace kelvano {
+namespace kelvano::test {
 
 struct StagedProgram {
   std::uint32_t exitCode = 0;
@@ -65,4 +65,4 @@ class MemoryProcesses : public ProcessSeam {
   std::size_t waits_ = 0;
 };
 
-}  // namespace kelvano
+}  // namespace kelvano::test

@@ -10,7 +10,7 @@
 
 #include "system/registry_seam.h"
 
-namespace kelvano {
+namespace kelvano::test {
 
 class MemoryRegistry : public RegistrySeam {
  public:
@@ -57,4 +57,4 @@ class MemoryRegistry : public RegistrySeam {
   RegistryHandle nextHandle_ = 0x1000;
 };
 
-}  // namespace kelvano
+}  // namespace kelvano::test

@@ -7,7 +7,7 @@
 
 #include "system/system_info_seam.h"
 
-namespace kelvano {
+namespace kelvano::test {
 
 struct StagedSystem {
   OsVersion version = {};
@@ -43,4 +43,4 @@ class MemorySystemInfo : public SystemInfoSeam {
   StagedSystem system_;
 };
 
-}  // namespace kelvano
+}  // namespace kelvano::test

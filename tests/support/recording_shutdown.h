@@ -9,7 +9,7 @@
 
 #include "system/shutdown_seam.h"
 
-namespace kelvano {
+namespace kelvano::test {
 
 class RecordingShutdown : public ShutdownSeam {
  public:
@@ -50,4 +50,4 @@ class RecordingShutdown : public ShutdownSeam {
   TokenHandle nextToken_ = 0x4000;
 };
 
-}  // namespace kelvano
+}  // namespace kelvano::test

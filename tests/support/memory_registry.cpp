@@ -1,11 +1,11 @@
-#include "system/memory_registry.h"
+#include "tests/support/memory_registry.h"
 
 #include <algorithm>
 #include <cstring>
 
 #include "system/text_encoding.h"
 
-namespace kelvano {
+namespace kelvano::test {
 namespace {
 
 constexpr std::uint32_t kQueryValueRight = 0x0001;  // KEY_QUERY_VALUE
@@ -140,4 +140,4 @@ bool MemoryRegistry::KeyExists(RegistryHandle root, const std::string& subKey) c
   return from != nullptr && Find(from, subKey) != nullptr;
 }
 
-}  // namespace kelvano
+}  // namespace kelvano::test

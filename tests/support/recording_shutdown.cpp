@@ -1,6 +1,6 @@
-#include "system/recording_shutdown.h"
+#include "tests/support/recording_shutdown.h"
 
-namespace kelvano {
+namespace kelvano::test {
 namespace {
 
 constexpr std::uint32_t kAdjustPrivilegesRight = 0x20;  // TOKEN_ADJUST_PRIVILEGES
@@ -48,4 +48,4 @@ long RecordingShutdown::ExitWindowsEx(std::uint32_t flags, std::uint32_t reason)
   return needsPrivilege && !privilegeEnabled_ && !noTokens_ ? shutdown::kPrivilegeNotHeld : 0;
 }
 
-}  // namespace kelvano
+}  // namespace kelvano::test

@@ -1,6 +1,6 @@
-#include "system/memory_system_info.h"
+#include "tests/support/memory_system_info.h"
 
-namespace kelvano {
+namespace kelvano::test {
 
 StagedSystem MemorySystemInfo::Windows98() {
   return {.version = {os::kPlatformWindows, 4, 10, 2222}, .hasWow64Function = false,
@@ -44,4 +44,4 @@ long MemorySystemInfo::QuerySystemDirectory(std::string& folder) {
 
 void MemorySystemInfo::EndProcess(std::uint32_t exitCode) { throw ProcessEnded(exitCode); }
 
-}  // namespace kelvano
+}  // namespace kelvano::test

@@ -1,6 +1,6 @@
-#include "system/memory_processes.h"
+#include "tests/support/memory_processes.h"
 
-namespace kelvano {
+namespace kelvano::test {
 namespace {
 
 constexpr std::uint32_t kFirstProcessId = 1000;
@@ -80,4 +80,4 @@ long MemoryProcesses::Close(ProcessHandle handle) {
   return handles_.erase(handle) == 1 ? 0 : process::kInvalidHandle;
 }
 
-}  // namespace kelvano
+}  // namespace kelvano::test

@@ -1,8 +1,8 @@
-#include "system/memory_services.h"
+#include "tests/support/memory_services.h"
 
 #include "system/text_encoding.h"
 
-namespace kelvano {
+namespace kelvano::test {
 namespace {
 
 // What a user without administrative rights may do with a service: read its
@@ -87,4 +87,4 @@ std::uint32_t MemoryServices::State(const std::string& name) const {
   return it == services_.end() ? 0 : it->second.staged.state;
 }
 
-}  // namespace kelvano
+}  // namespace kelvano::test

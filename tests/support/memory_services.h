@@ -9,7 +9,7 @@
 
 #include "system/service_control_seam.h"
 
-namespace kelvano {
+namespace kelvano::test {
 
 struct StagedService {
   std::uint32_t state = service::kStopped;
@@ -66,4 +66,4 @@ class MemoryServices : public ServiceControlSeam {
   std::size_t calls_ = 0;
 };
 
-}  // namespace kelvano
+}  // namespace kelvano::test
