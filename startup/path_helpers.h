@@ -14,6 +14,9 @@ std::string AppFolder();
 // folder + "\" (unless it already ends with one) + name; an empty folder gives "\" + name.
 std::string PathJoin(std::string_view folder, std::string_view name);
 
+// The path in double quotes, as the program of a command line is written.
+std::string Quoted(std::string_view path);
+
 // The text before the last "\", or the path itself when it has none.
 std::string ParentFolder(std::string_view path);
 

@@ -1,6 +1,7 @@
 #pragma once
 // The contract between the installation logic and the main window: the run flag, the
-// two pages, the download line, the close request, message boxes and event pumping.
+// two pages, the download line, the close request, message boxes, the busy pointer and
+// event pumping.
 // The main window implements it; tests use a recording double.
 
 #include <string>
@@ -28,6 +29,20 @@ class RunState : public EventPump {
 
   // A message box owned by the main window, captioned with the application title.
   virtual MessageAnswer ShowMessage(const MessageBoxRequest& request) = 0;
+
+  // The hourglass over the whole application while a package runs; false restores the
+  // default pointer.
+  virtual void SetBusyPointer(bool busy) = 0;
+};
+
+// The window's message boxes, for the questions that take a MessageBoxSeam.
+class RunStateMessages : public MessageBoxSeam {
+ public:
+  explicit RunStateMessages(RunState& window) : window_(window) {}
+  MessageAnswer Show(const MessageBoxRequest& request) override { return window_.ShowMessage(request); }
+
+ private:
+  RunState& window_;
 };
 
 }  // namespace kelvano

@@ -33,4 +33,14 @@ std::string SystemInfo::SystemFolder() {
   return folder;
 }
 
+std::string SystemInfo::TemporaryFolder() {
+  std::string folder;
+  if (seam_.QueryEnvironmentVariable("TEMP", folder) != 0 || folder.empty()) {
+    if (seam_.QueryTempPath(folder) != 0) folder.clear();
+  }
+  // A root such as C:\ keeps its backslash.
+  if (folder.size() > 3 && folder.back() == '\\') folder.pop_back();
+  return folder;
+}
+
 }  // namespace kelvano

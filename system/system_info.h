@@ -1,6 +1,6 @@
 #pragma once
-// Four questions about the running Windows: NT family, Windows XP, 64-bit Windows
-// under a 32-bit setup, and the system folder.
+// Questions about the running Windows: NT family, Windows XP, 64-bit Windows under a
+// 32-bit setup, the system folder and the temporary folder.
 
 #include <string>
 
@@ -25,6 +25,9 @@ class SystemInfo {
   bool IsWow64();
   // The Windows system folder; empty when Windows does not say.
   std::string SystemFolder();
+  // The user's temporary folder: TEMP, or the system's temporary folder when TEMP is
+  // unset or empty; without a trailing backslash.
+  std::string TemporaryFolder();
 
  private:
   SystemInfoSeam& seam_;

@@ -12,12 +12,14 @@ struct OsVersion {
   std::uint32_t majorVersion = 0;
   std::uint32_t minorVersion = 0;
   std::uint32_t buildNumber = 0;
+  std::string servicePack;  // "Service Pack 3", empty without one
 };
 
 namespace os {
 inline constexpr std::uint32_t kPlatformWindows = 1;  // VER_PLATFORM_WIN32_WINDOWS
 inline constexpr std::uint32_t kPlatformNt = 2;       // VER_PLATFORM_WIN32_NT
 inline constexpr long kProcNotFound = 127;             // ERROR_PROC_NOT_FOUND
+inline constexpr long kEnvironmentVariableNotFound = 203;  // ERROR_ENVVAR_NOT_FOUND
 }  // namespace os
 
 class SystemInfoSeam {
@@ -31,6 +33,10 @@ class SystemInfoSeam {
   virtual long QueryWow64(bool& wow64) = 0;
   // GetSystemDirectory.
   virtual long QuerySystemDirectory(std::string& folder) = 0;
+  // GetEnvironmentVariable: kEnvironmentVariableNotFound when it is not set.
+  virtual long QueryEnvironmentVariable(const std::string& name, std::string& value) = 0;
+  // GetTempPath: the system's temporary folder, with its trailing backslash.
+  virtual long QueryTempPath(std::string& folder) = 0;
   // ExitProcess: ends the program at once, with no clean-up.
   virtual void EndProcess(std::uint32_t exitCode) = 0;
 };

@@ -12,7 +12,8 @@ long Win32SystemInfo::QueryVersion(OsVersion& version) {
   OSVERSIONINFOW info = {};
   info.dwOSVersionInfoSize = sizeof(info);
   if (!GetVersionExW(&info)) return static_cast<long>(GetLastError());
-  version = {info.dwPlatformId, info.dwMajorVersion, info.dwMinorVersion, info.dwBuildNumber};
+  version = {info.dwPlatformId, info.dwMajorVersion, info.dwMinorVersion, info.dwBuildNumber,
+             Narrow(std::wstring_view(info.szCSDVersion, wcsnlen(info.szCSDVersion, 128)))};
   return ERROR_SUCCESS;
 }
 
@@ -41,6 +42,34 @@ long Win32SystemInfo::QuerySystemDirectory(std::string& folder) {
   }
   if (length == 0) return static_cast<long>(GetLastError());
   folder = Narrow(std::wstring_view(buffer.data(), length));
+  return ERROR_SUCCESS;
+}
+
+long Win32SystemInfo::QueryEnvironmentVariable(const std::string& name, std::string& value) {
+  const std::wstring wideName = Widen(name);
+  std::vector<wchar_t> buffer(MAX_PATH);
+  for (;;) {
+    SetLastError(ERROR_SUCCESS);
+    const DWORD length = GetEnvironmentVariableW(wideName.c_str(), buffer.data(), static_cast<DWORD>(buffer.size()));
+    if (length == 0) {
+      const DWORD error = GetLastError();
+      if (error != ERROR_SUCCESS) return static_cast<long>(error);
+      value.clear();  // set, but empty
+      return ERROR_SUCCESS;
+    }
+    if (length < buffer.size()) {
+      value = Narrow(std::wstring_view(buffer.data(), length));
+      return ERROR_SUCCESS;
+    }
+    buffer.resize(length);  // the size needed, terminator included
+  }
+}
+
+long Win32SystemInfo::QueryTempPath(std::string& folder) {
+  wchar_t buffer[MAX_PATH + 2] = {};
+  const DWORD length = GetTempPathW(MAX_PATH + 2, buffer);
+  if (length == 0 || length > MAX_PATH + 1) return static_cast<long>(length == 0 ? GetLastError() : ERROR_INSUFFICIENT_BUFFER);
+  folder = Narrow(std::wstring_view(buffer, length));
   return ERROR_SUCCESS;
 }
 

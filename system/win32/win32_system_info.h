@@ -10,6 +10,8 @@ class Win32SystemInfo : public SystemInfoSeam {
   long QueryVersion(OsVersion& version) override;
   long QueryWow64(bool& wow64) override;
   long QuerySystemDirectory(std::string& folder) override;
+  long QueryEnvironmentVariable(const std::string& name, std::string& value) override;
+  long QueryTempPath(std::string& folder) override;
   [[noreturn]] void EndProcess(std::uint32_t exitCode) override;
 };
 

@@ -2,27 +2,38 @@
 
 namespace kelvano::test {
 
+namespace {
+
+StagedSystem Machine(OsVersion version, bool hasWow64Function, bool wow64, std::string systemFolder) {
+  StagedSystem system;
+  system.version = std::move(version);
+  system.hasWow64Function = hasWow64Function;
+  system.wow64 = wow64;
+  system.systemFolder = std::move(systemFolder);
+  return system;
+}
+
+}  // namespace
+
 StagedSystem MemorySystemInfo::Windows98() {
-  return {.version = {os::kPlatformWindows, 4, 10, 2222}, .hasWow64Function = false,
-          .systemFolder = "C:\\WINDOWS\\SYSTEM"};
+  return Machine({os::kPlatformWindows, 4, 10, 2222, ""}, false, false, "C:\\WINDOWS\\SYSTEM");
 }
 
 StagedSystem MemorySystemInfo::Windows2000() {
-  return {.version = {os::kPlatformNt, 5, 0, 2195}, .hasWow64Function = false,
-          .systemFolder = "C:\\WINNT\\system32"};
+  return Machine({os::kPlatformNt, 5, 0, 2195, "Service Pack 4"}, false, false, "C:\\WINNT\\system32");
 }
 
 StagedSystem MemorySystemInfo::WindowsXp() {
-  return {.version = {os::kPlatformNt, 5, 1, 2600}, .systemFolder = "C:\\WINDOWS\\system32"};
+  return Machine({os::kPlatformNt, 5, 1, 2600, "Service Pack 3"}, true, false, "C:\\WINDOWS\\system32");
 }
 
 StagedSystem MemorySystemInfo::WindowsServer2003x64() {
-  return {.version = {os::kPlatformNt, 5, 2, 3790}, .wow64 = true, .systemFolder = "C:\\WINDOWS\\system32"};
+  return Machine({os::kPlatformNt, 5, 2, 3790, "Service Pack 2"}, true, true, "C:\\WINDOWS\\system32");
 }
 
 StagedSystem MemorySystemInfo::Windows10(bool x64) {
   // Without a manifest GetVersionEx reports Windows 8 on every later Windows.
-  return {.version = {os::kPlatformNt, 6, 2, 9200}, .wow64 = x64};
+  return Machine({os::kPlatformNt, 6, 2, 9200, ""}, true, x64, "C:\\Windows\\system32");
 }
 
 long MemorySystemInfo::QueryVersion(OsVersion& version) {
@@ -39,6 +50,18 @@ long MemorySystemInfo::QueryWow64(bool& wow64) {
 
 long MemorySystemInfo::QuerySystemDirectory(std::string& folder) {
   folder = system_.systemFolder;
+  return 0;
+}
+
+long MemorySystemInfo::QueryEnvironmentVariable(const std::string& name, std::string& value) {
+  const auto it = system_.environment.find(name);
+  if (it == system_.environment.end()) return os::kEnvironmentVariableNotFound;
+  value = it->second;
+  return 0;
+}
+
+long MemorySystemInfo::QueryTempPath(std::string& folder) {
+  folder = system_.tempPath;
   return 0;
 }
 

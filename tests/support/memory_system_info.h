@@ -2,6 +2,7 @@
 // A Windows system described in memory: version, bitness and system folder. Tests
 // stage the machine that the setup runs on with it.
 
+#include <map>
 #include <stdexcept>
 #include <string>
 
@@ -15,6 +16,9 @@ struct StagedSystem {
   bool hasWow64Function = true;    // kernel32 exports IsWow64Process (XP SP2 and later)
   bool wow64 = false;              // the 32-bit setup runs on 64-bit Windows
   std::string systemFolder = "C:\\Windows\\system32";
+  // The environment of the setup's process, and what GetTempPath answers.
+  std::map<std::string, std::string> environment;
+  std::string tempPath = "C:\\Windows\\Temp\\";
 };
 
 // Thrown where the real seam would end the process, so a test sees the end.
@@ -25,7 +29,10 @@ struct ProcessEnded : std::runtime_error {
 
 class MemorySystemInfo : public SystemInfoSeam {
  public:
-  explicit MemorySystemInfo(StagedSystem system) : system_(std::move(system)) {}
+  explicit MemorySystemInfo(StagedSystem system = Windows10(true)) : system_(std::move(system)) {}
+
+  // The machine as staged, to change between steps of a test.
+  StagedSystem& Staged() { return system_; }
 
   // Machines the setup meets.
   static StagedSystem Windows98();
@@ -37,6 +44,8 @@ class MemorySystemInfo : public SystemInfoSeam {
   long QueryVersion(OsVersion& version) override;
   long QueryWow64(bool& wow64) override;
   long QuerySystemDirectory(std::string& folder) override;
+  long QueryEnvironmentVariable(const std::string& name, std::string& value) override;
+  long QueryTempPath(std::string& folder) override;
   [[noreturn]] void EndProcess(std::uint32_t exitCode) override;
 
  private:

@@ -68,6 +68,7 @@ void RecordingRunState::CloseMainWindow() {
 MessageAnswer RecordingRunState::ShowMessage(const MessageBoxRequest& request) {
   messages_.push_back(request);
   log_.push_back("message: " + request.text);
+  if (whileShown_) whileShown_(request);
   if (answers_.empty()) return SafeAnswer(request.buttons);
   const MessageAnswer answer = answers_.front();
   answers_.erase(answers_.begin());
@@ -76,6 +77,11 @@ MessageAnswer RecordingRunState::ShowMessage(const MessageBoxRequest& request) {
                   << "\"";
   }
   return answer;
+}
+
+void RecordingRunState::SetBusyPointer(bool busy) {
+  busy_ = busy;
+  log_.push_back(busy ? "pointer: busy" : "pointer: default");
 }
 
 void RecordingRunState::ProcessPendingEvents() {

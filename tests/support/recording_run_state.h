@@ -36,6 +36,7 @@ class RecordingRunState : public RunState {
   // Accepted (the window unloads) unless a package runs; a refusal changes nothing.
   void CloseMainWindow() override;
   MessageAnswer ShowMessage(const MessageBoxRequest& request) override;
+  void SetBusyPointer(bool busy) override;
   // Counts the pump and runs the window events due now.
   void ProcessPendingEvents() override;
 
@@ -44,6 +45,7 @@ class RecordingRunState : public RunState {
   const std::string& Description() const { return description_; }
   const std::string& DownloadLine() const { return downloadLine_; }
   bool Closed() const { return closed_; }
+  bool BusyPointer() const { return busy_; }
 
   // What happened, in order.
   const std::vector<PageSwitch>& PageSwitches() const { return pageSwitches_; }
@@ -52,12 +54,17 @@ class RecordingRunState : public RunState {
   const std::vector<bool>& CloseRequests() const { return closeRequests_; }  // accepted or not
   int Pumps() const { return pumps_; }
   // All of it but the pumps, as readable lines: "progress: TEXT", "options", "download:
-  // TEXT", "message: TEXT", "close: accepted|refused", "click: N", "running: true|false".
+  // TEXT", "message: TEXT", "close: accepted|refused", "click: N", "running: true|false",
+  // "pointer: busy|default".
   const std::vector<std::string>& Log() const { return log_; }
 
   // Answers for the next message boxes, in order. A box without one gets OK, or its
   // second button (No, Cancel) when it asks something.
   void AnswerMessages(std::initializer_list<MessageAnswer> answers);
+
+  // Runs while each message box is shown, before it is answered: what the user does
+  // meanwhile (copies an installer in place, plugs the network back in).
+  void WhileMessageShown(std::function<void(const MessageBoxRequest&)> action) { whileShown_ = std::move(action); }
 
   // Window events. An event runs inside a later ProcessPendingEvents: AtNextPump at the
   // next one, AtPump at the given one (counted from 1 since this object was made). An
@@ -78,6 +85,7 @@ class RecordingRunState : public RunState {
   bool running_ = false;
   bool progressVisible_ = false;
   bool closed_ = false;
+  bool busy_ = false;
   std::string description_;
   std::string downloadLine_;
   int pumps_ = 0;
@@ -89,6 +97,7 @@ class RecordingRunState : public RunState {
   std::vector<MessageAnswer> answers_;
   std::vector<Event> events_;
   std::function<void(int)> clickHandler_;
+  std::function<void(const MessageBoxRequest&)> whileShown_;
 };
 
 }  // namespace kelvano::test

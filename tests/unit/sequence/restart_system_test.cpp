@@ -20,6 +20,7 @@ class MockRunState : public RunState {
   MOCK_METHOD(void, SetDownloadProgress, (const std::string&), (override));
   MOCK_METHOD(void, CloseMainWindow, (), (override));
   MOCK_METHOD(MessageAnswer, ShowMessage, (const MessageBoxRequest&), (override));
+  MOCK_METHOD(void, SetBusyPointer, (bool), (override));
 };
 
 TEST(RestartSystem, ClearsTheRunFlagBeforeOneForcedRebootRequest) {

@@ -1,0 +1,31 @@
+#pragma once
+// The machine that the setup works on, as the seams through which it reaches it: built
+// once (Win32Machine for Setup.exe, a staged machine in tests) and handed to the logic.
+
+#include <chrono>
+#include <functional>
+
+#include "packages/transfer_seam.h"
+#include "system/process_seam.h"
+#include "system/registry_seam.h"
+#include "system/service_control_seam.h"
+#include "system/shell_seam.h"
+#include "system/shutdown_seam.h"
+#include "system/system_info_seam.h"
+#include "unzip/zip_file_system.h"
+
+namespace kelvano {
+
+struct Machine {
+  RegistrySeam& registry;
+  ServiceControlSeam& services;
+  ProcessSeam& processes;
+  SystemInfoSeam& system;
+  ShutdownSeam& shutdown;
+  TransferSeam& transfers;  // every scheme a download address may use
+  ShellSeam& shell;
+  ZipFileSystem& files;     // where archives are extracted
+  std::function<std::chrono::steady_clock::time_point()> clock;
+};
+
+}  // namespace kelvano

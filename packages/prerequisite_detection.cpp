@@ -1,0 +1,91 @@
+#include "packages/prerequisite_detection.h"
+
+#include <algorithm>
+
+#include "startup/format_text.h"
+#include "startup/messages.h"
+#include "system/mod_services.h"
+#include "system/number_text.h"
+#include "system/registry_manager.h"
+#include "system/text_encoding.h"
+
+namespace kelvano {
+namespace {
+
+constexpr int kOsNotRecognised = 113;
+constexpr int kOsNotSupported = 114;
+constexpr int kXpNeedsServicePack3 = 115;
+
+constexpr char kDotNet48Key[] = "SOFTWARE\\Microsoft\\NET Framework Setup\\NDP\\v4\\Full";
+constexpr char kDotNet35Key[] = "SOFTWARE\\Microsoft\\NET Framework Setup\\NDP\\v3.5";
+constexpr std::int32_t kDotNet48Release = 528040;
+
+// The value's leading number, rounded to a 32-bit integer (a missing value reads 0).
+std::int32_t NumberValue(RegistrySeam& registry, const char* key, const char* valueName) {
+  const RegistryValue value =
+      RegistryManager(registry).GetRegistryValue(registry::kLocalMachine, key, valueName, std::int32_t{0});
+  return ToInt32(LeadingNumber(RegistryValueToText(value)), "Detection");
+}
+
+}  // namespace
+
+void PrerequisiteDetection::ShowError(int message) {
+  MessageBoxRequest request;
+  request.text = FormatText(LoadMessage(message));
+  request.caption = ApplicationTitle();
+  request.icon = MessageIcon::Error;
+  window_.ShowMessage(request);
+}
+
+bool PrerequisiteDetection::CheckOperatingSystem() {
+  OsVersion version;
+  if (machine_.system.QueryVersion(version) != 0) {
+    ShowError(kOsNotRecognised);
+    return false;
+  }
+  if (version.platformId != os::kPlatformNt) {
+    if (version.platformId > os::kPlatformNt) return true;  // a platform this setup does not know
+    ShowError(kOsNotSupported);
+    return false;
+  }
+  if (version.majorVersion == 3 || version.majorVersion == 4) {
+    ShowError(kOsNotSupported);
+    return false;
+  }
+  // Windows 2000, Server 2003 and XP x64 (5.0, 5.2) and everything from Vista on pass.
+  if (version.majorVersion != 5 || version.minorVersion != 1) return true;
+
+  std::string servicePack = version.servicePack;
+  servicePack.erase(std::remove(servicePack.begin(), servicePack.end(), '\0'), servicePack.end());
+  if (AsciiLower(TrimBlanks(servicePack)) == "service pack 3") return true;
+
+  MessageBoxRequest request;
+  request.text = FormatText(LoadMessage(kXpNeedsServicePack3));
+  request.caption = ApplicationTitle();
+  request.icon = MessageIcon::Error;
+  request.buttons = MessageButtons::YesNo;
+  if (window_.ShowMessage(request) == MessageAnswer::Yes) {
+    // The system's URL handler downloads it; what it does is not waited for.
+    machine_.shell.OpenDocument("open", kXpServicePack3Url, "", "", shell::kHide);
+  }
+  return false;
+}
+
+bool PrerequisiteDetection::IsDotNet48Installed() {
+  try {
+    return NumberValue(machine_.registry, kDotNet48Key, "Release") >= kDotNet48Release;
+  } catch (const std::exception&) {
+    return false;
+  }
+}
+
+bool PrerequisiteDetection::IsDotNet35Sp1Installed() {
+  return NumberValue(machine_.registry, kDotNet35Key, "SP") >= 1;
+}
+
+bool PrerequisiteDetection::IsSqlInstanceInstalled() {
+  return ModServices(machine_.services).GetServiceStatus("MSSQL$" + context_.Settings().ServerName, "") !=
+         ServiceState::None;
+}
+
+}  // namespace kelvano

@@ -1,0 +1,78 @@
+#include "packages/url_transfers.h"
+
+#include <optional>
+#include <vector>
+
+#include "packages/file_url.h"
+#include "packages/readable_file.h"
+
+namespace kelvano {
+namespace {
+
+constexpr std::size_t kPieceSize = 64 * 1024;
+constexpr long kInvalidName = 123;  // ERROR_INVALID_NAME
+
+TransferStep Failed(long error) {
+  TransferStep step;
+  step.kind = TransferStep::Kind::Failed;
+  step.error = error;
+  return step;
+}
+
+// A file read piece by piece, one piece per poll, so that the window lives meanwhile.
+class LocalFileTransfer final : public Transfer {
+ public:
+  explicit LocalFileTransfer(const std::optional<std::string>& path) : buffer_(kPieceSize) {
+    if (!path) {
+      error_ = kInvalidName;
+      return;
+    }
+    file_ = ReadableFile::Open(*path, error_);
+  }
+
+  TransferStep Next(std::chrono::milliseconds) override {
+    if (over_) return Failed(error_);
+    if (!file_) return Over(Failed(error_));
+    TransferStep step;
+    if (!answered_) {
+      answered_ = true;
+      step.kind = TransferStep::Kind::Answer;
+      step.length = file_->Size();
+      return step;
+    }
+    std::size_t read = 0;
+    if (const long error = file_->Read(buffer_.data(), buffer_.size(), read); error != 0) {
+      error_ = error;
+      return Over(Failed(error));
+    }
+    if (read == 0) {
+      step.kind = TransferStep::Kind::End;
+      return Over(step);
+    }
+    step.kind = TransferStep::Kind::Data;
+    step.data = std::string_view(buffer_.data(), read);
+    return step;
+  }
+
+ private:
+  TransferStep Over(TransferStep step) {
+    over_ = true;
+    file_.reset();
+    return step;
+  }
+
+  std::unique_ptr<ReadableFile> file_;
+  std::vector<char> buffer_;
+  long error_ = 0;
+  bool answered_ = false;
+  bool over_ = false;
+};
+
+}  // namespace
+
+std::unique_ptr<Transfer> UrlTransfers::Start(const std::string& url, std::chrono::milliseconds idleLimit) {
+  if (NamesLocalFile(url)) return std::make_unique<LocalFileTransfer>(LocalFilePath(url));
+  return network_.Start(url, idleLimit);
+}
+
+}  // namespace kelvano

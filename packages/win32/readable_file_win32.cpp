@@ -1,0 +1,45 @@
+#include <windows.h>
+
+#include "packages/readable_file.h"
+#include "system/text_encoding.h"
+
+namespace kelvano {
+namespace {
+
+class Win32ReadableFile : public ReadableFile {
+ public:
+  Win32ReadableFile(HANDLE file, std::uint64_t size) : file_(file), size_(size) {}
+  ~Win32ReadableFile() override { CloseHandle(file_); }
+  std::uint64_t Size() const override { return size_; }
+  long Read(char* buffer, std::size_t size, std::size_t& read) override {
+    DWORD got = 0;
+    if (!ReadFile(file_, buffer, static_cast<DWORD>(size), &got, nullptr)) return static_cast<long>(GetLastError());
+    read = got;
+    return 0;
+  }
+
+ private:
+  HANDLE file_;
+  std::uint64_t size_;
+};
+
+}  // namespace
+
+std::unique_ptr<ReadableFile> ReadableFile::Open(const std::string& path, long& error) {
+  // Others may go on reading and writing the kit meanwhile; a folder does not open.
+  const HANDLE file = CreateFileW(Widen(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                  OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+  if (file == INVALID_HANDLE_VALUE) {
+    error = static_cast<long>(GetLastError());
+    return nullptr;
+  }
+  LARGE_INTEGER size;
+  if (!GetFileSizeEx(file, &size)) {
+    error = static_cast<long>(GetLastError());
+    CloseHandle(file);
+    return nullptr;
+  }
+  return std::make_unique<Win32ReadableFile>(file, static_cast<std::uint64_t>(size.QuadPart));
+}
+
+}  // namespace kelvano

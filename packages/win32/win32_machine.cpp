@@ -1,0 +1,10 @@
+#include "packages/win32/win32_machine.h"
+
+namespace kelvano {
+
+Win32Machine::Win32Machine()
+    : files_(MakeSystemZipFileSystem()),
+      seams_{registry_, services_, processes_, system_, shutdown_, transfers_, shell_, *files_,
+             std::chrono::steady_clock::now} {}
+
+}  // namespace kelvano

@@ -1,0 +1,25 @@
+#include "tests/support/staged_machine.h"
+
+#include <variant>
+
+namespace kelvano::test {
+
+StagedMachine::StagedMachine()
+    : files(MakeSystemZipFileSystem()),
+      seams_{registry, services, processes, system, shutdown, transfers, shell, *files, network.Clock()} {}
+
+void StagedMachine::SetValue(RegistryHandle root, const std::string& key, const std::string& valueName,
+                             const RegistryValue& value) {
+  RegistryManager manager(registry);
+  manager.CreateRegistryKey(root, key);
+  std::int32_t type = registry::kString;
+  if (std::holds_alternative<std::int32_t>(value)) type = registry::kDword;
+  if (std::holds_alternative<std::vector<std::uint8_t>>(value)) type = registry::kBinary;
+  manager.SetRegistryValue(root, key, valueName, type, value);
+}
+
+RegistryValue StagedMachine::Value(RegistryHandle root, const std::string& key, const std::string& valueName) {
+  return RegistryManager(registry).GetRegistryValue(root, key, valueName);
+}
+
+}  // namespace kelvano::test
