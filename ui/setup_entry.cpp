@@ -3,13 +3,13 @@
 #include <windows.h>
 #include <objbase.h>
 
+#include "packages/win32/win32_machine.h"
 #include "startup/main.h"
 #include "startup/path_helpers.h"
 #include "startup/win32/win32_startup.h"
 #include "system/text_encoding.h"
 #include "system/win32/dll_search.h"
 #include "system/win32/win32_message_box.h"
-#include "system/win32/win32_registry.h"
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   // Before anything else can load a DLL.
@@ -17,10 +17,10 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   const HRESULT com = CoInitialize(nullptr);
 
   kelvano::Win32InstanceLock instance(kelvano::ExecutablePath());
-  kelvano::Win32Registry registry;
+  kelvano::Win32Machine machine;
   kelvano::Win32PictureLoader pictures;
   kelvano::Win32MessageBox messages;
-  kelvano::StartupSeams seams{instance, registry, pictures, messages, kelvano::AppFolder(),
+  kelvano::StartupSeams seams{instance, machine.Seams().registry, pictures, messages, kelvano::AppFolder(),
                               kelvano::CommandLineArguments(kelvano::Narrow(GetCommandLineW()))};
   // The main window arrives with the user interface; until then start-up ends here.
   const int exitCode = kelvano::Main(seams, nullptr);

@@ -18,6 +18,7 @@
 #include "tests/cases/download_expectations.h"
 #include "tests/support/recording_run_state.h"
 #include "tests/support/temp_folder.h"
+#include "tests/win/system/wine_test_helpers.h"
 
 namespace kelvano::test {
 namespace {
@@ -31,12 +32,6 @@ using namespace std::chrono_literals;
 using Clock = std::chrono::steady_clock;
 
 constexpr auto kIdleLimit = 2s;
-
-std::string Environment(const wchar_t* name) {
-  wchar_t value[64] = {};
-  const DWORD length = GetEnvironmentVariableW(name, value, 64);
-  return length > 0 && length < 64 ? Narrow(value) : std::string();
-}
 
 std::string Progress(std::int32_t received, std::int32_t total) {
   return FormatText(LoadMessage(102), FormatByteSize(received), FormatByteSize(total));

@@ -20,20 +20,25 @@ Paths (N is a byte count; every body is body(N), the pattern the tests compute t
     /silent             reads the request and never answers
     /huge               announces 3 GiB, sends 64 KiB, closes
     /proxied/N          as /length/N, but only when asked as a proxy (an absolute URL)
+    /file/NAME          the file NAME of a folder that lives as long as the server, named
+                        to COMMAND in KELVANO_TEST_HTTP_FILES (as a Windows path, Z:\\...)
 """
 
 import http.server
 import os
+import shutil
 import socket
 import socketserver
 import subprocess
 import sys
+import tempfile
 import threading
 import time
 import urllib.parse
 
 STALL_SECONDS = 120  # a stalled answer ends on its own after this, should a client never leave
 stopping = threading.Event()
+files_folder = tempfile.mkdtemp(prefix="kelvano-http-files-")
 
 
 def body(size):
@@ -51,6 +56,9 @@ class Handler(http.server.BaseHTTPRequestHandler):
         # A client that takes this server for its proxy asks for the absolute URL.
         self.as_proxy = "://" in self.path
         parts = [p for p in urllib.parse.urlsplit(self.path).path.split("/") if p]
+        if len(parts) == 2 and parts[0] == "file":
+            self.serve_file(urllib.parse.unquote(parts[1]))
+            return
         route = getattr(self, "route_" + parts[0], None) if parts else None
         try:
             numbers = [int(p) for p in parts[1:]]
@@ -85,6 +93,16 @@ class Handler(http.server.BaseHTTPRequestHandler):
         self.wfile.flush()
         self.close_connection = True
         self.connection.shutdown(socket.SHUT_RDWR)
+
+    def serve_file(self, name):
+        path = os.path.join(files_folder, os.path.basename(name))
+        if not os.path.isfile(path):
+            self.send_page(404, "no such file")
+            return
+        with open(path, "rb") as f:
+            data = f.read()
+        self.send_head(200, len(data))
+        self.wfile.write(data)
 
     def route_length(self, size):
         self.send_head(200, size)
@@ -159,7 +177,8 @@ def main():
     threading.Thread(target=server.serve_forever, daemon=True).start()
     env = dict(os.environ,
                KELVANO_TEST_HTTP_PORT=str(server.server_address[1]),
-               KELVANO_TEST_REFUSED_PORT=str(refused.getsockname()[1]))
+               KELVANO_TEST_REFUSED_PORT=str(refused.getsockname()[1]),
+               KELVANO_TEST_HTTP_FILES="Z:" + files_folder.replace("/", "\\"))
     try:
         return subprocess.call(sys.argv[1:], env=env)
     finally:
@@ -167,6 +186,7 @@ def main():
         server.shutdown()
         server.server_close()
         refused.close()
+        shutil.rmtree(files_folder, ignore_errors=True)
 
 
 if __name__ == "__main__":

@@ -40,13 +40,19 @@ inline DWORD IdBehindHandle(std::uintptr_t handle, bool isThread) {
   return function == nullptr ? 0 : function(reinterpret_cast<HANDLE>(handle));
 }
 
+// An environment variable of this process; empty when it is not set.
+inline std::string Environment(const wchar_t* name) {
+  wchar_t value[MAX_PATH] = {};
+  const DWORD length = GetEnvironmentVariableW(name, value, MAX_PATH);
+  return length > 0 && length < MAX_PATH ? Narrow(value) : std::string();
+}
+
 // Whether the test runs in the 64-bit Windows prefix (KELVANO_WINE_ARCH "win64"), where the
 // 32-bit test programs run under WOW64, rather than in the 32-bit one ("win32").
 inline bool OnSixtyFourBitWindows() {
-  wchar_t arch[16] = {};
-  const DWORD length = GetEnvironmentVariableW(L"KELVANO_WINE_ARCH", arch, 16);
-  EXPECT_TRUE(length > 0 && length < 16) << "CTest names the prefix in KELVANO_WINE_ARCH";
-  return std::wstring(arch) == L"win64";
+  const std::string arch = Environment(L"KELVANO_WINE_ARCH");
+  EXPECT_FALSE(arch.empty()) << "CTest names the prefix in KELVANO_WINE_ARCH";
+  return arch == "win64";
 }
 
 // Fails the test when a message box would be shown.
