@@ -8,6 +8,7 @@
 #include <utility>
 #include <vector>
 
+#include "packages/win32/ftp_transfers.h"
 #include "system/text_encoding.h"
 
 namespace kelvano {
@@ -278,6 +279,9 @@ TransferStep WinInetTransfer::Failed(DWORD error) {
 }  // namespace
 
 std::unique_ptr<Transfer> WinInetTransfers::Start(const std::string& url, std::chrono::milliseconds idleLimit) {
+  if (url.size() >= 4 && EqualsIgnoreAsciiCase(std::string_view(url).substr(0, 4), "ftp:")) {
+    return StartFtpTransfer(url, idleLimit);
+  }
   return std::make_unique<WinInetTransfer>(url, idleLimit);
 }
 

@@ -22,6 +22,9 @@ Paths (N is a byte count; every body is body(N), the pattern the tests compute t
     /proxied/N          as /length/N, but only when asked as a proxy (an absolute URL)
     /file/NAME          the file NAME of a folder that lives as long as the server, named
                         to COMMAND in KELVANO_TEST_HTTP_FILES (as a Windows path, Z:\\...)
+
+An FTP server on KELVANO_TEST_FTP_PORT serves the same folder to anonymous users in
+passive mode: just what a download needs (USER, PASS, TYPE, PASV, SIZE, RETR, QUIT).
 """
 
 import http.server
@@ -163,6 +166,61 @@ class Handler(http.server.BaseHTTPRequestHandler):
         self.hang_up()
 
 
+class FtpHandler(socketserver.StreamRequestHandler):
+    def reply(self, line):
+        self.wfile.write((line + "\r\n").encode())
+
+    def handle(self):
+        passive = None
+        self.reply("220 Kelvano test FTP")
+        for raw in self.rfile:
+            command, _, argument = raw.decode("latin-1").strip().partition(" ")
+            command = command.upper()
+            path = os.path.join(files_folder, os.path.basename(argument.strip("/")))
+            if command == "USER":
+                self.reply("331 Password please")
+            elif command in ("PASS", "TYPE", "MODE", "STRU", "OPTS"):
+                self.reply("230 OK" if command == "PASS" else "200 OK")
+            elif command in ("PWD", "XPWD"):
+                self.reply('257 "/"')
+            elif command == "CWD":
+                self.reply("250 OK")
+            elif command == "SYST":
+                self.reply("215 UNIX Type: L8")
+            elif command == "PASV":
+                passive = socket.socket(socket.AF_INET, socket.SOCK_STREAM)
+                passive.bind(("127.0.0.1", 0))
+                passive.listen(1)
+                port = passive.getsockname()[1]
+                self.reply("227 Entering Passive Mode (127,0,0,1,%d,%d)" % (port >> 8, port & 255))
+            elif command == "SIZE":
+                if os.path.isfile(path):
+                    self.reply("213 %d" % os.path.getsize(path))
+                else:
+                    self.reply("550 No such file")
+            elif command == "RETR":
+                if passive is None or not os.path.isfile(path):
+                    self.reply("550 No such file")
+                    continue
+                self.reply("150 Sending")
+                data, _ = passive.accept()
+                with open(path, "rb") as f:
+                    data.sendall(f.read())
+                data.close()
+                passive.close()
+                passive = None
+                self.reply("226 Done")
+            elif command == "QUIT":
+                self.reply("221 Bye")
+                return
+            else:
+                self.reply("502 Not implemented")
+
+
+class FtpServer(socketserver.ThreadingMixIn, socketserver.TCPServer):
+    daemon_threads = True
+
+
 class Server(socketserver.ThreadingMixIn, http.server.HTTPServer):
     daemon_threads = True  # a stalled answer never keeps the process alive
 
@@ -175,9 +233,12 @@ def main():
     refused = socket.socket(socket.AF_INET, socket.SOCK_STREAM)
     refused.bind(("127.0.0.1", 0))  # bound, never listening: connections are refused
     threading.Thread(target=server.serve_forever, daemon=True).start()
+    ftp = FtpServer(("127.0.0.1", 0), FtpHandler)
+    threading.Thread(target=ftp.serve_forever, daemon=True).start()
     env = dict(os.environ,
                KELVANO_TEST_HTTP_PORT=str(server.server_address[1]),
                KELVANO_TEST_REFUSED_PORT=str(refused.getsockname()[1]),
+               KELVANO_TEST_FTP_PORT=str(ftp.server_address[1]),
                KELVANO_TEST_HTTP_FILES="Z:" + files_folder.replace("/", "\\"))
     try:
         return subprocess.call(sys.argv[1:], env=env)
@@ -185,6 +246,8 @@ def main():
         stopping.set()
         server.shutdown()
         server.server_close()
+        ftp.shutdown()
+        ftp.server_close()
         refused.close()
         shutil.rmtree(files_folder, ignore_errors=True)
 

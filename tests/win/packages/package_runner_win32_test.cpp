@@ -144,6 +144,18 @@ TEST_F(WinePackages, AKitOnDiskIsReachedByAFileAddressAndLeavesNoHandleOpen) {
   EXPECT_TRUE(FileExists(tool)) << "the kit's own copy stays";
 }
 
+TEST_F(WinePackages, AnFtpAddressIsDownloadedOrFailsWithTheDownloadError) {
+  WriteFile(PathJoin(Environment(L"KELVANO_TEST_HTTP_FILES"), "tool.exe"), StandIn());
+  const std::string server = "ftp://127.0.0.1:" + Environment(L"KELVANO_TEST_FTP_PORT");
+  EXPECT_TRUE(Run("Quick Support", kit.Path("Tools\\VelmoraSupport.exe"), "", server + "/tool.exe|tool.exe|False"));
+  EXPECT_THAT(Installers(), ElementsAre(StartsWith(Quoted(temp / "tool.exe"))));
+
+  EXPECT_FALSE(Run("Quick Support", kit.Path("Tools\\VelmoraSupport.exe"), "", server + "/missing.exe|m.exe|False"));
+  ASSERT_EQ(window.Messages().size(), 1u);
+  EXPECT_EQ(window.Messages()[0].text, FormatText(LoadMessage(111), "Quick Support",
+                                                  FormatText(LoadMessage(128), server + "/missing.exe")));
+}
+
 TEST_F(WinePackages, TheRetryBoxIsAnsweredAndAFailedDownloadLeavesNothing) {
   const std::string url = "http://127.0.0.1:" + Environment(L"KELVANO_TEST_REFUSED_PORT") + "/x.exe";
   window.AnswerMessages({MessageAnswer::Retry, MessageAnswer::Cancel});

@@ -1,0 +1,229 @@
+#include "packages/win32/ftp_transfers.h"
+
+#include <windows.h>
+#include <wininet.h>
+
+#include <algorithm>
+#include <atomic>
+#include <optional>
+
+#include "system/text_encoding.h"
+
+namespace kelvano {
+namespace {
+
+constexpr DWORD kPieceSize = 64 * 1024;
+// The worker reads ahead at most this much before the UI thread has taken it.
+constexpr std::size_t kReadAhead = 1024 * 1024;
+constexpr wchar_t kUserAgent[] = L"Mozilla/4.0 (compatible; Setup)";
+
+class Lock {
+ public:
+  explicit Lock(CRITICAL_SECTION& section) : section_(section) { EnterCriticalSection(&section_); }
+  ~Lock() { LeaveCriticalSection(&section_); }
+  Lock(const Lock&) = delete;
+  Lock& operator=(const Lock&) = delete;
+
+ private:
+  CRITICAL_SECTION& section_;
+};
+
+// What the worker and the UI thread share; the last of the two to leave deletes it.
+class Shared {
+ public:
+  Shared(std::wstring url, DWORD timeout)
+      : url(std::move(url)),
+        timeout(timeout),
+        arrived(CreateEventW(nullptr, FALSE, FALSE, nullptr)),
+        taken(CreateEventW(nullptr, FALSE, FALSE, nullptr)) {
+    InitializeCriticalSection(&lock);
+  }
+  ~Shared() {
+    DeleteCriticalSection(&lock);
+    if (arrived != nullptr) CloseHandle(arrived);
+    if (taken != nullptr) CloseHandle(taken);
+  }
+  Shared(const Shared&) = delete;
+  Shared& operator=(const Shared&) = delete;
+
+  void Release() {
+    if (references.fetch_sub(1) == 1) delete this;
+  }
+
+  const std::wstring url;
+  const DWORD timeout;
+  const HANDLE arrived;  // the worker moved on
+  const HANDLE taken;    // the UI thread took data, or gave up
+  std::atomic<long> references{2};
+  CRITICAL_SECTION lock;
+  // Guarded by lock.
+  HINTERNET session = nullptr;  // closed by whoever is first: the worker when done, the UI thread when it gives up
+  bool abandoned = false;
+  bool answered = false;
+  std::optional<std::uint64_t> length;
+  std::string data;
+  bool ended = false;
+  DWORD error = ERROR_SUCCESS;
+};
+
+void CloseSession(Shared& shared) {
+  if (shared.session != nullptr) InternetCloseHandle(shared.session);
+  shared.session = nullptr;
+}
+
+void Finish(Shared& shared, DWORD error) {
+  Lock lock(shared.lock);
+  if (error != ERROR_SUCCESS) {
+    shared.error = error;
+  } else {
+    shared.ended = true;
+  }
+  CloseSession(shared);
+  SetEvent(shared.arrived);
+}
+
+DWORD WINAPI Work(void* parameter) {
+  Shared& shared = *static_cast<Shared*>(parameter);
+  HINTERNET session = InternetOpenW(kUserAgent, INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0);
+  {
+    Lock lock(shared.lock);
+    if (session != nullptr && shared.abandoned) InternetCloseHandle(session);
+    if (session == nullptr || shared.abandoned) {
+      shared.error = session == nullptr ? GetLastError() : ERROR_INTERNET_OPERATION_CANCELLED;
+      SetEvent(shared.arrived);
+      shared.Release();
+      return 0;
+    }
+    shared.session = session;
+  }
+  for (DWORD option : {INTERNET_OPTION_CONNECT_TIMEOUT, INTERNET_OPTION_SEND_TIMEOUT, INTERNET_OPTION_RECEIVE_TIMEOUT}) {
+    DWORD timeout = shared.timeout;
+    InternetSetOptionW(session, option, &timeout, sizeof timeout);
+  }
+  // Passive mode: the server does not connect back through the card room's firewall.
+  HINTERNET file = InternetOpenUrlW(session, shared.url.c_str(), nullptr, 0,
+                                    INTERNET_FLAG_PASSIVE | INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE, 0);
+  if (file == nullptr) {
+    Finish(shared, GetLastError());
+    shared.Release();
+    return 0;
+  }
+  // Windows asks the server for the size; Wine's answer is always 0, taken as unknown
+  // (the download then goes without its counter).
+  DWORD high = 0;
+  const DWORD low = FtpGetFileSize(file, &high);
+  {
+    Lock lock(shared.lock);
+    shared.answered = true;
+    if (low != INVALID_FILE_SIZE && (low != 0 || high != 0)) {
+      shared.length = (static_cast<std::uint64_t>(high) << 32) | low;
+    }
+    SetEvent(shared.arrived);
+  }
+  std::string piece(kPieceSize, '\0');
+  DWORD error = ERROR_SUCCESS;
+  for (;;) {
+    DWORD read = 0;
+    if (!InternetReadFile(file, piece.data(), kPieceSize, &read)) {
+      error = GetLastError();
+      break;
+    }
+    if (read == 0) break;
+    Lock lock(shared.lock);
+    if (shared.abandoned) break;
+    shared.data.append(piece, 0, read);
+    SetEvent(shared.arrived);
+    // Wait for the UI thread to take what is there before reading much further ahead.
+    while (shared.data.size() >= kReadAhead && !shared.abandoned) {
+      LeaveCriticalSection(&shared.lock);
+      WaitForSingleObject(shared.taken, 1000);
+      EnterCriticalSection(&shared.lock);
+    }
+  }
+  InternetCloseHandle(file);
+  Finish(shared, error);
+  shared.Release();
+  return 0;
+}
+
+class FtpTransfer final : public Transfer {
+ public:
+  FtpTransfer(const std::string& url, DWORD timeout) : shared_(new Shared(Widen(url), timeout)) {
+    DWORD id = 0;
+    const HANDLE thread = CreateThread(nullptr, 0, Work, shared_, 0, &id);
+    if (thread == nullptr) {
+      startError_ = GetLastError();
+      shared_->Release();  // the worker's reference
+    } else {
+      CloseHandle(thread);
+    }
+  }
+
+  ~FtpTransfer() override {
+    {
+      Lock lock(shared_->lock);
+      shared_->abandoned = true;
+      CloseSession(*shared_);  // ends a call that blocks in the worker
+      SetEvent(shared_->taken);
+    }
+    shared_->Release();
+  }
+
+  TransferStep Next(std::chrono::milliseconds wait) override {
+    TransferStep step;
+    if (startError_ != ERROR_SUCCESS) {
+      step.kind = TransferStep::Kind::Failed;
+      step.error = static_cast<long>(startError_);
+      return step;
+    }
+    if (Take(step)) return step;
+    const DWORD milliseconds = static_cast<DWORD>(std::max<std::chrono::milliseconds::rep>(wait.count(), 0));
+    MsgWaitForMultipleObjects(1, &shared_->arrived, FALSE, milliseconds, QS_ALLINPUT);
+    Take(step);
+    return step;
+  }
+
+ private:
+  // What has arrived since the last poll, in order: the answer, data, the end.
+  bool Take(TransferStep& step) {
+    Lock lock(shared_->lock);
+    if (shared_->answered && !answerGiven_) {
+      answerGiven_ = true;
+      step.kind = TransferStep::Kind::Answer;
+      step.length = shared_->length;
+      return true;
+    }
+    if (!shared_->data.empty()) {
+      received_.swap(shared_->data);
+      shared_->data.clear();
+      SetEvent(shared_->taken);
+      step.kind = TransferStep::Kind::Data;
+      step.data = received_;
+      return true;
+    }
+    if (shared_->error != ERROR_SUCCESS) {
+      step.kind = TransferStep::Kind::Failed;
+      step.error = static_cast<long>(shared_->error);
+      return true;
+    }
+    if (shared_->ended) {
+      step.kind = TransferStep::Kind::End;
+      return true;
+    }
+    return false;
+  }
+
+  Shared* shared_;
+  DWORD startError_ = ERROR_SUCCESS;
+  bool answerGiven_ = false;
+  std::string received_;  // the data handed out last, valid until the next poll
+};
+
+}  // namespace
+
+std::unique_ptr<Transfer> StartFtpTransfer(const std::string& url, std::chrono::milliseconds idleLimit) {
+  const auto limit = std::clamp<std::chrono::milliseconds::rep>(idleLimit.count(), 1, 0x7FFFFFFF);
+  return std::make_unique<FtpTransfer>(url, static_cast<DWORD>(limit));
+}
+
+}  // namespace kelvano
