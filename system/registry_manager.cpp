@@ -73,7 +73,7 @@ std::int32_t RegistryManager::CreateRegistryKey(RegistryHandle hKey, const std::
   OpenedKey key(seam_);
   std::uint32_t disposition = 0;
   // No access right is asked for: the handle is only closed again.
-  return seam_.CreateKey(hKey, keyName, 0, key.Receive(), disposition) == registry::kSuccess ? 0 : 1;
+  return seam_.CreateKey(hKey, keyName, view_, key.Receive(), disposition) == registry::kSuccess ? 0 : 1;
 }
 
 std::int32_t RegistryManager::SetRegistryValue(RegistryHandle hKey, const std::string& keyName,
@@ -81,7 +81,7 @@ std::int32_t RegistryManager::SetRegistryValue(RegistryHandle hKey, const std::s
                                                std::int32_t stringType,
                                                const RegistryValue& value) {
   OpenedKey key(seam_);
-  if (!Open(seam_, hKey, keyName, registry::kWrite, key)) return 1;
+  if (!Open(seam_, hKey, keyName, registry::kWrite | view_, key)) return 1;
   switch (stringType) {
     case registry::kString:
     case registry::kExpandString: {
@@ -113,7 +113,7 @@ std::int32_t RegistryManager::SetRegistryValue(RegistryHandle hKey, const std::s
 std::int32_t RegistryManager::DeleteValue(RegistryHandle hKey, const std::string& keyName,
                                           const std::string& valueName) {
   OpenedKey key(seam_);
-  if (!Open(seam_, hKey, keyName, registry::kWrite, key)) return 1;
+  if (!Open(seam_, hKey, keyName, registry::kWrite | view_, key)) return 1;
   return seam_.DeleteValue(key.Get(), valueName) == registry::kSuccess ? 0 : 2;
 }
 
@@ -121,7 +121,7 @@ RegistryValue RegistryManager::GetRegistryValue(RegistryHandle hKey, const std::
                                                 const std::string& valueName,
                                                 const RegistryValue& defaultValue) {
   OpenedKey key(seam_);
-  if (!Open(seam_, hKey, keyName, registry::kRead, key)) return defaultValue;
+  if (!Open(seam_, hKey, keyName, registry::kRead | view_, key)) return defaultValue;
 
   std::uint32_t type = registry::kNone;
   std::uint32_t size = 0;
@@ -169,7 +169,7 @@ void RegistryManager::AddCmdLine2RunOnce(const std::string& sDes, const std::str
 
 bool RegistryManager::CheckRegistryKey(RegistryHandle hKey, const std::string& keyName) {
   OpenedKey key(seam_);
-  return Open(seam_, hKey, keyName, registry::kRead, key);
+  return Open(seam_, hKey, keyName, registry::kRead | view_, key);
 }
 
 }  // namespace kelvano

@@ -23,7 +23,10 @@ class RegistryManager {
   static constexpr std::uint32_t kBinaryBufferBytes = 4096;
   static constexpr std::int32_t kUnsupportedTypeError = 1001;
 
-  explicit RegistryManager(RegistrySeam& seam) : seam_(seam) {}
+  // view: 0, the view Windows gives the 32-bit setup (what every read of the setup takes),
+  // or registry::kView64 for the one read of what 64-bit programs register on 64-bit
+  // Windows (Windows 2000 refuses the flag, so it is asked for only there).
+  explicit RegistryManager(RegistrySeam& seam, std::uint32_t view = 0) : seam_(seam), view_(view) {}
 
   // 0: the key exists now; 1: it could not be created.
   std::int32_t CreateRegistryKey(RegistryHandle hKey, const std::string& keyName);
@@ -44,6 +47,7 @@ class RegistryManager {
 
  private:
   RegistrySeam& seam_;
+  std::uint32_t view_;
 };
 
 // Conversions of a RegistryValue as its callers need them.

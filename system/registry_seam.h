@@ -16,6 +16,7 @@ inline constexpr RegistryHandle kLocalMachine = 0x80000002u;
 
 inline constexpr std::uint32_t kRead = 0x20019;   // KEY_READ
 inline constexpr std::uint32_t kWrite = 0x20006;  // KEY_WRITE
+inline constexpr std::uint32_t kView64 = 0x0100;  // KEY_WOW64_64KEY
 
 inline constexpr std::uint32_t kNone = 0;       // REG_NONE
 inline constexpr std::uint32_t kString = 1;     // REG_SZ

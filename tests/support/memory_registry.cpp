@@ -38,9 +38,12 @@ bool HasEmptyPart(const std::vector<std::string>& parts) {
 MemoryRegistry::MemoryRegistry() = default;
 MemoryRegistry::~MemoryRegistry() = default;
 
-MemoryRegistry::Key* MemoryRegistry::Resolve(RegistryHandle handle) const {
+MemoryRegistry::Key* MemoryRegistry::Resolve(RegistryHandle handle, std::uint32_t access) const {
   if (handle == registry::kCurrentUser) return const_cast<Key*>(&currentUser_);
-  if (handle == registry::kLocalMachine) return const_cast<Key*>(&localMachine_);
+  if (handle == registry::kLocalMachine) {
+    const bool view64 = (access & registry::kView64) != 0 && !singleView_;
+    return const_cast<Key*>(view64 ? &localMachine64_ : &localMachine_);
+  }
   const auto it = handles_.find(handle);
   return it == handles_.end() ? nullptr : it->second.key;
 }
@@ -59,7 +62,7 @@ MemoryRegistry::Key* MemoryRegistry::Find(Key* from, const std::string& subKey) 
 
 long MemoryRegistry::CreateKey(RegistryHandle root, const std::string& subKey, std::uint32_t access,
                                RegistryHandle& key, std::uint32_t& disposition) {
-  Key* current = Resolve(root);
+  Key* current = Resolve(root, access);
   if (current == nullptr) return registry::kInvalidHandle;
   const std::vector<std::string> parts = SplitPath(subKey);
   if (HasEmptyPart(parts)) return kBadPathname;
@@ -79,7 +82,7 @@ long MemoryRegistry::CreateKey(RegistryHandle root, const std::string& subKey, s
 
 long MemoryRegistry::OpenKey(RegistryHandle root, const std::string& subKey, std::uint32_t access,
                              RegistryHandle& key) {
-  Key* from = Resolve(root);
+  Key* from = Resolve(root, access);
   if (from == nullptr) return registry::kInvalidHandle;
   Key* found = Find(from, subKey);
   if (found == nullptr) return registry::kFileNotFound;

@@ -1,7 +1,9 @@
 #pragma once
 // A registry held in memory, with the Windows behaviours that the setup's rules rely on
 // (case-insensitive names, access rights, error codes, handles that must be closed).
-// Tests stage a machine with it; it counts the handles left open.
+// Tests stage a machine with it; it counts the handles left open. HKEY_LOCAL_MACHINE has
+// a second tree for the 64-bit view of 64-bit Windows (KEY_WOW64_64KEY), unless the
+// machine is made a 32-bit Windows, where that flag reaches the one view.
 
 #include <map>
 #include <memory>
@@ -30,6 +32,8 @@ class MemoryRegistry : public RegistrySeam {
 
   // Handles opened and not yet closed.
   std::size_t OpenHandleCount() const { return handles_.size(); }
+  // A 32-bit Windows: one view.
+  void SetSingleView() { singleView_ = true; }
   // Whether the key exists, without opening a handle.
   bool KeyExists(RegistryHandle root, const std::string& subKey) const;
 
@@ -48,11 +52,13 @@ class MemoryRegistry : public RegistrySeam {
     std::uint32_t access;
   };
 
-  Key* Resolve(RegistryHandle handle) const;
+  Key* Resolve(RegistryHandle handle, std::uint32_t access = 0) const;
   Key* Find(Key* from, const std::string& subKey) const;
 
   Key currentUser_;
   Key localMachine_;
+  Key localMachine64_;
+  bool singleView_ = false;
   std::map<RegistryHandle, Opened> handles_;
   RegistryHandle nextHandle_ = 0x1000;
 };

@@ -9,8 +9,8 @@ StagedMachine::StagedMachine()
       seams_{registry, services, processes, system, shutdown, transfers, shell, *files, network.Clock()} {}
 
 void StagedMachine::SetValue(RegistryHandle root, const std::string& key, const std::string& valueName,
-                             const RegistryValue& value) {
-  RegistryManager manager(registry);
+                             const RegistryValue& value, std::uint32_t view) {
+  RegistryManager manager(registry, view);
   manager.CreateRegistryKey(root, key);
   std::int32_t type = registry::kString;
   if (std::holds_alternative<std::int32_t>(value)) type = registry::kDword;
@@ -18,8 +18,9 @@ void StagedMachine::SetValue(RegistryHandle root, const std::string& key, const 
   manager.SetRegistryValue(root, key, valueName, type, value);
 }
 
-RegistryValue StagedMachine::Value(RegistryHandle root, const std::string& key, const std::string& valueName) {
-  return RegistryManager(registry).GetRegistryValue(root, key, valueName);
+RegistryValue StagedMachine::Value(RegistryHandle root, const std::string& key, const std::string& valueName,
+                                   std::uint32_t view) {
+  return RegistryManager(registry, view).GetRegistryValue(root, key, valueName);
 }
 
 }  // namespace kelvano::test

@@ -49,9 +49,12 @@ class StagedMachine {
 
   Machine& Seams() { return seams_; }
 
-  // Creates the key as needed and stores the value with its type (text as REG_SZ).
-  void SetValue(RegistryHandle root, const std::string& key, const std::string& valueName, const RegistryValue& value);
-  RegistryValue Value(RegistryHandle root, const std::string& key, const std::string& valueName);
+  // Creates the key as needed and stores the value with its type (text as REG_SZ), in
+  // the setup's view or (registry::kView64) the 64-bit one.
+  void SetValue(RegistryHandle root, const std::string& key, const std::string& valueName, const RegistryValue& value,
+                std::uint32_t view = 0);
+  RegistryValue Value(RegistryHandle root, const std::string& key, const std::string& valueName,
+                      std::uint32_t view = 0);
 
   MemoryRegistry registry;
   MemoryServices services;

@@ -1,0 +1,117 @@
+#include "packages/firewall.h"
+
+#include "startup/path_helpers.h"
+#include "system/process_runner.h"
+#include "system/registry_manager.h"
+#include "system/system_info.h"
+
+namespace kelvano {
+namespace {
+
+constexpr char kSqlServerKey[] = "SOFTWARE\\Microsoft\\Microsoft SQL Server\\";
+
+// Fills {0} and {1} as they are: a path such as C:\new\tools must not have its "\n" or
+// "\t" turned into a line break or a tab, as the message formatter would.
+std::string Fill(std::string_view command, const std::string& zero, const std::string& one = {}) {
+  std::string out;
+  for (std::size_t i = 0; i < command.size(); ++i) {
+    if (command.compare(i, 3, "{0}") == 0) {
+      out += zero;
+      i += 2;
+    } else if (command.compare(i, 3, "{1}") == 0) {
+      out += one;
+      i += 2;
+    } else {
+      out += command[i];
+    }
+  }
+  return out;
+}
+
+}  // namespace
+
+std::string Firewall::SqlServerProgramPath() {
+  const std::string& server = context_.Settings().ServerName;
+  std::string folder = RegistryValueToText(RegistryManager(machine_.registry)
+                                               .GetRegistryValue(registry::kLocalMachine,
+                                                                 kSqlServerKey + server + "\\Setup", "SQLPath",
+                                                                 std::string()));
+  if (folder.empty()) {
+    // SQL Server 2005 and later register the instance under an id (MSSQL14.KELVANO); a
+    // 64-bit SQL Server does so in the 64-bit view only.
+    RunStateMessages messages(window_);
+    const bool wow64 = SystemInfo(machine_.system, messages, ApplicationTitle()).IsWow64();
+    RegistryManager registry(machine_.registry, wow64 ? registry::kView64 : 0);
+    const std::string id = RegistryValueToText(registry.GetRegistryValue(
+        registry::kLocalMachine, std::string(kSqlServerKey) + "Instance Names\\SQL", server, std::string()));
+    if (!id.empty()) {
+      folder = RegistryValueToText(
+          registry.GetRegistryValue(registry::kLocalMachine, kSqlServerKey + id + "\\Setup", "SQLPath", std::string()));
+    }
+  }
+  return folder.empty() ? std::string() : PathJoin(folder, "binn\\sqlservr.exe");
+}
+
+Firewall::Dialect Firewall::DialectOfThisWindows() {
+  OsVersion version;
+  if (machine_.system.QueryVersion(version) != 0) return Dialect::None;
+  if (version.majorVersion == 3 || version.majorVersion == 4) return Dialect::None;
+  return version.majorVersion == 5 ? Dialect::Firewall : Dialect::AdvFirewall;
+}
+
+std::string Firewall::NetshPath() {
+  RunStateMessages messages(window_);
+  return PathJoin(SystemInfo(machine_.system, messages, ApplicationTitle()).SystemFolder(), "netsh.exe");
+}
+
+bool Firewall::ConfigureSqlFirewall() {
+  const std::string program = SqlServerProgramPath();
+  if (program.empty() || !FileExists(program)) return false;
+  const Dialect dialect = DialectOfThisWindows();
+  if (dialect == Dialect::None) return false;
+  const std::string netsh = NetshPath();
+  const std::string& product = context_.Settings().ProductName;
+  if (dialect == Dialect::Firewall) {
+    RunNetsh(netsh, Fill("firewall add allowedprogram program={0} name={1}SQL mode=ENABLE scope=ALL profile=ALL",
+                         Quoted(program), product));
+    RunNetsh(netsh, "firewall add allowedprogram protocol=UDP port=1434 name=SQLServerBrowser mode=ENABLE scope=ALL "
+                    "profile=ALL");
+  } else {
+    RunNetsh(netsh, Fill("advfirewall firewall add rule name={1}SQL program={0} enable=yes dir=in profile=any "
+                         "action=allow",
+                         Quoted(program), product));
+    RunNetsh(netsh, "advfirewall firewall add rule name=SQLServerBrowser protocol=UDP localport=1434 enable=yes dir=in "
+                    "profile=any action=allow");
+  }
+  return true;
+}
+
+bool Firewall::ConfigureProductFirewall() {
+  const std::string& product = context_.Settings().ProductName;
+  const std::string program = RegistryValueToText(
+      RegistryManager(machine_.registry).GetRegistryValue(registry::kLocalMachine, "SOFTWARE\\" + product, "",
+                                                          std::string()));
+  if (program.empty() || !FileExists(program)) return false;
+  const Dialect dialect = DialectOfThisWindows();
+  if (dialect == Dialect::None) return false;
+  const std::string netsh = NetshPath();
+  if (dialect == Dialect::Firewall) {
+    RunNetsh(netsh, Fill("firewall add allowedprogram program={0} name={1} mode=ENABLE scope=ALL profile=ALL",
+                         Quoted(program), product));
+  } else {
+    RunNetsh(netsh, Fill("advfirewall firewall add rule program={0} name={1} enable=yes dir=in profile=any action=allow",
+                         Quoted(program), product));
+    RunNetsh(netsh, Fill("http add urlacl url=http://+:{0}/ user=everyone", std::to_string(context_.Settings().ApiPort)));
+  }
+  return true;
+}
+
+void Firewall::RunNetsh(const std::string& netshPath, const std::string& netshArguments) {
+  RunStateMessages messages(window_);
+  SystemInfo system(machine_.system, messages, ApplicationTitle());
+  ProcessRunner(machine_.processes, system, window_)
+      .RunAndWait(Quoted(netshPath) + " " + netshArguments, ParentFolder(netshPath), 20, 6,
+                  process::kInheritCallerPriority);
+}
+
+}  // namespace kelvano

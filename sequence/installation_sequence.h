@@ -1,0 +1,73 @@
+#pragma once
+// RunInstallation: the setup's main job. A Server or Client run checks Windows, puts
+// the .NET Frameworks in place, for a Server SQL Server Express with its service and
+// firewall rules (offering a restart when the service will not run), then the product,
+// the product's firewall rule and URL reservation and the network value; Quick Support
+// starts the remote-support tool. The window calls it; it decides nothing about pages.
+
+#include <string>
+
+#include "packages/firewall.h"
+#include "packages/machine.h"
+#include "packages/package_runner.h"
+#include "packages/prerequisite_catalogue.h"
+#include "packages/prerequisite_detection.h"
+#include "sequence/earlier_version_remover.h"
+#include "startup/format_text.h"
+#include "startup/settings.h"
+#include "system/run_state.h"
+
+namespace kelvano {
+
+enum class SetupOption { Server = 0, Client = 1, QuickSupport = 2, Exit = 3 };
+
+// How a run ended, for whoever started it.
+enum class InstallationOutcome {
+  Nothing,          // Exit, an unknown option, or Quick Support (whose failures are ignored)
+  Busy,             // a package was running: message 117
+  Declined,         // No to message 118
+  WindowsRefused,   // the operating system check failed; the window was asked to close
+  PrerequisiteFailed,  // messages 119, 121, 122 or 124
+  RestartPending,   // the RunOnce entry is written and message 125 was asked
+  ProductFailed,    // message 127
+  Completed,
+};
+
+// The arguments that select the product's features for a Server or a Client.
+std::string FeatureArguments(SetupOption option);
+
+class InstallationSequence {
+ public:
+  // executablePath: the running Setup.exe, which RunOnce starts again after a restart.
+  InstallationSequence(const SetupContext& context, Machine& machine, RunState& window, std::string executablePath);
+
+  // Options 0 Server, 1 Client, 2 Quick Support; anything else does nothing. For Server
+  // and Client an error raised on the way leaves the run to the caller.
+  InstallationOutcome RunInstallation(int option);
+
+  // The RunOnce command line that resumes the run after a restart.
+  std::string ResumeCommandLine(SetupOption option) const;
+
+ private:
+  InstallationOutcome RunQuickSupport();
+  InstallationOutcome RunServerOrClient(SetupOption option);
+  // Step 6: the frameworks; false after the message that ended the run.
+  bool InstallFrameworks();
+  enum class SqlResult { Ready, Failed, RestartNeeded };
+  SqlResult InstallSqlServer();
+  InstallationOutcome OfferRestart(SetupOption option);
+  MessageAnswer Show(int message, MessageIcon icon, MessageButtons buttons = MessageButtons::Ok,
+                     std::initializer_list<FormatValue> values = {}, bool secondButtonDefault = false);
+
+  const SetupContext& context_;
+  Machine& machine_;
+  RunState& window_;
+  const std::string executablePath_;
+  EarlierVersionRemover removal_;
+  PackageRunner runner_;
+  PrerequisiteDetection detection_;
+  PrerequisiteCatalogue catalogue_;
+  Firewall firewall_;
+};
+
+}  // namespace kelvano

@@ -1,0 +1,225 @@
+// Whole runs on a staged machine whose installers leave what the real ones leave: what
+// the user sees, what is started, and what the machine holds afterwards.
+#include "sequence/installation_sequence.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include "startup/format_text.h"
+#include "startup/messages.h"
+#include "startup/path_helpers.h"
+#include "system/native_path.h"
+#include "tests/support/recording_run_state.h"
+#include "tests/support/staged_kit.h"
+#include "tests/support/staged_machine.h"
+
+namespace kelvano::test {
+namespace {
+
+using ::testing::Contains;
+using ::testing::ElementsAre;
+using ::testing::IsEmpty;
+using ::testing::Not;
+using ::testing::StartsWith;
+
+constexpr char kProductKey[] = "SOFTWARE\\Kelvano";
+constexpr char kRunOnce[] = "Software\\Microsoft\\Windows\\CurrentVersion\\RunOnce";
+const char kSettings[] = "PRODUCT=Kelvano\r\nPRODUCTCODE={C0DE}\r\nSERVER=KELVANO\r\nAPIPORT=8080\r\nNETWORK=LAN1\r\n";
+
+class Sequence : public ::testing::Test {
+ protected:
+  Sequence() {
+    programs.Write("Kelvano.exe", "MZ");
+    programs.Write("MSSQL/binn/sqlservr.exe", "MZ");
+    Stage("Prerequisites\\dotnetfx35setup.exe", "/quiet /silent /qn /norestart", [this] {
+      machine.SetValue(registry::kLocalMachine, "SOFTWARE\\Microsoft\\NET Framework Setup\\NDP\\v3.5", "SP", 1);
+    });
+    Stage("Prerequisites\\dotnetfx48setup.exe", "/quiet /silent /qn /norestart", [this] {
+      machine.SetValue(registry::kLocalMachine, "SOFTWARE\\Microsoft\\NET Framework Setup\\NDP\\v4\\Full", "Release",
+                       528040);
+    });
+    Stage("Prerequisites\\SQLEXPR_2017_ENU.EXE",
+          SqlServerArguments(SqlAttempt::Silent, "NT AUTHORITY\\LOCAL SERVICE", "KELVANO", DefaultSaPassword()),
+          [this] {
+            machine.services.AddService("MSSQL$KELVANO", sqlService);
+            machine.SetValue(registry::kLocalMachine, "SOFTWARE\\Microsoft\\Microsoft SQL Server\\Instance Names\\SQL",
+                             "KELVANO", std::string("MSSQL14.KELVANO"), registry::kView64);
+            machine.SetValue(registry::kLocalMachine,
+                             "SOFTWARE\\Microsoft\\Microsoft SQL Server\\MSSQL14.KELVANO\\Setup", "SQLPath",
+                             programs.Path() + "\\MSSQL", registry::kView64);
+          });
+    for (const SetupOption option : {SetupOption::Server, SetupOption::Client}) {
+      Stage("Setup\\Setup.exe", FeatureArguments(option), [this, option] {
+        machine.SetValue(registry::kLocalMachine, kProductKey, "", programs.Path() + "\\Kelvano.exe");
+        machine.SetValue(registry::kLocalMachine, kProductKey, "SetupType",
+                         std::string(option == SetupOption::Server ? "Server" : "Client"));
+      });
+    }
+  }
+
+  // An installer of the kit, and what it leaves on the machine when it runs.
+  void Stage(const std::string& file, const std::string& arguments, std::function<void()> leaves,
+             std::uint32_t exitCode = 0) {
+    kit.Put(file);
+    machine.processes.AddProgram(Quoted(kit.Path(file)) + " " + arguments, {.exitCode = exitCode, .onExit = [=, this] {
+                                                                             leaves();
+                                                                             ran.push_back(file);
+                                                                           }});
+  }
+  InstallationOutcome Run(SetupOption option) {
+    InstallationSequence sequence(kit.Context(), machine.Seams(), window, kit.Path("Setup.exe"));
+    window.OnOptionClick([&](int clicked) { sequence.RunInstallation(clicked); });
+    return sequence.RunInstallation(static_cast<int>(option));
+  }
+  std::vector<std::string> Messages() {
+    std::vector<std::string> texts;
+    for (const auto& box : window.Messages()) texts.push_back(box.text);
+    return texts;
+  }
+  std::vector<std::string> Netsh() {
+    std::vector<std::string> lines;
+    for (const auto& start : machine.processes.Starts()) {
+      if (start.commandLine.find("netsh.exe") != std::string::npos) lines.push_back(start.commandLine);
+    }
+    return lines;
+  }
+  std::string Message(int number) { return FormatText(LoadMessage(number), "Kelvano"); }
+  std::string ProductValue(const char* name) {
+    return RegistryValueToText(machine.Value(registry::kLocalMachine, kProductKey, name));
+  }
+
+  StagedService sqlService;  // stopped, starts when asked
+  TempFolder programs;
+  StagedMachine machine;
+  StagedKit kit{machine.registry, kSettings};
+  RecordingRunState window;
+  std::vector<std::string> ran;
+};
+
+TEST_F(Sequence, ServerOnABareMachineInstallsEverythingInOrderAndEndsWithMessage101) {
+  EXPECT_EQ(Run(SetupOption::Server), InstallationOutcome::Completed);
+  EXPECT_THAT(ran, ElementsAre("Prerequisites\\dotnetfx35setup.exe", "Prerequisites\\dotnetfx48setup.exe",
+                               "Prerequisites\\SQLEXPR_2017_ENU.EXE", "Setup\\Setup.exe"));
+  EXPECT_THAT(machine.services.StartRequests(), ElementsAre("MSSQL$KELVANO"));
+  const std::vector<std::string> netsh = Netsh();
+  ASSERT_EQ(netsh.size(), 4u) << "two SQL rules, the product's rule, the URL reservation";
+  EXPECT_THAT(netsh[0], ::testing::HasSubstr("name=KelvanoSQL"));
+  EXPECT_THAT(netsh[3], ::testing::EndsWith("http add urlacl url=http://+:8080/ user=everyone"));
+  EXPECT_EQ(ProductValue("Network"), "LAN1");
+  EXPECT_THAT(Messages(), ElementsAre(FormatText(LoadMessage(101))));
+  EXPECT_EQ(window.Messages()[0].icon, MessageIcon::Information);
+}
+
+TEST_F(Sequence, ClientNeverTouchesSqlServerTheFirewallOrTheNetworkValue) {
+  machine.SetValue(registry::kLocalMachine, kProductKey, "Network", std::string("old"));
+  EXPECT_EQ(Run(SetupOption::Client), InstallationOutcome::Completed);
+  EXPECT_THAT(ran, ElementsAre("Prerequisites\\dotnetfx35setup.exe", "Prerequisites\\dotnetfx48setup.exe",
+                               "Setup\\Setup.exe"));
+  EXPECT_EQ(ProductValue("SetupType"), "Client");
+  EXPECT_THAT(Netsh(), IsEmpty());
+  EXPECT_EQ(machine.services.CallCount(), 0u);
+  EXPECT_EQ(ProductValue("Network"), "old");
+}
+
+TEST_F(Sequence, SkipOptionsLeaveOutTheirStepsAndAnExistingInstanceIsLeftAlone) {
+  kit.Reload(kSettings, "/nosql /noframework");
+  EXPECT_EQ(Run(SetupOption::Server), InstallationOutcome::Completed);
+  EXPECT_THAT(ran, ElementsAre("Setup\\Setup.exe"));
+  EXPECT_EQ(Netsh().size(), 2u) << "the product's rule and reservation only";
+
+  kit.Reload(kSettings, "/noframework");
+  machine.services.AddService("MSSQL$KELVANO", {.state = service::kStopped});
+  EXPECT_EQ(Run(SetupOption::Server), InstallationOutcome::Completed);
+  EXPECT_THAT(ran, ElementsAre("Setup\\Setup.exe", "Setup\\Setup.exe")) << "no SQL Server setup";
+  EXPECT_THAT(machine.services.StartRequests(), IsEmpty()) << "an existing instance is not checked";
+  EXPECT_EQ(Netsh().size(), 4u) << "and gets no SQL rules";
+}
+
+TEST_F(Sequence, AServiceThatWillNotStartAsksForARestartAndTheResumedRunAddsNoSqlRules) {
+  sqlService.startResult = service::kServiceDisabled;
+  EXPECT_EQ(Run(SetupOption::Server), InstallationOutcome::RestartPending);
+  EXPECT_EQ(RegistryValueToText(machine.Value(registry::kCurrentUser, kRunOnce, "Kelvano Setup")),
+            Quoted(kit.Path("Setup.EXE")) + " /S /v\"/qn ADDLOCAL=ALL REMOVE=Kelvano_Client\"");
+  EXPECT_THAT(Messages(), ElementsAre(Message(125)));
+  EXPECT_EQ(window.Messages()[0].buttons, MessageButtons::YesNo);
+  EXPECT_THAT(ran, Not(Contains("Setup\\Setup.exe"))) << "No leaves the product to the run after the restart";
+  EXPECT_THAT(machine.shutdown.ExitRequests(), IsEmpty());
+
+  window.AnswerMessages({MessageAnswer::Yes});
+  machine.services = MemoryServices();
+  EXPECT_EQ(Run(SetupOption::Server), InstallationOutcome::RestartPending);
+  ASSERT_EQ(machine.shutdown.ExitRequests().size(), 1u);
+  EXPECT_EQ(machine.shutdown.ExitRequests()[0].flags, 6u);
+
+  // After the restart the instance exists: straight to the product, no SQL rules.
+  ran.clear();
+  EXPECT_EQ(Run(SetupOption::Server), InstallationOutcome::Completed);
+  EXPECT_THAT(ran, ElementsAre("Setup\\Setup.exe"));
+  EXPECT_THAT(Netsh(), Not(Contains(::testing::HasSubstr("KelvanoSQL"))));
+}
+
+TEST_F(Sequence, AnotherSetupTypeIsQuestionedOnlyInteractivelyAndNoChangesNothing) {
+  machine.SetValue(registry::kLocalMachine, kProductKey, "SetupType", std::string("CLIENT"));
+  EXPECT_EQ(Run(SetupOption::Server), InstallationOutcome::Declined);
+  ASSERT_EQ(window.Messages().size(), 1u);
+  EXPECT_EQ(window.Messages()[0].text, FormatText(LoadMessage(118)));
+  EXPECT_EQ(window.Messages()[0].icon, MessageIcon::Question);
+  EXPECT_TRUE(window.Messages()[0].secondButtonDefault) << "No is the default";
+  EXPECT_THAT(machine.processes.Starts(), IsEmpty());
+
+  kit.Reload(std::string(kSettings) + "MODE=quite\r\n");
+  EXPECT_EQ(Run(SetupOption::Server), InstallationOutcome::Completed);
+  EXPECT_EQ(window.Messages().size(), 1u) << "quiet: neither 118 nor 101";
+}
+
+TEST_F(Sequence, QuickSupportClickedDuringAPackageIsTurnedAwayWith117) {
+  // The click arrives while the first package runs.
+  std::function<void()> clickWhileRunning = [&] {
+    if (window.InstallationRunning()) {
+      window.ClickAtNextPump(2);
+    } else {
+      window.AtNextPump(clickWhileRunning);
+    }
+  };
+  window.AtNextPump(clickWhileRunning);
+  EXPECT_EQ(Run(SetupOption::Client), InstallationOutcome::Completed);
+  EXPECT_THAT(Messages(), ElementsAre(FormatText(LoadMessage(117)), FormatText(LoadMessage(101))));
+  EXPECT_EQ(window.Messages()[0].icon, MessageIcon::Warning);
+  EXPECT_THAT(ran, Not(Contains("Tools\\VelmoraSupport.exe")));
+}
+
+TEST_F(Sequence, AServerWithoutNetworkTextRemovesTheValue) {
+  // An older installation's yes/no word gives way to the settings file, which has none.
+  machine.SetValue(registry::kLocalMachine, kProductKey, "Network", std::string("vero"));
+  kit.Reload("PRODUCT=Kelvano\r\nSERVER=KELVANO\r\n", "/nosql /noframework");
+  EXPECT_EQ(Run(SetupOption::Server), InstallationOutcome::Completed);
+  EXPECT_EQ(machine.Value(registry::kLocalMachine, kProductKey, "Network"), RegistryValue{});
+}
+
+TEST_F(Sequence, FailuresEndTheRunWithTheirMessageAlsoInQuietMode) {
+  kit.Reload(std::string(kSettings) + "MODE=quite\r\n", "/nosql /noframework");
+  Stage("Setup\\Setup.exe", FeatureArguments(SetupOption::Server), [] {}, 1603);
+  EXPECT_EQ(Run(SetupOption::Server), InstallationOutcome::ProductFailed);
+  EXPECT_THAT(Messages(), ElementsAre(FormatText(LoadMessage(127))));
+
+  kit.Reload(kSettings);
+  machine.processes = MemoryProcesses();  // no framework installer runs
+  EXPECT_EQ(Run(SetupOption::Client), InstallationOutcome::PrerequisiteFailed);
+  EXPECT_EQ(Messages().back(), FormatText(LoadMessage(119))) << "after the 3.5 step, as always shown";
+
+  machine.system.Staged().version = {os::kPlatformNt, 4, 0, 1381, ""};
+  EXPECT_EQ(Run(SetupOption::Client), InstallationOutcome::WindowsRefused);
+  EXPECT_EQ(Messages().back(), FormatText(LoadMessage(114)));
+  EXPECT_TRUE(window.Closed());
+}
+
+TEST_F(Sequence, SqlServerWithoutItsProgramOnDiskGivesTheFirewallWarningAndGoesOn) {
+  std::remove(NativePath(programs.Path() + "/MSSQL/binn/sqlservr.exe").c_str());
+  kit.Reload(kSettings, "/noframework");
+  EXPECT_EQ(Run(SetupOption::Server), InstallationOutcome::Completed);
+  EXPECT_THAT(Messages(), ElementsAre(FormatText(LoadMessage(134)), FormatText(LoadMessage(101))));
+  EXPECT_EQ(window.Messages()[0].icon, MessageIcon::Warning);
+}
+
+}  // namespace
+}  // namespace kelvano::test
