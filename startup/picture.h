@@ -11,6 +11,8 @@ class Picture {
   virtual ~Picture() = default;
   virtual int Width() const = 0;   // pixels
   virtual int Height() const = 0;  // pixels
+  // Draws the picture stretched to the rectangle; deviceContext is the window system's.
+  virtual void Draw(void* deviceContext, int left, int top, int width, int height) const = 0;
 };
 
 class PictureLoader {

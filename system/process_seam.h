@@ -29,6 +29,7 @@ struct ProcessStart {
   std::string currentDirectory;  // empty: the setup's own
   bool inheritHandles = false;
   std::uint32_t creationFlags = 0;
+  int showWindow = -1;           // a ShowWindow command for the program's window; -1: its own choice
 };
 
 class ProcessSeam {

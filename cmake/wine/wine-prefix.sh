@@ -21,6 +21,11 @@ case "$action" in
     WINEARCH=$arch timeout -k 10 180 /usr/lib/wine/wine wineboot -i >/dev/null 2>&1
     rc=$?
     [ $rc -eq 0 ] || { echo "wineboot -i failed ($rc)" >&2; exit $rc; }
+    # What a card room's Windows shows: Calibri's metrics (Carlito), and windows that go
+    # at once without a window manager.
+    settings="$prefix/kelvano-settings.reg"
+    printf 'REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Software\\Wine\\Fonts\\Replacements]\r\n"Calibri"="Carlito"\r\n\r\n[HKEY_CURRENT_USER\\Software\\Wine\\X11 Driver]\r\n"Managed"="N"\r\n' > "$settings"
+    timeout 60 /usr/lib/wine/wine regedit /S "Z:$settings" >/dev/null 2>&1
     # wineboot returns before the registry is flushed; wait for the server to settle.
     timeout 60 /usr/lib/wine/wineserver -w
     test -f "$prefix/system.reg" || { echo "no registry in $prefix" >&2; exit 1; }

@@ -30,6 +30,15 @@ class OlePicture : public Picture {
     picture_->get_Height(&height);
     return HimetricToPixels(height, LOGPIXELSY);
   }
+  void Draw(void* deviceContext, int left, int top, int width, int height) const override {
+    OLE_XSIZE_HIMETRIC himetricWidth = 0;
+    OLE_YSIZE_HIMETRIC himetricHeight = 0;
+    picture_->get_Width(&himetricWidth);
+    picture_->get_Height(&himetricHeight);
+    // HIMETRIC runs upwards: the source starts at the bottom with a negative height.
+    picture_->Render(static_cast<HDC>(deviceContext), left, top, width, height, 0, himetricHeight, himetricWidth,
+                     -himetricHeight, nullptr);
+  }
 
  private:
   static int HimetricToPixels(long himetric, int axis) {

@@ -27,6 +27,10 @@ long Win32Processes::StartProcess(const ProcessStart& start, ProcessHandle& proc
   const std::wstring folder = Widen(start.currentDirectory);
   STARTUPINFOW startup = {};
   startup.cb = sizeof(startup);
+  if (start.showWindow >= 0) {
+    startup.dwFlags = STARTF_USESHOWWINDOW;
+    startup.wShowWindow = static_cast<WORD>(start.showWindow);
+  }
   PROCESS_INFORMATION info = {};
   if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, start.inheritHandles ? TRUE : FALSE,
                       start.creationFlags, nullptr, folder.empty() ? nullptr : folder.c_str(), &startup, &info)) {

@@ -10,7 +10,8 @@
 //   sqlservr.exe /service  the SQL Server service
 //   any other name (netsh.exe, VelmoraSupport.exe)  records only
 // Every run appends "command line|working folder" to the file named by
-// KELVANO_STANDIN_LOG. KELVANO_STANDIN_SQL=broken makes a service that cannot start.
+// KELVANO_STANDIN_LOG. KELVANO_STANDIN_SQL=broken makes a service that cannot start;
+// KELVANO_STANDIN_SLEEP=MS makes every installer take that long.
 #include <windows.h>
 
 #include <cstdio>
@@ -183,6 +184,7 @@ int wmain(int argc, wchar_t** argv) {
     return StartServiceCtrlDispatcherW(table) ? 0 : 1;
   }
   Record();
+  Sleep(static_cast<DWORD>(std::wcstoul(Environment(L"KELVANO_STANDIN_SLEEP").c_str(), nullptr, 10)));
   const std::wstring ndp = L"SOFTWARE\\Microsoft\\NET Framework Setup\\NDP\\";
   if (name == L"dotnetfx35setup.exe") {
     SetNumber(ndp + L"v3.5", L"Install", 1);

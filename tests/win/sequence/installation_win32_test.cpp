@@ -4,6 +4,7 @@
 // card room's machine: a Server, then a Client over it, then a Server whose SQL service
 // will not start until after a restart.
 #include <windows.h>
+#include <shlwapi.h>
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -50,11 +51,27 @@ void DeleteService(const wchar_t* name) {
   CloseServiceHandle(manager);
 }
 
+void RunAndWait(std::wstring commandLine) {
+  STARTUPINFOW startup = {};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION process = {};
+  if (CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process)) {
+    WaitForSingleObject(process.hProcess, 60000);
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+  }
+}
+
 class WineInstallation : public ::testing::Test {
  protected:
   // The recording netsh where the setup starts netsh (syswow64 under WOW64), preferred
   // to Wine's builtin one; put back afterwards.
   static void SetUpTestSuite() {
+    // Other tests of the prefix may have installed the product: the first run here is on
+    // a machine without it, its SQL Server instance and its keys.
+    DeleteService(L"MSSQL$KELVANO");
+    RunAndWait(L"\"C:\\windows\\system32\\msiexec.exe\" /qn /x{6A1F3C2E-8B4D-4E7A-9C5B-2D3E4F5A6B7C}");
+    SHDeleteKeyW(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Kelvano");
     CopyFileW(kNetsh.c_str(), (kNetsh + L".original").c_str(), FALSE);
     ASSERT_TRUE(CopyFileW(Widen(Environment(L"KELVANO_STANDIN_NETSH")).c_str(), kNetsh.c_str(), FALSE));
     HKEY overrides = nullptr;

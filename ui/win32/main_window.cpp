@@ -1,0 +1,415 @@
+#include "ui/win32/main_window.h"
+
+#include <windowsx.h>
+
+#include <stdexcept>
+
+#include "startup/format_text.h"
+#include "startup/messages.h"
+#include "startup/path_helpers.h"
+#include "system/setup_error.h"
+#include "system/text_encoding.h"
+#include "system/win32/win32_message_box.h"
+#include "ui/win32/resources.h"
+
+namespace kelvano {
+namespace {
+
+constexpr wchar_t kClassName[] = L"KelvanoSetupWindow";
+constexpr UINT kQuietRunMessage = WM_APP + 1;
+constexpr int kCannotClose = 104;
+constexpr int kBusy = 117;
+constexpr COLORREF kWhite = RGB(255, 255, 255);
+constexpr COLORREF kBlack = RGB(0, 0, 0);
+
+// Points at 96 dots per inch, the window's fixed resolution.
+HFONT MakeFont(const wchar_t* face, double points, bool bold) {
+  return CreateFontW(-static_cast<int>(points * 96 / 72 + 0.5), 0, 0, 0, bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE,
+                     FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                     DEFAULT_PITCH | FF_DONTCARE, face);
+}
+
+void SetItemText(std::vector<PageItem>& items, const char* name, const std::string& text) {
+  for (PageItem& item : items) {
+    if (item.name == name) item.text = text;
+  }
+}
+
+std::string DescriptionOf(const std::exception& failure) {
+  const auto* error = dynamic_cast<const SetupError*>(&failure);
+  return error != nullptr ? error->Description() : failure.what();
+}
+
+}  // namespace
+
+frmMM::frmMM(const SetupContext& context, Win32Machine& machine, std::string executablePath)
+    : context_(context), machine_(machine), sequence_(context, machine.Seams(), *this, std::move(executablePath)) {
+  const SetupSettings& settings = context.Settings();
+  options_.items = OptionPageItems(settings);
+  options_.picture = settings.BackgroundPicture;
+  progress_.items = ProgressPageItems(settings);
+  progress_.picture = settings.InstallationPicture;
+  optionFont_ = MakeFont(L"Calibri", 14.25, true);
+  descriptionFont_ = MakeFont(L"Calibri", 9.75, false);
+  closeFont_ = MakeFont(L"Courier New", 14.25, true);
+  handCursor_ = LoadCursorW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(kHandCursorResource));
+  if (handCursor_ == nullptr) handCursor_ = LoadCursorW(nullptr, IDC_HAND);
+}
+
+frmMM::~frmMM() {
+  if (window_ != nullptr) DestroyWindow(window_);
+  for (HFONT font : {optionFont_, descriptionFont_, closeFont_}) {
+    if (font != nullptr) DeleteObject(font);
+  }
+  for (HICON icon : {bigIcon_, smallIcon_}) {
+    if (icon != nullptr) DestroyIcon(icon);
+  }
+}
+
+void frmMM::ShowAndRun() {
+  const HINSTANCE instance = GetModuleHandleW(nullptr);
+  WNDCLASSEXW windowClass = {};
+  windowClass.cbSize = sizeof windowClass;
+  windowClass.lpfnWndProc = WindowProcedure;
+  windowClass.hInstance = instance;
+  windowClass.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(kApplicationIconResource));
+  windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+  windowClass.lpszClassName = kClassName;
+  RegisterClassExW(&windowClass);
+
+  // No frame: the option page has its own close control, and the client area is the
+  // window, 650 x 450, in the middle of the screen.
+  const int width = kPageWidthTwips / kTwipsPerPixel, height = kPageHeightTwips / kTwipsPerPixel;
+  const int left = (GetSystemMetrics(SM_CXSCREEN) - width) / 2, top = (GetSystemMetrics(SM_CYSCREEN) - height) / 2;
+  const std::wstring caption = Widen(context_.Settings().ProductName + " setup");
+  window_ = CreateWindowExW(WS_EX_APPWINDOW, kClassName, caption.c_str(), WS_POPUP | WS_SYSMENU | WS_MINIMIZEBOX,
+                            left, top, width, height, nullptr, nullptr, instance, this);
+  if (window_ == nullptr) {
+    throw SetupError(static_cast<std::int32_t>(GetLastError()), "frmMM", "The setup's window could not be created");
+  }
+  // Setup.ico of the kit, at the shell's icon sizes; without it the program's own.
+  const std::wstring icon = Widen(PathJoin(context_.AppFolder(), "Setup.ico"));
+  bigIcon_ = static_cast<HICON>(LoadImageW(nullptr, icon.c_str(), IMAGE_ICON, GetSystemMetrics(SM_CXICON),
+                                           GetSystemMetrics(SM_CYICON), LR_LOADFROMFILE));
+  smallIcon_ = static_cast<HICON>(LoadImageW(nullptr, icon.c_str(), IMAGE_ICON, GetSystemMetrics(SM_CXSMICON),
+                                             GetSystemMetrics(SM_CYSMICON), LR_LOADFROMFILE));
+  if (bigIcon_ != nullptr) SendMessageW(window_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(bigIcon_));
+  if (smallIcon_ != nullptr) SendMessageW(window_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon_));
+  machine_.Shell().SetOwnerWindow(window_);
+  SetInstallationProgress(false, "");
+
+  ShowWindow(window_, SW_SHOW);
+  SetForegroundWindow(window_);
+  UpdateWindow(window_);
+  MSG message;
+  while (window_ != nullptr && GetMessageW(&message, nullptr, 0, 0) > 0) {
+    TranslateMessage(&message);
+    DispatchMessageW(&message);
+  }
+  machine_.Shell().SetOwnerWindow(nullptr);
+}
+
+LRESULT CALLBACK frmMM::WindowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_NCCREATE) {
+    auto* self = static_cast<frmMM*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
+    SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+    self->window_ = window;
+  }
+  auto* self = reinterpret_cast<frmMM*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+  if (self == nullptr) return DefWindowProcW(window, message, wParam, lParam);
+  // No error may cross the window system's own frames.
+  try {
+    return self->Handle(message, wParam, lParam);
+  } catch (const std::exception& failure) {
+    self->ShowError(DescriptionOf(failure));
+  } catch (...) {
+    self->ShowError("Unknown error");
+  }
+  return 0;
+}
+
+LRESULT frmMM::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_ERASEBKGND:
+      return 1;  // the page paints every pixel
+    case WM_PAINT: {
+      PAINTSTRUCT paint;
+      const HDC dc = BeginPaint(window_, &paint);
+      Paint(dc);
+      EndPaint(window_, &paint);
+      return 0;
+    }
+    case WM_ACTIVATE:
+      if (LOWORD(wParam) != WA_INACTIVE && firstActivation_) {
+        firstActivation_ = false;
+        // After the activation itself has been handled.
+        if (context_.Settings().QuietMode) PostMessageW(window_, kQuietRunMessage, 0, 0);
+      }
+      break;
+    case kQuietRunMessage: {
+      const std::string type = AsciiLower(context_.QuietSetupType());
+      if (type == "server") RunSequence(0);
+      if (type == "client") RunSequence(1);
+      Unload();
+      return 0;
+    }
+    case WM_SETCURSOR:
+      if (LOWORD(lParam) == HTCLIENT) {
+        POINT point;
+        GetCursorPos(&point);
+        ScreenToClient(window_, &point);
+        const PageItem* item = ItemAt(point.x, point.y);
+        SetCursor(busy_ ? LoadCursorW(nullptr, IDC_WAIT)
+                        : item != nullptr && item->handCursor ? handCursor_ : LoadCursorW(nullptr, IDC_ARROW));
+        return TRUE;
+      }
+      break;
+    case WM_MOUSEMOVE:
+      MouseMoved(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam));
+      return 0;
+    case WM_LBUTTONUP:
+      Clicked(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam));
+      return 0;
+    case WM_KEYDOWN:
+      if (wParam == VK_ESCAPE) {
+        if (UserMayClose()) Unload();
+        return 0;
+      }
+      break;
+    case WM_CLOSE:  // the system's close command, Alt+F4
+      if (UserMayClose()) Unload();
+      return 0;
+    case WM_QUERYENDSESSION:
+      return UserMayClose() ? TRUE : FALSE;
+    case WM_ENDSESSION:
+      if (wParam) Unload();
+      return 0;
+    case WM_DESTROY:
+      window_ = nullptr;
+      PostQuitMessage(0);
+      return 0;
+  }
+  return DefWindowProcW(window_, message, wParam, lParam);
+}
+
+HFONT frmMM::FontOf(LabelFont font) const {
+  switch (font) {
+    case LabelFont::Option: return optionFont_;
+    case LabelFont::Close: return closeFont_;
+    case LabelFont::Description: break;
+  }
+  return descriptionFont_;
+}
+
+PixelRect frmMM::ItemRect(HDC dc, const PageItem& item) const {
+  PixelRect rect = item.Pixels();
+  if (item.isLabel && item.sizedToText) {
+    const HGDIOBJ old = SelectObject(dc, FontOf(item.font));
+    const std::wstring text = Widen(item.text);
+    SIZE size = {};
+    GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
+    SelectObject(dc, old);
+    rect.width = size.cx;
+    rect.height = size.cy;
+  }
+  return rect;
+}
+
+const PageItem* frmMM::ItemAt(int x, int y) {
+  const HDC dc = GetDC(window_);
+  const PageItem* found = nullptr;
+  for (const PageItem& item : CurrentPage().items) {
+    if (item.visible && item.click != ClickAction::None && ItemRect(dc, item).Contains(x, y)) found = &item;
+  }
+  ReleaseDC(window_, dc);
+  return found;
+}
+
+void frmMM::Paint(HDC target) {
+  // Into a bitmap first, so that nothing flickers and no old text stays under new text.
+  RECT client;
+  GetClientRect(window_, &client);
+  const HDC dc = CreateCompatibleDC(target);
+  const HBITMAP bitmap = CreateCompatibleBitmap(target, client.right, client.bottom);
+  const HGDIOBJ oldBitmap = SelectObject(dc, bitmap);
+  FillRect(dc, &client, GetSysColorBrush(COLOR_BTNFACE));
+  PaintPage(dc, CurrentPage());
+  BitBlt(target, 0, 0, client.right, client.bottom, dc, 0, 0, SRCCOPY);
+  SelectObject(dc, oldBitmap);
+  DeleteObject(bitmap);
+  DeleteDC(dc);
+}
+
+void frmMM::PaintPage(HDC dc, const Page& page) {
+  const int width = kPageWidthTwips / kTwipsPerPixel, height = kPageHeightTwips / kTwipsPerPixel;
+  if (page.picture) page.picture->Draw(dc, 0, 0, width, height);
+  // The frame: one pixel in the window-text colour, nothing inside.
+  const HPEN pen = CreatePen(PS_SOLID, 1, GetSysColor(COLOR_WINDOWTEXT));
+  const HGDIOBJ oldPen = SelectObject(dc, pen);
+  const HGDIOBJ oldBrush = SelectObject(dc, GetStockObject(NULL_BRUSH));
+  Rectangle(dc, 0, 0, width, height);
+  SelectObject(dc, oldBrush);
+  SelectObject(dc, oldPen);
+  DeleteObject(pen);
+
+  SetBkMode(dc, TRANSPARENT);
+  for (const PageItem& item : page.items) {
+    if (!item.isLabel || !item.visible || item.text.empty()) continue;
+    const PixelRect place = ItemRect(dc, item);
+    RECT rect = {place.left, place.top, place.left + place.width, place.top + place.height};
+    const HGDIOBJ oldFont = SelectObject(dc, FontOf(item.font));
+    SetTextColor(dc, page.highlight.IsBlack(item.option) ? kBlack : kWhite);
+    UINT format = DT_NOPREFIX | (item.wordWrap ? DT_WORDBREAK : DT_SINGLELINE) | (item.centred ? DT_CENTER : DT_LEFT);
+    const std::wstring text = Widen(item.text);
+    DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &rect, format);
+    SelectObject(dc, oldFont);
+  }
+}
+
+void frmMM::MouseMoved(int x, int y) {
+  const PageItem* item = ItemAt(x, y);
+  Page& page = CurrentPage();
+  bool changed = false;
+  if (item != nullptr && item->option >= 0) {
+    changed = page.highlight.Hover(item->option);
+  } else if (!progressVisible_) {
+    // The option page's background resets the highlight; the progress page has no
+    // such handler and keeps its last one.
+    changed = page.highlight.Hover(-1);
+  }
+  if (changed) InvalidateRect(window_, nullptr, FALSE);
+}
+
+void frmMM::Clicked(int x, int y) {
+  const PageItem* item = ItemAt(x, y);
+  if (item == nullptr) return;
+  if (item->click == ClickAction::OpenWebsite) {
+    OpenWebsite();
+  } else if (item->click == ClickAction::OptionClick) {
+    OptionClick(item->clickOption);
+  }
+}
+
+void frmMM::OptionClick(int index) {
+  if (index >= 0 && index <= 2) {
+    RunSequence(index);
+  } else if (index == 3) {
+    if (UserMayClose()) Unload();
+  }
+}
+
+void frmMM::RunSequence(int option) {
+  // One run at a time: a click that arrives while a run waits (between its packages
+  // too) is turned away, as one that arrives during a package is.
+  if (runDepth_ > 0) {
+    MessageBoxRequest request;
+    request.text = FormatText(LoadMessage(kBusy));
+    request.caption = ApplicationTitle();
+    request.icon = MessageIcon::Warning;
+    ShowMessage(request);
+    return;
+  }
+  ++runDepth_;
+  try {
+    lastOutcome_ = sequence_.RunInstallation(option);
+  } catch (const std::exception& failure) {
+    ShowError(DescriptionOf(failure));
+  }
+  --runDepth_;
+  if (unloadRequested_) Unload();
+}
+
+void frmMM::OpenWebsite() {
+  wchar_t folder[MAX_PATH] = {};
+  const UINT length = GetWindowsDirectoryW(folder, MAX_PATH);
+  if (length == 0 || length >= MAX_PATH) return;
+  ProcessStart start;
+  start.commandLine = WebsiteCommandLine(Narrow(folder), context_.Settings().ProductName);
+  start.showWindow = SW_SHOWMINIMIZED;
+  ProcessHandle process = 0, thread = 0;
+  // Not waited for: the browser lives on its own.
+  if (machine_.Seams().processes.StartProcess(start, process, thread) == 0) {
+    machine_.Seams().processes.Close(thread);
+    machine_.Seams().processes.Close(process);
+  }
+}
+
+bool frmMM::UserMayClose() {
+  if (!installationRunning_ && runDepth_ == 0) return true;
+  MessageBoxRequest request;
+  request.text = FormatText(LoadMessage(kCannotClose));
+  request.caption = ApplicationTitle();
+  request.icon = MessageIcon::Warning;
+  ShowMessage(request);
+  return false;
+}
+
+void frmMM::Unload() {
+  // Inside a run the window goes once the event handler that started it has returned.
+  if (runDepth_ > 0) {
+    unloadRequested_ = true;
+    return;
+  }
+  if (window_ != nullptr) DestroyWindow(window_);
+}
+
+void frmMM::ShowError(const std::string& description) {
+  MessageBoxRequest request;
+  request.text = description;
+  request.caption = ApplicationTitle();
+  request.icon = MessageIcon::Error;
+  ShowMessage(request);
+}
+
+void frmMM::SetInstallationProgress(bool bVisible, const std::string& sInstallationDescription) {
+  progressVisible_ = bVisible;
+  SetItemText(progress_.items, kDescriptionLabel, sInstallationDescription);
+  SetItemText(progress_.items, kDownloadLabel, "");
+  if (window_ != nullptr) {
+    InvalidateRect(window_, nullptr, FALSE);
+    UpdateWindow(window_);
+  }
+  ProcessPendingEvents();
+}
+
+void frmMM::SetDownloadProgress(const std::string& text) {
+  SetItemText(progress_.items, kDownloadLabel, text);
+  if (window_ != nullptr) InvalidateRect(window_, nullptr, FALSE);
+}
+
+void frmMM::CloseMainWindow() {
+  if (!installationRunning_) {
+    Unload();
+    return;
+  }
+  MessageBoxRequest request;
+  request.text = FormatText(LoadMessage(kCannotClose));
+  request.caption = ApplicationTitle();
+  request.icon = MessageIcon::Warning;
+  ShowMessage(request);
+}
+
+MessageAnswer frmMM::ShowMessage(const MessageBoxRequest& request) {
+  MessageBoxRequest owned = request;
+  owned.caption = ApplicationTitle();
+  return Win32MessageBox(window_).Show(owned);
+}
+
+void frmMM::SetBusyPointer(bool busy) {
+  busy_ = busy;
+  SetCursor(LoadCursorW(nullptr, busy ? IDC_WAIT : IDC_ARROW));
+}
+
+void frmMM::ProcessPendingEvents() {
+  MSG message;
+  while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+    if (message.message == WM_QUIT) {
+      PostQuitMessage(static_cast<int>(message.wParam));  // for the loop that ends the program
+      return;
+    }
+    TranslateMessage(&message);
+    DispatchMessageW(&message);
+  }
+}
+
+}  // namespace kelvano

@@ -1,0 +1,88 @@
+#pragma once
+// frmMM, the setup's one window: the option page and the progress page stacked in a
+// 650 x 450 client area, the run state that the installation logic talks to, and the
+// quiet run at its first activation. The pages are painted here, labels included, over
+// their stretched pictures.
+
+#include <windows.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "packages/win32/win32_machine.h"
+#include "sequence/installation_sequence.h"
+#include "startup/settings.h"
+#include "system/run_state.h"
+#include "ui/setup_pages.h"
+
+namespace kelvano {
+
+class frmMM : public RunState {
+ public:
+  frmMM(const SetupContext& context, Win32Machine& machine, std::string executablePath);
+  ~frmMM() override;
+  frmMM(const frmMM&) = delete;
+  frmMM& operator=(const frmMM&) = delete;
+
+  // Creates and shows the window and returns when it has been unloaded. Raises when the
+  // window cannot be created.
+  void ShowAndRun();
+  // How the last run of the installation sequence ended.
+  InstallationOutcome LastOutcome() const { return lastOutcome_; }
+
+  // The run state.
+  bool InstallationRunning() const override { return installationRunning_; }
+  void SetInstallationRunning(bool running) override { installationRunning_ = running; }
+  void SetInstallationProgress(bool bVisible, const std::string& sInstallationDescription) override;
+  void SetDownloadProgress(const std::string& text) override;
+  void CloseMainWindow() override;
+  MessageAnswer ShowMessage(const MessageBoxRequest& request) override;
+  void SetBusyPointer(bool busy) override;
+  void ProcessPendingEvents() override;
+
+ private:
+  struct Page {
+    std::vector<PageItem> items;
+    std::shared_ptr<Picture> picture;
+    OptionHighlight highlight;
+  };
+
+  static LRESULT CALLBACK WindowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+  LRESULT Handle(UINT message, WPARAM wParam, LPARAM lParam);
+  Page& CurrentPage() { return progressVisible_ ? progress_ : options_; }
+  void Paint(HDC target);
+  void PaintPage(HDC dc, const Page& page);
+  PixelRect ItemRect(HDC dc, const PageItem& item) const;
+  const PageItem* ItemAt(int x, int y);
+  void MouseMoved(int x, int y);
+  void Clicked(int x, int y);
+  // The pages' OptionClick: 0-2 run the sequence, 3 closes.
+  void OptionClick(int index);
+  void RunSequence(int option);
+  void OpenWebsite();
+  // A close request of the user (Esc, X, Alt+F4, the end of the session): refused with
+  // message 104 while an installation runs.
+  bool UserMayClose();
+  void Unload();
+  void ShowError(const std::string& description);
+  HFONT FontOf(LabelFont font) const;
+
+  const SetupContext& context_;
+  Win32Machine& machine_;
+  InstallationSequence sequence_;
+  HWND window_ = nullptr;
+  HFONT optionFont_ = nullptr, descriptionFont_ = nullptr, closeFont_ = nullptr;
+  HICON bigIcon_ = nullptr, smallIcon_ = nullptr;
+  HCURSOR handCursor_ = nullptr;
+  Page options_, progress_;
+  bool progressVisible_ = false;
+  bool installationRunning_ = false;
+  bool busy_ = false;
+  bool firstActivation_ = true;
+  bool unloadRequested_ = false;
+  int runDepth_ = 0;  // event handlers running the sequence, one inside the other
+  InstallationOutcome lastOutcome_ = InstallationOutcome::Nothing;
+};
+
+}  // namespace kelvano
