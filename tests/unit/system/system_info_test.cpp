@@ -43,7 +43,7 @@ TEST(SystemInfoAnswers, OnlyVersionFiveOneOfTheNtFamilyIsWindowsXp) {
   EXPECT_FALSE(Ask(MemorySystemInfo::Windows2000()).xp) << "5.0";
   EXPECT_FALSE(Ask(MemorySystemInfo::Windows10(true)).xp);
   StagedSystem me = MemorySystemInfo::Windows98();
-  me.version = {os::kPlatformWindows, 5, 1, 0};
+  me.version = {os::kPlatformWindows, 5, 1, 0, ""};
   EXPECT_FALSE(Ask(me).xp) << "5.1 outside the NT family";
 }
 
