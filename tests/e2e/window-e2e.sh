@@ -117,9 +117,9 @@ box none 2 || failed "a click on the hidden Quick Support did something"
 click 634 14  # the X
 check "exit code after X" 0 "$(wait_end 20)"
 
-echo "--- during a package: Esc and the system close command are refused, Quick Support gets 117"
+echo "--- during a package: Esc, the system close command and the session's end are refused; Quick Support gets 117"
 make_kit 'ENABLESUPPORT=1\r\n'
-start_setup KELVANO_STANDIN_SLEEP=8000
+start_setup KELVANO_STANDIN_SLEEP=12000
 click 290 260  # the Client click area left of its label
 sleep 1.5
 key Escape
@@ -128,6 +128,10 @@ box close 'Kelvano setup' || failed "the window was gone after Esc"
 check "close command during a package" "Can't close installer because an installation are currently running." "$(box answer 10 OK)"
 click 160 388  # Quick Support on the progress page
 check "Quick Support during a package" "Could not execute this operation because another operation is currently executing." "$(box answer 10 OK)"
+("$wine_run" wineboot -e; echo $? > "$work/wineboot.exit") &  # the end of the Windows session
+check "session's end during a package" "Can't close installer because an installation are currently running." "$(box answer 10 OK)"
+wait $!
+check "the session's end refused" 1 "$(cat "$work/wineboot.exit")"
 box exists 'Kelvano setup' || failed "the window closed during the package"
 box answer 60 OK >/dev/null  # 101 once the Client is installed
 key Escape
@@ -144,6 +148,18 @@ check "setup type" Server "$(registry 'HKLM\Software\Kelvano' SetupType)"
 check "network" LAN1 "$(registry 'HKLM\Software\Kelvano' Network)"
 click 634 14  # the X
 check "exit code after the Server run" 0 "$(wait_end 30)"
+
+echo "--- a failure that escapes a run is shown, and the window stays usable"
+ndp='HKLM\Software\Microsoft\NET Framework Setup\NDP\v3.5'
+"$wine_run" reg add "$ndp" /v SP /t REG_MULTI_SZ /d broken /f >/dev/null 2>&1  # a type the setup does not read
+make_kit ''
+start_setup
+click 345 128
+check "escaped failure" "Tipo non supportato." "$(box answer 30 OK)"
+box exists 'Kelvano setup' || failed "the window closed after the failure"
+click 634 14
+check "exit code after the failure" 0 "$(wait_end 30)"
+"$wine_run" reg add "$ndp" /v SP /t REG_DWORD /d 1 /f >/dev/null 2>&1
 
 echo "--- quiet mode runs the stored setup type and unloads"
 make_kit 'MODE=quite\r\n'
