@@ -5,9 +5,11 @@
 
 #include "packages/byte_size.h"
 #include "packages/partial_file.h"
+#include "packages/sha256.h"
 #include "startup/format_text.h"
 #include "startup/messages.h"
 #include "system/setup_error.h"
+#include "system/text_encoding.h"
 
 namespace kelvano {
 namespace {
@@ -19,10 +21,13 @@ bool IsSuccessStatus(int status) { return status == 0 || (status >= 200 && statu
 
 }  // namespace
 
-void Downloader::DownloadFile(const std::string& url, const std::string& targetPath) {
+void Downloader::DownloadFile(const std::string& url, const std::string& targetPath,
+                              const std::optional<std::string>& expectedSha256) {
   bool complete = false;
+  lastStatus_ = 0;
+  lastBytes_ = 0;
   try {
-    complete = Transfer(url, targetPath);
+    complete = Transfer(url, targetPath, expectedSha256);
   } catch (...) {
     DeleteFileQuietly(targetPath);
     throw;
@@ -33,12 +38,16 @@ void Downloader::DownloadFile(const std::string& url, const std::string& targetP
   }
 }
 
-bool Downloader::Transfer(const std::string& url, const std::string& targetPath) {
+bool Downloader::Transfer(const std::string& url, const std::string& targetPath,
+                          const std::optional<std::string>& expectedSha256) {
   PartialFile file(targetPath);
   if (!file.IsOpen()) return false;
   const std::unique_ptr<kelvano::Transfer> transfer = transfers_.Start(url, limits_.idleLimit);
   std::optional<std::uint64_t> announced;
-  std::uint64_t received = 0;
+  std::uint64_t& received = lastBytes_;
+  // Hashed as it arrives: the file is never read again to be checked.
+  std::optional<Sha256> hash;
+  if (expectedSha256) hash.emplace();
   auto lastHeard = clock_();
   for (;;) {
     const TransferStep step = transfer->Next(limits_.pumpInterval);
@@ -48,6 +57,7 @@ bool Downloader::Transfer(const std::string& url, const std::string& targetPath)
         runState_.ProcessPendingEvents();
         break;
       case TransferStep::Kind::Answer:
+        lastStatus_ = step.status;
         // An error page is not the file asked for.
         if (!IsSuccessStatus(step.status)) return false;
         announced = step.length;
@@ -56,13 +66,16 @@ bool Downloader::Transfer(const std::string& url, const std::string& targetPath)
         break;
       case TransferStep::Kind::Data:
         received += step.data.size();
+        if (hash) hash->Update(step.data.data(), step.data.size());
         if (!file.Write(step.data)) return false;
         lastHeard = clock_();
         ShowProgress(received, announced.value_or(0));
         break;
       case TransferStep::Kind::End:
-        // A connection that closed early is not the whole file.
+        // A connection that closed early is not the whole file; a file of another hash
+        // is not the one the administrator meant.
         if (announced && received != *announced) return false;
+        if (hash && !EqualsIgnoreAsciiCase(hash->FinishHex(), *expectedSha256)) return false;
         return file.Commit();
       case TransferStep::Kind::Failed:
         return false;

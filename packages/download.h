@@ -6,6 +6,7 @@
 #include <chrono>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 
 #include "packages/transfer_seam.h"
@@ -33,18 +34,27 @@ class Downloader {
 
   // Returns when the whole file is at targetPath, a file there before replaced. Else
   // raises SetupError(kDownloadFailedError, "download", message 128 naming url) and no
-  // file is left at targetPath. A success needs a 2xx answer and, when the server
-  // announced a length, exactly that many bytes. Shows nothing but the progress line.
-  void DownloadFile(const std::string& url, const std::string& targetPath);
+  // file is left at targetPath. A success needs a 2xx answer, when the server announced
+  // a length exactly that many bytes, and when a SHA-256 is expected (64 hex digits,
+  // any case) bytes of that hash. Shows nothing but the progress line.
+  void DownloadFile(const std::string& url, const std::string& targetPath,
+                    const std::optional<std::string>& expectedSha256 = std::nullopt);
+
+  // What the last transfer ended with: the server's status (0 for none) and the bytes
+  // received, for the log.
+  int LastStatus() const { return lastStatus_; }
+  std::uint64_t LastBytes() const { return lastBytes_; }
 
  private:
-  bool Transfer(const std::string& url, const std::string& targetPath);
+  bool Transfer(const std::string& url, const std::string& targetPath, const std::optional<std::string>& expectedSha256);
   void ShowProgress(std::uint64_t received, std::uint64_t total);
 
   RunState& runState_;
   TransferSeam& transfers_;
   DownloadLimits limits_;
   Clock clock_;
+  int lastStatus_ = 0;
+  std::uint64_t lastBytes_ = 0;
 };
 
 }  // namespace kelvano

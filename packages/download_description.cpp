@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "packages/sha256.h"
 #include "system/number_text.h"
 #include "system/setup_error.h"
 #include "system/text_encoding.h"
@@ -78,6 +79,15 @@ std::string DownloadDescription::InstallerInArchive() const {
            "the installer \"" + Field(4, "") + "\" is not a path inside the archive");
   }
   return path;
+}
+
+std::optional<std::string> DownloadDescription::Sha256() const {
+  if (fields_.size() < 5 || TrimBlanks(fields_[4]).empty()) return std::nullopt;
+  const std::string hash(TrimBlanks(fields_[4]));
+  if (!IsSha256Text(hash)) {
+    Refuse(error_number::kInvalidProcedureCall, "the SHA-256 \"" + fields_[4] + "\" is not 64 hexadecimal digits");
+  }
+  return hash;
 }
 
 }  // namespace kelvano

@@ -1,8 +1,9 @@
 #pragma once
 // The value of a download key in settings.ini: "URL|file name|archive flag|installer
-// inside the archive", fields separated by "|" with no escaping. Every check below
+// inside the archive|SHA-256", fields separated by "|" with no escaping. Every check below
 // raises a SetupError whose description tells the administrator what to mend.
 
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -28,6 +29,8 @@ class DownloadDescription {
   // Field 4: the installer's path relative to the archive's root, which must stay
   // inside the extraction folder ("/" is taken for "\").
   std::string InstallerInArchive() const;
+  // Field 5, when given and not empty: the SHA-256 that the download must have.
+  std::optional<std::string> Sha256() const;
 
  private:
   const std::string& Field(std::size_t number, const char* what) const;

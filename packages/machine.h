@@ -1,6 +1,7 @@
 #pragma once
 // The machine that the setup works on, as the seams through which it reaches it: built
 // once (Win32Machine for Setup.exe, a staged machine in tests) and handed to the logic.
+// Processes, registry and services pass through the log on their way.
 
 #include <chrono>
 #include <functional>
@@ -10,6 +11,7 @@
 #include "system/registry_seam.h"
 #include "system/service_control_seam.h"
 #include "system/shell_seam.h"
+#include "system/setup_log.h"
 #include "system/shutdown_seam.h"
 #include "system/system_info_seam.h"
 #include "unzip/zip_file_system.h"
@@ -26,6 +28,7 @@ struct Machine {
   ShellSeam& shell;
   ZipFileSystem& files;     // where archives are extracted
   std::function<std::chrono::steady_clock::time_point()> clock;
+  SetupLog& log;
 };
 
 }  // namespace kelvano

@@ -83,11 +83,17 @@ class PackageRunner::Run {
       } catch (const std::exception& failure) {
         // Cancel fails the package; after Retry the result is what the steps decide, so
         // a package that succeeds on Retry is a success.
-        if (!AskRetry(failure)) return false;
+        if (!AskRetry(failure)) {
+          runner_.lastCancelled_ = true;
+          Log("given up by the user");
+          return false;
+        }
+        Log("tried again");
         step = retryFrom_;
         if (step == Step::Locate) StartAgain();
       }
     }
+    Log(result_ ? "succeeded" : "failed");
     return result_;
   }
 
@@ -95,7 +101,11 @@ class PackageRunner::Run {
   Step Perform(Step step) {
     switch (step) {
       case Step::Locate:
-        if (FileExists(installer_) || !description_.Describes()) return Step::CheckInstaller;
+        if (FileExists(installer_)) {
+          Log("the installer of the kit: " + installer_);
+          return Step::CheckInstaller;
+        }
+        if (!description_.Describes()) return Step::CheckInstaller;
         return Step::DownloadPath;
       case Step::DownloadPath:
         Progress(kDownloading);
@@ -105,8 +115,16 @@ class PackageRunner::Run {
       case Step::Download: {
         const std::string url = description_.Url(runner_.context_.Settings().ProductName,
                                                   runner_.context_.Settings().ProductVersion);
-        Downloader(runner_.window_, runner_.machine_.transfers, {}, runner_.machine_.clock)
-            .DownloadFile(url, *downloadPath_);
+        const std::optional<std::string> sha256 = description_.Sha256();
+        Log("downloading " + url + " to " + *downloadPath_ + (sha256 ? ", SHA-256 " + *sha256 : std::string()));
+        Downloader downloader(runner_.window_, runner_.machine_.transfers, {}, runner_.machine_.clock);
+        try {
+          downloader.DownloadFile(url, *downloadPath_, sha256);
+        } catch (const std::exception&) {
+          Log("download failed: " + url + Received(downloader));
+          throw;
+        }
+        Log("downloaded " + url + Received(downloader));
         return Step::Extract;
       }
       case Step::Extract:
@@ -143,6 +161,7 @@ class PackageRunner::Run {
     }
     const std::string folder = PathJoin(ExtractionRoot(), displayName_);
     Progress(kUncompressing);
+    Log("extracting " + *downloadPath_ + " to " + folder);
     cUnzip zip(runner_.machine_.files);
     // A broken archive may be downloaded whole on Retry.
     if (!zip.Init(*downloadPath_) || !zip.Unzip(folder)) {
@@ -176,6 +195,11 @@ class PackageRunner::Run {
   }
 
   void Progress(int message) { runner_.window_.SetInstallationProgress(true, Text(message, displayName_)); }
+  void Log(const std::string& event) { runner_.machine_.log.Write("package " + displayName_ + ": " + event); }
+  static std::string Received(const Downloader& downloader) {
+    return " (status " + std::to_string(downloader.LastStatus()) + ", " + std::to_string(downloader.LastBytes()) +
+           " bytes)";
+  }
 
   [[noreturn]] static void Fail(const std::string& description) {
     throw SetupError(kPackageFailedError, kSource, description);
@@ -232,6 +256,7 @@ class PackageRunner::Run {
 bool PackageRunner::RunPackage(const std::string& displayName, const std::string& installerPath,
                                const std::string& arguments, const std::string& downloadDescription,
                                const std::string& earlierVersionCode) {
+  lastCancelled_ = false;
   try {
     Run run(*this, displayName, installerPath, arguments, downloadDescription, earlierVersionCode);
     return run.Perform();

@@ -28,6 +28,9 @@ class PackageRunner {
   bool RunPackage(const std::string& displayName, const std::string& installerPath, const std::string& arguments,
                   const std::string& downloadDescription, const std::string& earlierVersionCode);
 
+  // Whether the last package ended because the user chose Cancel in its Retry/Cancel box.
+  bool LastPackageCancelled() const { return lastCancelled_; }
+
   // The folder under TEMP where archives are extracted, one subfolder per package.
   static constexpr char kExtractionFolderName[] = "VLMInstaller";
 
@@ -38,6 +41,7 @@ class PackageRunner {
   Machine& machine_;
   RunState& window_;
   EarlierVersionRemoval& removal_;
+  bool lastCancelled_ = false;
 };
 
 }  // namespace kelvano

@@ -28,51 +28,46 @@ std::string PrerequisiteCatalogue::ToolPath(const std::string& fileName) const {
   return PathJoin(PathJoin(context_.AppFolder(), "Tools"), fileName);
 }
 
+bool PrerequisiteCatalogue::Run(const KitPackage& package, const std::string& arguments,
+                                const std::string& earlierVersionCode) {
+  const std::string displayName = package.displayName ? package.displayName : context_.ProductDisplayName();
+  const std::string installer = PathJoin(PathJoin(context_.AppFolder(), package.folder), package.fileName);
+  return runner_.RunPackage(displayName, installer, arguments, context_.ReadSetting(package.settingsKey),
+                            earlierVersionCode);
+}
+
 bool PrerequisiteCatalogue::InstallProduct(const std::string& featureArguments) {
-  return runner_.RunPackage(context_.ProductDisplayName(), context_.SetupPackagePath(), featureArguments,
-                            context_.ReadSetting("URL_PRODUCT"), context_.Settings().ProductCode) &&
-         context_.ProductKeyExists();
+  return Run(kit_package::kProduct, featureArguments, context_.Settings().ProductCode) && context_.ProductKeyExists();
 }
 
 bool PrerequisiteCatalogue::InstallDotNet48() {
-  return runner_.RunPackage("Microsoft .NET Framework 4.8", PrerequisitePath("dotnetfx48setup.exe"), kSilentSwitches,
-                            context_.ReadSetting("URL_DOTNET48"), "") &&
-         detection_.IsDotNet48Installed();
+  return Run(kit_package::kDotNet48, kSilentSwitches) && detection_.IsDotNet48Installed();
 }
 
 bool PrerequisiteCatalogue::InstallDotNet35Sp1() {
-  return runner_.RunPackage("Microsoft .NET Framework 3.5 SP 1", PrerequisitePath("dotnetfx35setup.exe"),
-                            kSilentSwitches, context_.ReadSetting("URL_DOTNET35"), "") &&
-         detection_.IsDotNet35Sp1Installed();
+  return Run(kit_package::kDotNet35, kSilentSwitches) && detection_.IsDotNet35Sp1Installed();
 }
 
-bool PrerequisiteCatalogue::RunQuickSupport() {
-  return runner_.RunPackage("Quick Support", ToolPath("VelmoraSupport.exe"), "", context_.ReadSetting("URL_SUPPORT"),
-                            "");
-}
+bool PrerequisiteCatalogue::RunQuickSupport() { return Run(kit_package::kQuickSupport, ""); }
 
 bool PrerequisiteCatalogue::InstallSqlServer() {
   RunStateMessages messages(window_);
   if (!SystemInfo(machine_.system, messages, ApplicationTitle()).IsWow64()) return InstallSqlServer2008();
-  return InstallSql("Microsoft SQL Server 2017 Express (x64)", "SQLEXPR_2017_ENU.EXE", "URL_SQL2017", kLocalService);
+  return InstallSql(kit_package::kSql2017, kLocalService);
 }
 
 bool PrerequisiteCatalogue::InstallSqlServer2008() {
   RunStateMessages messages(window_);
   const bool xp = SystemInfo(machine_.system, messages, ApplicationTitle()).IsWindowsXP();
-  return InstallSql("Microsoft SQL Server 2008 Express", "SQLEXPR_x86_ITA.EXE", "URL_SQL2008",
-                    xp ? kLocalSystem : kLocalService);
+  return InstallSql(kit_package::kSql2008, xp ? kLocalSystem : kLocalService);
 }
 
-bool PrerequisiteCatalogue::InstallSql(const std::string& displayName, const std::string& fileName,
-                                       const std::string& settingsKey, const std::string& serviceAccount) {
+bool PrerequisiteCatalogue::InstallSql(const KitPackage& package, const std::string& serviceAccount) {
   const SetupSettings& settings = context_.Settings();
   for (const SqlAttempt attempt : {SqlAttempt::Silent, SqlAttempt::WithInterface}) {
     // SQL Server setup's exit code says little: only the instance's service counts. A
     // downloaded installer is fetched again for the second attempt.
-    runner_.RunPackage(displayName, PrerequisitePath(fileName),
-                       SqlServerArguments(attempt, serviceAccount, settings.ServerName, settings.SaPassword),
-                       context_.ReadSetting(settingsKey), "");
+    Run(package, SqlServerArguments(attempt, serviceAccount, settings.ServerName, settings.SaPassword));
     if (detection_.IsSqlInstanceInstalled()) return true;
   }
   return false;

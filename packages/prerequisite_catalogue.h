@@ -14,6 +14,28 @@
 
 namespace kelvano {
 
+// Where each package of the catalogue lies in a kit, and the settings key that tells
+// where to download it from. The product's display name is the product name setting.
+struct KitPackage {
+  const char* displayName;
+  const char* folder;    // of the kit: Prerequisites, Tools, Setup
+  const char* fileName;
+  const char* settingsKey;
+};
+namespace kit_package {
+inline constexpr KitPackage kProduct{nullptr, "Setup", "Setup.exe", "URL_PRODUCT"};
+inline constexpr KitPackage kDotNet48{"Microsoft .NET Framework 4.8", "Prerequisites", "dotnetfx48setup.exe",
+                                      "URL_DOTNET48"};
+inline constexpr KitPackage kDotNet35{"Microsoft .NET Framework 3.5 SP 1", "Prerequisites", "dotnetfx35setup.exe",
+                                      "URL_DOTNET35"};
+inline constexpr KitPackage kQuickSupport{"Quick Support", "Tools", "VelmoraSupport.exe", "URL_SUPPORT"};
+inline constexpr KitPackage kSql2017{"Microsoft SQL Server 2017 Express (x64)", "Prerequisites",
+                                     "SQLEXPR_2017_ENU.EXE", "URL_SQL2017"};
+inline constexpr KitPackage kSql2008{"Microsoft SQL Server 2008 Express", "Prerequisites", "SQLEXPR_x86_ITA.EXE",
+                                     "URL_SQL2008"};
+inline constexpr KitPackage kAll[] = {kProduct, kDotNet35, kDotNet48, kSql2017, kSql2008, kQuickSupport};
+}  // namespace kit_package
+
 // The two attempts at SQL Server setup: silent, then with setup's own interface.
 enum class SqlAttempt { Silent, WithInterface };
 
@@ -47,8 +69,8 @@ class PrerequisiteCatalogue {
   std::string ToolPath(const std::string& fileName) const;
 
  private:
-  bool InstallSql(const std::string& displayName, const std::string& fileName, const std::string& settingsKey,
-                  const std::string& serviceAccount);
+  bool InstallSql(const KitPackage& package, const std::string& serviceAccount);
+  bool Run(const KitPackage& package, const std::string& arguments, const std::string& earlierVersionCode = {});
 
   const SetupContext& context_;
   Machine& machine_;

@@ -38,11 +38,21 @@ void PrerequisiteDetection::ShowError(int message) {
 }
 
 bool PrerequisiteDetection::CheckOperatingSystem() {
+  const bool supported = CheckVersion();
+  machine_.log.Write(std::string("detection: this Windows ") + (supported ? "may be installed on" : "is refused"));
+  return supported;
+}
+
+bool PrerequisiteDetection::CheckVersion() {
   OsVersion version;
   if (machine_.system.QueryVersion(version) != 0) {
+    machine_.log.Write("detection: the Windows version cannot be read");
     ShowError(kOsNotRecognised);
     return false;
   }
+  machine_.log.Write("detection: Windows platform " + std::to_string(version.platformId) + ", version " +
+                     std::to_string(version.majorVersion) + "." + std::to_string(version.minorVersion) + "." +
+                     std::to_string(version.buildNumber) + " \"" + version.servicePack.c_str() + "\"");
   if (version.platformId != os::kPlatformNt) {
     if (version.platformId > os::kPlatformNt) return true;  // a platform this setup does not know
     ShowError(kOsNotSupported);
@@ -73,19 +83,33 @@ bool PrerequisiteDetection::CheckOperatingSystem() {
 
 bool PrerequisiteDetection::IsDotNet48Installed() {
   try {
-    return NumberValue(machine_.registry, kDotNet48Key, "Release") >= kDotNet48Release;
-  } catch (const std::exception&) {
-    return false;
+    const std::int32_t release = NumberValue(machine_.registry, kDotNet48Key, "Release");
+    return Found(".NET Framework 4.8", "Release " + std::to_string(release), release >= kDotNet48Release);
+  } catch (const std::exception& error) {
+    return Found(".NET Framework 4.8", error.what(), false);
   }
 }
 
 bool PrerequisiteDetection::IsDotNet35Sp1Installed() {
-  return NumberValue(machine_.registry, kDotNet35Key, "SP") >= 1;
+  try {
+    const std::int32_t servicePack = NumberValue(machine_.registry, kDotNet35Key, "SP");
+    return Found(".NET Framework 3.5 SP 1", "SP " + std::to_string(servicePack), servicePack >= 1);
+  } catch (const std::exception& error) {
+    Found(".NET Framework 3.5 SP 1", error.what(), false);
+    throw;
+  }
 }
 
 bool PrerequisiteDetection::IsSqlInstanceInstalled() {
-  return ModServices(machine_.services).GetServiceStatus("MSSQL$" + context_.Settings().ServerName, "") !=
-         ServiceState::None;
+  const std::string service = "MSSQL$" + context_.Settings().ServerName;
+  const ServiceState state = ModServices(machine_.services).GetServiceStatus(service, "");
+  return Found("SQL Server instance " + service, "state " + std::to_string(static_cast<int>(state)),
+               state != ServiceState::None);
+}
+
+bool PrerequisiteDetection::Found(const std::string& what, const std::string& evidence, bool present) {
+  machine_.log.Write("detection: " + what + ": " + (present ? "present" : "missing") + " (" + evidence + ")");
+  return present;
 }
 
 }  // namespace kelvano

@@ -32,7 +32,10 @@ class PrerequisiteDetection {
   bool IsSqlInstanceInstalled();
 
  private:
+  bool CheckVersion();
   void ShowError(int message);
+  // Logs what was looked for and what was found; returns present.
+  bool Found(const std::string& what, const std::string& evidence, bool present);
 
   const SetupContext& context_;
   Machine& machine_;

@@ -26,6 +26,25 @@ enum Message {
 
 }  // namespace
 
+int ExitCodeOf(InstallationOutcome outcome) {
+  switch (outcome) {
+    case InstallationOutcome::Nothing:
+    case InstallationOutcome::Busy:
+    case InstallationOutcome::Completed:
+      return 0;
+    case InstallationOutcome::RestartPending:
+      return 3010;  // ERROR_SUCCESS_REBOOT_REQUIRED
+    case InstallationOutcome::Declined:
+    case InstallationOutcome::Cancelled:
+      return 1602;  // ERROR_INSTALL_USEREXIT
+    case InstallationOutcome::WindowsRefused:
+    case InstallationOutcome::PrerequisiteFailed:
+    case InstallationOutcome::ProductFailed:
+      break;
+  }
+  return 1603;  // ERROR_INSTALL_FAILURE
+}
+
 std::string FeatureArguments(SetupOption option) {
   return option == SetupOption::Server ? "/S /v\"/qn ADDLOCAL=ALL REMOVE=Kelvano_Client\""
                                        : "/S /v\"/qn ADDLOCAL=ALL REMOVE=Kelvano_Database\"";
@@ -98,11 +117,11 @@ InstallationOutcome InstallationSequence::RunServerOrClient(SetupOption option) 
     window_.CloseMainWindow();
     return InstallationOutcome::WindowsRefused;
   }
-  if (!settings.SkipFramework && !InstallFrameworks()) return InstallationOutcome::PrerequisiteFailed;
+  if (!settings.SkipFramework && !InstallFrameworks()) return Failed(InstallationOutcome::PrerequisiteFailed);
 
   if (option == SetupOption::Server && !settings.SkipSql) {
     switch (InstallSqlServer()) {
-      case SqlResult::Failed: return InstallationOutcome::PrerequisiteFailed;
+      case SqlResult::Failed: return Failed(InstallationOutcome::PrerequisiteFailed);
       case SqlResult::RestartNeeded: return OfferRestart(option);
       case SqlResult::Ready: break;
     }
@@ -121,10 +140,15 @@ InstallationOutcome InstallationSequence::RunServerOrClient(SetupOption option) 
   }
   if (!installed) {
     Show(kProductFailed, MessageIcon::Error);
-    return InstallationOutcome::ProductFailed;
+    return Failed(InstallationOutcome::ProductFailed);
   }
   if (!settings.QuietMode) Show(kCompleted, MessageIcon::Information);
   return InstallationOutcome::Completed;
+}
+
+InstallationOutcome InstallationSequence::Failed(InstallationOutcome failure) const {
+  // The package whose failure ended the run was given up by the user.
+  return runner_.LastPackageCancelled() ? InstallationOutcome::Cancelled : failure;
 }
 
 bool InstallationSequence::InstallFrameworks() {

@@ -30,8 +30,13 @@ enum class InstallationOutcome {
   PrerequisiteFailed,  // messages 119, 121, 122 or 124
   RestartPending,   // the RunOnce entry is written and message 125 was asked
   ProductFailed,    // message 127
+  Cancelled,        // a package's Retry/Cancel box answered Cancel, which ended the run
   Completed,
 };
+
+// The process exit code that deployment tools read: 0 success (or nothing to do), 3010
+// a restart is needed, 1602 the user ended the run, 1603 any other failure.
+int ExitCodeOf(InstallationOutcome outcome);
 
 // The arguments that select the product's features for a Server or a Client.
 std::string FeatureArguments(SetupOption option);
@@ -56,6 +61,8 @@ class InstallationSequence {
   enum class SqlResult { Ready, Failed, RestartNeeded };
   SqlResult InstallSqlServer();
   InstallationOutcome OfferRestart(SetupOption option);
+  // The outcome of a run that a package's failure ended.
+  InstallationOutcome Failed(InstallationOutcome failure) const;
   MessageAnswer Show(int message, MessageIcon icon, MessageButtons buttons = MessageButtons::Ok,
                      std::initializer_list<FormatValue> values = {}, bool secondButtonDefault = false);
 

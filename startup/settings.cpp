@@ -47,6 +47,12 @@ void Step(const std::function<void()>& step) {
 
 std::string_view TrimSpaces(std::string_view text) { return TrimBlanks(text); }
 
+// A path given on the command line, without the quotes around it.
+std::string Unquoted(std::string_view value) {
+  if (value.size() >= 2 && value.front() == '"' && value.back() == '"') value = value.substr(1, value.size() - 2);
+  return std::string(value);
+}
+
 }  // namespace
 
 std::string ApplicationTitle() { return "Setup"; }
@@ -176,6 +182,10 @@ void SetupContext::ParseCommandLine(std::string_view commandLine) {
       else if (word == "/v") settings_.ProductVersion = std::string(value);
       else if (word == "/nosql") settings_.SkipSql = true;
       else if (word == "/noframework") settings_.SkipFramework = true;
+      else if (word == "/log") settings_.LogPath = Unquoted(value);
+      else if (word == "/layout") settings_.LayoutFolder = Unquoted(value);
+      else if (word == "/suppressmsgboxes") settings_.SuppressMessageBoxes = true;
+      else if (word == "/?") settings_.ShowHelp = true;
       start = next;
     }
   });

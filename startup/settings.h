@@ -27,6 +27,11 @@ struct SetupSettings {
   std::string ProductVersion;
   bool SkipSql = false;
   bool SkipFramework = false;
+  // For deployment tools: "/log PATH", "/layout FOLDER", "/suppressmsgboxes", "/?".
+  std::string LogPath;
+  std::string LayoutFolder;
+  bool SuppressMessageBoxes = false;
+  bool ShowHelp = false;
 };
 
 // The caption of every message box.

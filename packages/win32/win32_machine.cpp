@@ -4,7 +4,7 @@ namespace kelvano {
 
 Win32Machine::Win32Machine()
     : files_(MakeSystemZipFileSystem()),
-      seams_{registry_, services_, processes_, system_, shutdown_, transfers_, shell_, *files_,
-             std::chrono::steady_clock::now} {}
+      seams_{loggedRegistry_, loggedServices_, loggedProcesses_, system_,  shutdown_,
+             transfers_,      shell_,          *files_,          std::chrono::steady_clock::now, log_} {}
 
 }  // namespace kelvano

@@ -6,6 +6,7 @@
 #include "packages/machine.h"
 #include "packages/url_transfers.h"
 #include "packages/win32/wininet_transfers.h"
+#include "system/logging_seams.h"
 #include "system/win32/win32_processes.h"
 #include "system/win32/win32_registry.h"
 #include "system/win32/win32_services.h"
@@ -22,6 +23,7 @@ class Win32Machine {
   Win32Machine& operator=(const Win32Machine&) = delete;
 
   Machine& Seams() { return seams_; }
+  SetupLog& Log() { return log_; }
   // The shell starts documents on behalf of the main window once it exists.
   Win32Shell& Shell() { return shell_; }
 
@@ -35,6 +37,10 @@ class Win32Machine {
   UrlTransfers transfers_{network_};
   Win32Shell shell_;
   std::unique_ptr<ZipFileSystem> files_;
+  SetupLog log_;
+  LoggingRegistry loggedRegistry_{registry_, log_};
+  LoggingServices loggedServices_{services_, log_};
+  LoggingProcesses loggedProcesses_{processes_, log_, std::chrono::steady_clock::now};
   Machine seams_;
 };
 

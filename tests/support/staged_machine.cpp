@@ -6,7 +6,9 @@ namespace kelvano::test {
 
 StagedMachine::StagedMachine()
     : files(MakeSystemZipFileSystem()),
-      seams_{registry, services, processes, system, shutdown, transfers, shell, *files, network.Clock()} {}
+      loggedProcesses_(processes, log, network.Clock()),
+      seams_{loggedRegistry_, loggedServices_, loggedProcesses_, system, shutdown, transfers, shell, *files,
+             network.Clock(), log} {}
 
 void StagedMachine::SetValue(RegistryHandle root, const std::string& key, const std::string& valueName,
                              const RegistryValue& value, std::uint32_t view) {

@@ -17,6 +17,7 @@
 
 #include "packages/machine.h"
 #include "packages/url_transfers.h"
+#include "system/logging_seams.h"
 #include "system/registry_manager.h"
 #include "tests/support/memory_processes.h"
 #include "tests/support/memory_registry.h"
@@ -65,8 +66,12 @@ class StagedMachine {
   UrlTransfers transfers{network};
   RecordingShell shell;
   std::unique_ptr<ZipFileSystem> files;
+  SetupLog log{nullptr};  // what the setup would log: log.Events()
 
  private:
+  LoggingRegistry loggedRegistry_{registry, log};
+  LoggingServices loggedServices_{services, log};
+  LoggingProcesses loggedProcesses_;
   Machine seams_;
 };
 

@@ -1,0 +1,49 @@
+#pragma once
+// The setup's log for administrators and deployment tools: one line per event, after
+// its local time. Lines wait in memory until the log has its file; a file that cannot
+// be opened or written is given up, and the setup goes on as if there were none.
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace kelvano {
+
+class LogFile {
+ public:
+  virtual ~LogFile() = default;
+  // False when the bytes could not be written.
+  virtual bool Append(std::string_view bytes) = 0;
+};
+
+// Opens (or creates) a file to append to; null when that is not possible.
+std::unique_ptr<LogFile> OpenLogFile(const std::string& path);
+// The local time now, "YYYY-MM-DD hh:mm:ss.mmm".
+std::string LogTimestamp();
+
+class SetupLog {
+ public:
+  using Timestamp = std::function<std::string()>;
+  explicit SetupLog(Timestamp timestamp = LogTimestamp) : timestamp_(std::move(timestamp)) {}
+
+  void Write(std::string_view event);
+  // From now on lines go to this file, the ones written so far first.
+  void WriteTo(std::unique_ptr<LogFile> file);
+  // Every event written, without times: what tests read.
+  const std::vector<std::string>& Events() const { return events_; }
+
+ private:
+  Timestamp timestamp_;
+  std::unique_ptr<LogFile> file_;
+  std::vector<std::string> events_;
+  std::vector<std::string> waiting_;  // lines written before the file was known
+  bool given_up_ = false;
+};
+
+// A command line as it may be logged: the value of /SAPWD= (SQL Server's sa password)
+// becomes asterisks.
+std::string MaskSecrets(std::string_view commandLine);
+
+}  // namespace kelvano
