@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace kelvano {
 
@@ -27,6 +28,14 @@ bool FileExists(const std::string& path);
 // Removes the folder with everything in it, as far as it can; reports nothing. Links to
 // folders elsewhere are removed, never followed.
 void DeleteFolderTree(const std::string& folder);
+
+// The names of the ordinary files of a folder (not its subfolders), sorted.
+std::vector<std::string> FilesIn(const std::string& folder);
+// Creates the folder and any of its parents that are missing; true when it exists then.
+bool CreateFolderTree(const std::string& folder);
+// Copies or moves a file, replacing one at the target; false when that failed.
+bool CopyFileReplacing(const std::string& from, const std::string& to);
+bool MoveFileReplacing(const std::string& from, const std::string& to);
 
 // The whole content of a file, or nothing when it cannot be read.
 std::optional<std::string> ReadWholeFile(const std::string& path);

@@ -57,6 +57,35 @@ std::string Unquoted(std::string_view value) {
 
 std::string ApplicationTitle() { return "Setup"; }
 
+std::vector<std::string> DescribeSettings(const SetupSettings& settings) {
+  const auto flag = [](bool value) { return std::string(value ? "yes" : "no"); };
+  return {"setting ProductName: " + settings.ProductName,
+          "setting ProductCode: " + settings.ProductCode,
+          "setting ServerName: " + settings.ServerName,
+          "setting ApiPort: " + std::to_string(settings.ApiPort),
+          "setting Network: " + settings.Network,
+          "setting SupportEnabled: " + flag(settings.SupportEnabled),
+          "setting WebsiteEnabled: " + flag(settings.WebsiteEnabled),
+          "setting QuietMode: " + flag(settings.QuietMode),
+          "setting ProductVersion: " + settings.ProductVersion,
+          "setting SkipSql: " + flag(settings.SkipSql),
+          "setting SkipFramework: " + flag(settings.SkipFramework),
+          "setting LayoutFolder: " + settings.LayoutFolder,
+          "setting SuppressMessageBoxes: " + flag(settings.SuppressMessageBoxes)};
+}
+
+std::string CommandLineHelp() {
+  return "Setup.exe [/q] [/v VERSION] [/nosql] [/noframework] [/log PATH] [/layout FOLDER] [/suppressmsgboxes] [/?]\n\n"
+         "/q\tunattended: installs the setup type recorded by the product (Server on a new machine)\n"
+         "/v VERSION\tthe product version for the download addresses\n"
+         "/nosql\ta Server without SQL Server Express\n"
+         "/noframework\twithout the .NET Frameworks\n"
+         "/log PATH\tthe log file (by default in TEMP)\n"
+         "/layout FOLDER\tdownloads every package into FOLDER, a kit for machines without internet\n"
+         "/suppressmsgboxes\tanswers every message at once (Cancel, No, OK) and logs it\n\n"
+         "Exit codes: 0 success, 3010 restart needed, 1602 ended by the user, 1603 failed.";
+}
+
 std::string ScrambleText(std::string_view text) {
   if (text.empty()) return {};
   std::string out;

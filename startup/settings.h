@@ -6,6 +6,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "startup/picture.h"
 #include "system/registry_seam.h"
@@ -33,6 +34,13 @@ struct SetupSettings {
   bool SuppressMessageBoxes = false;
   bool ShowHelp = false;
 };
+
+// What the settings say, for the log: every field but the sa password, which is never
+// written anywhere.
+std::vector<std::string> DescribeSettings(const SetupSettings& settings);
+
+// The text of "/?": the options of the command line.
+std::string CommandLineHelp();
 
 // The caption of every message box.
 std::string ApplicationTitle();

@@ -4,13 +4,32 @@
 #include <objbase.h>
 
 #include "packages/win32/win32_machine.h"
+#include "startup/format_text.h"
 #include "startup/main.h"
 #include "startup/path_helpers.h"
 #include "startup/win32/win32_startup.h"
+#include "system/system_info.h"
 #include "system/text_encoding.h"
 #include "system/win32/dll_search.h"
 #include "system/win32/win32_message_box.h"
 #include "ui/win32/main_window.h"
+
+namespace {
+
+// "/log PATH", or "<ProductName> Setup_YYYYMMDDhhmmss.log" in TEMP.
+std::string LogPath(const kelvano::SetupContext& context, kelvano::Machine& machine,
+                    kelvano::MessageBoxSeam& messages) {
+  const kelvano::SetupSettings& settings = context.Settings();
+  if (!settings.LogPath.empty()) return settings.LogPath;
+  std::string stamp;
+  for (const char c : kelvano::LogTimestamp().substr(0, 19)) {
+    if (c >= '0' && c <= '9') stamp += c;
+  }
+  const std::string temp = kelvano::SystemInfo(machine.system, messages, kelvano::ApplicationTitle()).TemporaryFolder();
+  return kelvano::PathJoin(temp, settings.ProductName + " Setup_" + stamp + ".log");
+}
+
+}  // namespace
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   // Before anything else can load a DLL.
@@ -22,12 +41,29 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   kelvano::Win32Machine machine;
   kelvano::Win32PictureLoader pictures;
   kelvano::Win32MessageBox messages;
-  kelvano::StartupSeams seams{instance, machine.Seams().registry, pictures, messages, kelvano::AppFolder(),
-                              kelvano::CommandLineArguments(kelvano::Narrow(GetCommandLineW()))};
-  const int exitCode = kelvano::Main(seams, [&](const kelvano::SetupContext& context) {
+  const std::string arguments = kelvano::CommandLineArguments(kelvano::Narrow(GetCommandLineW()));
+  kelvano::StartupSeams seams{instance, machine.Seams().registry, pictures, messages, kelvano::AppFolder(), arguments};
+  int runExitCode = 0;
+  kelvano::SetupLog& log = machine.Log();
+  int exitCode = kelvano::Main(seams, [&](const kelvano::SetupContext& context) {
+    // The log never stops the setup: a file that cannot be written is simply not written.
+    log.WriteTo(kelvano::OpenLogFile(LogPath(context, machine.Seams(), messages)));
+    log.Write("Setup.exe " + executable + " started with the command line: " + arguments);
+    for (const std::string& line : kelvano::DescribeSettings(context.Settings())) log.Write(line);
+    if (context.Settings().ShowHelp) {
+      kelvano::MessageBoxRequest help;
+      help.text = kelvano::FormatText(kelvano::CommandLineHelp());
+      help.caption = kelvano::ApplicationTitle();
+      help.icon = kelvano::MessageIcon::Information;
+      if (!context.Settings().SuppressMessageBoxes) messages.Show(help);
+      return;
+    }
     kelvano::frmMM window(context, machine, executable);
     window.ShowAndRun();
+    runExitCode = kelvano::ExitCodeOf(window.LastOutcome());
   });
+  if (exitCode == 0) exitCode = runExitCode;
+  log.Write("exit code " + std::to_string(exitCode));
 
   if (SUCCEEDED(com)) CoUninitialize();
   return exitCode;

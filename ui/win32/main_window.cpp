@@ -35,6 +35,27 @@ void SetItemText(std::vector<PageItem>& items, const char* name, const std::stri
   }
 }
 
+// Where nobody can answer: Cancel, No, OK, so that the run never waits.
+MessageAnswer SuppressedAnswer(MessageButtons buttons) {
+  switch (buttons) {
+    case MessageButtons::RetryCancel: return MessageAnswer::Cancel;
+    case MessageButtons::YesNo: return MessageAnswer::No;
+    case MessageButtons::Ok: break;
+  }
+  return MessageAnswer::Ok;
+}
+
+const char* AnswerName(MessageAnswer answer) {
+  switch (answer) {
+    case MessageAnswer::Ok: return "OK";
+    case MessageAnswer::Yes: return "Yes";
+    case MessageAnswer::No: return "No";
+    case MessageAnswer::Retry: return "Retry";
+    case MessageAnswer::Cancel: return "Cancel";
+  }
+  return "?";
+}
+
 std::string DescriptionOf(const std::exception& failure) {
   const auto* error = dynamic_cast<const SetupError*>(&failure);
   return error != nullptr ? error->Description() : failure.what();
@@ -143,13 +164,19 @@ LRESULT frmMM::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
       if (LOWORD(wParam) != WA_INACTIVE && firstActivation_) {
         firstActivation_ = false;
         // After the activation itself has been handled.
-        if (context_.Settings().QuietMode) PostMessageW(window_, kQuietRunMessage, 0, 0);
+        const SetupSettings& settings = context_.Settings();
+        if (settings.QuietMode || !settings.LayoutFolder.empty()) PostMessageW(window_, kQuietRunMessage, 0, 0);
       }
       break;
     case kQuietRunMessage: {
-      const std::string type = AsciiLower(context_.QuietSetupType());
-      if (type == "server") RunSequence(0);
-      if (type == "client") RunSequence(1);
+      if (!context_.Settings().LayoutFolder.empty()) {
+        LayKit();
+      } else {
+        const std::string type = AsciiLower(context_.QuietSetupType());
+        machine_.Log().Write("quiet run of the setup type \"" + type + "\"");
+        if (type == "server") RunSequence(0);
+        if (type == "client") RunSequence(1);
+      }
       Unload();
       return 0;
     }
@@ -311,12 +338,28 @@ void frmMM::RunSequence(int option) {
   }
   ++runDepth_;
   try {
+    machine_.Log().Write("run of option " + std::to_string(option));
     lastOutcome_ = sequence_.RunInstallation(option);
+    machine_.Log().Write("run of option " + std::to_string(option) + " ended: exit code " +
+                         std::to_string(ExitCodeOf(lastOutcome_)));
   } catch (const std::exception& failure) {
+    lastOutcome_ = InstallationOutcome::ProductFailed;
+    machine_.Log().Write("run of option " + std::to_string(option) + " failed: " + DescriptionOf(failure));
     ShowError(DescriptionOf(failure));
   }
   --runDepth_;
   if (unloadRequested_) Unload();
+}
+
+void frmMM::LayKit() {
+  ++runDepth_;
+  try {
+    lastOutcome_ = KitLayout(context_, machine_.Seams(), *this).Lay(context_.Settings().LayoutFolder);
+  } catch (const std::exception& failure) {
+    lastOutcome_ = InstallationOutcome::PrerequisiteFailed;
+    ShowError(DescriptionOf(failure));
+  }
+  --runDepth_;
 }
 
 void frmMM::OpenWebsite() {
@@ -392,7 +435,11 @@ void frmMM::CloseMainWindow() {
 MessageAnswer frmMM::ShowMessage(const MessageBoxRequest& request) {
   MessageBoxRequest owned = request;
   owned.caption = ApplicationTitle();
-  return Win32MessageBox(window_).Show(owned);
+  const bool suppressed = context_.Settings().SuppressMessageBoxes;
+  const MessageAnswer answer = suppressed ? SuppressedAnswer(owned.buttons) : Win32MessageBox(window_).Show(owned);
+  machine_.Log().Write(std::string(suppressed ? "message (not shown): " : "message: ") + owned.text + " -> " +
+                       AnswerName(answer));
+  return answer;
 }
 
 void frmMM::SetBusyPointer(bool busy) {

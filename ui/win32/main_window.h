@@ -12,6 +12,7 @@
 
 #include "packages/win32/win32_machine.h"
 #include "sequence/installation_sequence.h"
+#include "sequence/kit_layout.h"
 #include "startup/settings.h"
 #include "system/run_state.h"
 #include "ui/setup_pages.h"
@@ -28,7 +29,7 @@ class frmMM : public RunState {
   // Creates and shows the window and returns when it has been unloaded. Raises when the
   // window cannot be created.
   void ShowAndRun();
-  // How the last run of the installation sequence ended.
+  // How the last run of the installation sequence (or the kit layout) ended.
   InstallationOutcome LastOutcome() const { return lastOutcome_; }
 
   // The run state.
@@ -60,6 +61,7 @@ class frmMM : public RunState {
   // The pages' OptionClick: 0-2 run the sequence, 3 closes.
   void OptionClick(int index);
   void RunSequence(int option);
+  void LayKit();
   void OpenWebsite();
   // A close request of the user (Esc, X, Alt+F4, the end of the session): refused with
   // message 104 while an installation runs.

@@ -230,6 +230,24 @@ TEST_F(RunPackageTest, MalformedDescriptionsFailTheirPackageAndWriteNothing) {
   ExpectCleanedUp();
 }
 
+TEST_F(RunPackageTest, AHashInFieldFiveAcceptsTheFileMeantAndRefusesAnyOther) {
+  const std::string url = "http://kit.example/a.exe";
+  machine.network.Serve(url, "abc");
+  machine.processes.AddProgram(Exe(temp / "a.exe", ""), {});
+  const std::string sha256 = "BA7816BF8F01CFEA414140DE5DAE2223B00361A396177A9CB410FF61F20015AD";  // of "abc"
+  EXPECT_TRUE(Run(kit.Path("none.exe"), "", url + "|a.exe|False||" + sha256));
+  EXPECT_TRUE(Run(kit.Path("none.exe"), "", url + "|a.exe|False||"));
+  EXPECT_EQ(machine.processes.Starts().size(), 2u);
+
+  machine.network.Serve(url, "abd");  // tampered with on the way
+  EXPECT_FALSE(Run(kit.Path("none.exe"), "", url + "|a.exe|False||" + sha256));
+  EXPECT_THAT(Messages(), ElementsAre(Failure(true, FormatText(LoadMessage(128), url))));
+  EXPECT_FALSE(Run(kit.Path("none.exe"), "", url + "|a.exe|False||abc"));
+  EXPECT_THAT(Messages().back(), HasSubstr("is not 64 hexadecimal digits"));
+  EXPECT_EQ(machine.processes.Starts().size(), 2u) << "nothing ran";
+  ExpectCleanedUp();
+}
+
 TEST_F(RunPackageTest, EarlierVersionIsRemovedFirstAndItsFailureCanBeRetried) {
   const std::string installer = kit.Put("Setup\\Setup.exe");
   machine.processes.AddProgram(Exe(installer, "/S"), {});

@@ -223,3 +223,45 @@ TEST_F(Sequence, SqlServerWithoutItsProgramOnDiskGivesTheFirewallWarningAndGoesO
 
 }  // namespace
 }  // namespace kelvano::test
+
+namespace kelvano::test {
+namespace {
+
+TEST_F(Sequence, EveryEndOfARunHasTheExitCodeThatDeploymentToolsRead) {
+  kit.Reload(kSettings, "/noframework");
+  sqlService.startResult = service::kServiceDisabled;
+  EXPECT_EQ(ExitCodeOf(Run(SetupOption::Server)), 3010) << "the restart offer, declined";
+  machine.services.AddService("MSSQL$KELVANO", {});
+  EXPECT_EQ(ExitCodeOf(Run(SetupOption::Server)), 0);
+  EXPECT_EQ(ExitCodeOf(Run(SetupOption::Client)), 1602) << "No to message 118";
+  machine.processes.AddProgram(Quoted(kit.Path("Setup\\Setup.exe")) + " " + FeatureArguments(SetupOption::Server),
+                               {.exitCode = 1603});
+  EXPECT_EQ(ExitCodeOf(Run(SetupOption::Server)), 1603) << "message 127";
+  std::remove(NativePath(kit.Path("Setup\\Setup.exe")).c_str());
+  EXPECT_EQ(ExitCodeOf(Run(SetupOption::Server)), 1602) << "Cancel in the box of the missing product package";
+  machine.system.Staged().version = {os::kPlatformNt, 4, 0, 1381, ""};
+  EXPECT_EQ(ExitCodeOf(Run(SetupOption::Server)), 1603) << "a refused Windows";
+  EXPECT_EQ(ExitCodeOf(InstallationSequence(kit.Context(), machine.Seams(), window, "").RunInstallation(3)), 0);
+}
+
+TEST_F(Sequence, TheLogOfAServerRunTellsWhatHappenedButNeverThePassword) {
+  EXPECT_EQ(Run(SetupOption::Server), InstallationOutcome::Completed);
+  const std::vector<std::string>& events = machine.log.Events();
+  const auto logged = [&](const std::string& text) {
+    return std::any_of(events.begin(), events.end(), [&](const std::string& e) { return e.find(text) != e.npos; });
+  };
+  EXPECT_TRUE(logged("detection: .NET Framework 4.8: missing (Release 0)"));
+  EXPECT_TRUE(logged("/SAPWD=************"));
+  EXPECT_FALSE(logged(DefaultSaPassword())) << "the sa password is never logged";
+  EXPECT_TRUE(logged("ended with exit code 0 after "));
+  EXPECT_TRUE(logged("service MSSQL$KELVANO: start requested"));
+  EXPECT_TRUE(logged("registry: HKLM\\SOFTWARE\\Kelvano \"Network\" = \"LAN1\""));
+  EXPECT_TRUE(logged("package Kelvano: succeeded"));
+  for (const std::string& line : DescribeSettings(kit.Context().Settings())) {
+    EXPECT_EQ(line.find(kit.Context().Settings().SaPassword), std::string::npos) << line;
+  }
+  EXPECT_EQ(MaskSecrets("x.exe /SAPWD=\"a b\" /Q /sapwd=c"), "x.exe /SAPWD=\"***\" /Q /sapwd=*");
+}
+
+}  // namespace
+}  // namespace kelvano::test
