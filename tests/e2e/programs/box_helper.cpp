@@ -5,6 +5,8 @@
 //   box_helper none SECONDS           exit code 0 when no such box shows within SECONDS
 //   box_helper close TITLE            the system's close command (as Alt+F4) to the window
 //   box_helper exists TITLE           exit code 0 while a window of that title exists
+//   box_helper exitcode FOLDER COMMAND  runs COMMAND in FOLDER and prints its whole exit
+//                                     code (a Unix parent sees only its low 8 bits)
 // Boxes are told apart by their Windows handle: one answered is never answered again.
 #include <windows.h>
 
@@ -74,6 +76,24 @@ int wmain(int argc, wchar_t** argv) {
     SendMessageW(button, BM_CLICK, 0, 0);
     // Until the box is gone, so that the next question is another box.
     for (int i = 0; i < 100 && IsWindow(box) && IsWindowVisible(box); ++i) Sleep(50);
+    return 0;
+  }
+  if (command == L"exitcode" && argc >= 4) {
+    std::wstring line = argv[3];
+    for (int i = 4; i < argc; ++i) line += std::wstring(L" ") + argv[i];
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process = {};
+    if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, argv[2], &startup, &process)) {
+      PrintUtf8(L"not started");
+      return 1;
+    }
+    WaitForSingleObject(process.hProcess, INFINITE);
+    DWORD exitCode = 0;
+    GetExitCodeProcess(process.hProcess, &exitCode);
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    PrintUtf8(std::to_wstring(exitCode));
     return 0;
   }
   if (command == L"none") return WaitForBox(std::wcstod(argv[2], nullptr)) == nullptr ? 0 : 1;

@@ -1,0 +1,87 @@
+#!/bin/bash
+# Setup.exe as a deployment tool runs it: quiet, /suppressmsgboxes, and only its exit code
+# and log to tell what happened. Runs under http_test_server.py, which serves the files
+# put in KELVANO_TEST_HTTP_FILES. Needs an X display and the test's Wine prefix.
+# Usage: deployment-e2e.sh SETUP_EXE STANDIN_KIT BOX_HELPER WORK_FOLDER
+set -u
+setup=$(realpath "$1") standins=$(realpath "$2") helper=$(realpath "$3") work=$(realpath -m "$4")
+wine_run=$(realpath "$(dirname "$0")/../../cmake/wine/wine-run.sh")
+export KELVANO_WINE_TIMEOUT=120
+served=$(printf '%s' "${KELVANO_TEST_HTTP_FILES#Z:}" | tr '\\' /)
+server="http://127.0.0.1:$KELVANO_TEST_HTTP_PORT/file"
+fail=0
+failed() { echo "FAILED: $*"; fail=1; }
+check() { [ "$2" = "$3" ] || failed "$1: expected [$2], got [$3]"; }
+windows() { printf 'Z:%s' "$1" | tr / '\\'; }
+sha256() { sha256sum "$1" | cut -d' ' -f1; }
+
+settings='PRODUCT=Kelvano\r\nPRODUCTCODE={6A1F3C2E-8B4D-4E7A-9C5B-2D3E4F5A6B7C}\r\nSERVER=KELVANO\r\nAPIPORT=8080\r\nNETWORK=LAN1\r\nMODE=quite\r\n'
+make_kit() {  # make_kit FOLDER EXTRA_SETTINGS
+  rm -rf "$1"
+  mkdir -p "$(dirname "$1")"
+  cp -r "$standins" "$1"
+  cp "$setup" "$1/Setup.exe"
+  printf "$settings$2" > "$1/settings.ini"
+}
+# deploy KIT [ARGUMENTS...]: a deployment tool's run; its whole exit code, read by a
+# Windows program (Wine hands a Unix parent only the low 8 bits). Each run's log is its own.
+deploy() {
+  local kit=$1
+  shift
+  timeout 30 /usr/lib/wine/wineserver -w  # the last run's Wine session has ended
+  rm -f "$work/setup.log"
+  KELVANO_STANDIN_LOG="$(windows "$work/standins.log")" "$wine_run" "$helper" exitcode "$(windows "$kit")" \
+      "$(windows "$kit/Setup.exe")" /suppressmsgboxes /log "$(windows "$work/setup.log")" "$@" 2>/dev/null | tr -d '\r'
+}
+reg() { "$wine_run" reg "$@" >/dev/null 2>&1; }
+ndp='HKLM\Software\Microsoft\NET Framework Setup\NDP\v4\Full'
+# A machine without the product, its SQL Server instance and .NET 4.8.
+reg delete 'HKLM\Software\Kelvano' /f
+"$wine_run" msiexec /qn /x '{6A1F3C2E-8B4D-4E7A-9C5B-2D3E4F5A6B7C}' >/dev/null 2>&1
+"$wine_run" sc stop 'MSSQL$KELVANO' >/dev/null 2>&1
+"$wine_run" sc delete 'MSSQL$KELVANO' >/dev/null 2>&1
+reg delete "$ndp" /v Release /f
+rm -rf "$work"
+mkdir -p "$work"
+
+echo "--- a tampered download is refused and nothing runs"
+cp "$standins/Prerequisites/dotnetfx48setup.exe" "$served/net48.exe"
+good=$(sha256 "$served/net48.exe")
+make_kit "$work/kit" "URL_DOTNET48=$server/net48.exe|net48.exe|False||$good\r\n"
+rm "$work/kit/Prerequisites/dotnetfx48setup.exe"
+printf 'tampered' >> "$served/net48.exe"
+check "exit code of the tampered download" 1602 "$(deploy "$work/kit")"
+grep -q "package Microsoft .NET Framework 4.8: download failed" "$work/setup.log" || failed "the refused download is not logged"
+grep -qi "net48.exe" "$work/standins.log" && failed "the tampered installer ran"
+grep -q "exit code 1602" "$work/setup.log" || failed "the exit code is not logged"
+
+echo "--- /layout fills a folder that an offline run installs from"
+cp "$standins/Prerequisites/dotnetfx48setup.exe" "$served/net48.exe"
+check "exit code of /layout" 0 "$(deploy "$work/kit" /layout "$(windows "$work/offline")")"
+check "the installer laid out" "$good" "$(sha256 "$work/offline/Prerequisites/dotnetfx48setup.exe")"
+rm -f "$served/net48.exe"  # no network any more
+rm -f "$work/standins.log"
+check "exit code of the offline Server" 0 "$(deploy "$work/offline")"
+grep -q 'offline.Prerequisites.dotnetfx48setup.exe' "$work/standins.log" || failed "the offline kit's installer did not run"
+grep -q "downloading" "$work/setup.log" && failed "the offline run downloaded"
+
+echo "--- a failed product is 1603"
+make_kit "$work/failing" ''
+rm "$work/failing/Setup/Kelvano.msi"  # the product's setup fails
+check "exit code of a failed product" 1603 "$(deploy "$work/failing")"
+
+echo "--- a SQL Server that needs a restart is 3010, and the RunOnce entry is there"
+reg delete 'HKLM\Software\Kelvano' /f  # so that the quiet run is a Server again
+make_kit "$work/restart" ''
+sed -i 's/^SERVER=KELVANO/SERVER=RESTART/' "$work/restart/settings.ini"  # an instance not there yet
+export KELVANO_STANDIN_SQL=broken
+check "exit code of a restart" 3010 "$(deploy "$work/restart")"
+unset KELVANO_STANDIN_SQL
+"$wine_run" reg query 'HKCU\Software\Microsoft\Windows\CurrentVersion\RunOnce' /v 'Kelvano Setup' >/dev/null 2>&1 ||
+  failed "no RunOnce entry"
+reg delete 'HKCU\Software\Microsoft\Windows\CurrentVersion\RunOnce' /v 'Kelvano Setup' /f
+"$wine_run" sc delete 'MSSQL$RESTART' >/dev/null 2>&1
+[ -z "$(timeout 5 xdotool search --onlyvisible --name '^Kelvano setup$' 2>/dev/null)" ] || failed "a window was left"
+
+[ $fail -eq 0 ] && echo "deployment e2e: all checks passed"
+exit $fail
