@@ -46,8 +46,8 @@ bool Downloader::Transfer(const std::string& url, const std::string& targetPath,
   std::optional<std::uint64_t> announced;
   std::uint64_t& received = lastBytes_;
   // Hashed as it arrives: the file is never read again to be checked.
-  std::optional<Sha256> hash;
-  if (expectedSha256) hash.emplace();
+  std::unique_ptr<StreamHasher> hash;
+  if (expectedSha256) hash = MakeStreamHasher();
   auto lastHeard = clock_();
   for (;;) {
     const TransferStep step = transfer->Next(limits_.pumpInterval);

@@ -5,6 +5,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -33,6 +34,18 @@ class Sha256 {
   std::uint64_t total_ = 0;
   Compress compress_;
 };
+
+// A SHA-256 fed with a download's bytes as they arrive. Where the system has a second
+// processor to spare (Windows) the hashing runs beside the transfer, so that checking a
+// download costs it little time; elsewhere it runs as the bytes are given.
+class StreamHasher {
+ public:
+  virtual ~StreamHasher() = default;
+  // The bytes are copied or hashed before this returns: the caller may reuse them.
+  virtual void Update(const void* data, std::size_t size) = 0;
+  virtual std::string FinishHex() = 0;
+};
+std::unique_ptr<StreamHasher> MakeStreamHasher();
 
 // True for 64 hexadecimal digits, in any case.
 bool IsSha256Text(std::string_view text);

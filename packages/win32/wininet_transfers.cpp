@@ -14,7 +14,9 @@
 namespace kelvano {
 namespace {
 
-constexpr DWORD kBufferSize = 64 * 1024;
+// Up to this much is handed on at a time: WinINet offers what its own buffer holds
+// (8 KiB under Wine), and one step per 8 KiB costs more than the bytes themselves.
+constexpr DWORD kBufferSize = 256 * 1024;
 constexpr wchar_t kUserAgent[] = L"Mozilla/4.0 (compatible; Setup)";
 
 // What WinINet's worker threads share with the UI thread: the completion of the call
@@ -53,8 +55,7 @@ class Completion {
   DWORD Error() const { return error_.load(); }
 
   // Written by WinINet, also after the call that passed them has returned.
-  DWORD available = 0;
-  DWORD bytesRead = 0;
+  INTERNET_BUFFERSW read = {};
   std::vector<char> buffer;
 
  private:
@@ -113,14 +114,17 @@ class WinInetTransfer final : public Transfer {
 
  private:
   enum class Stage { Sending, Reading, Over };
-  enum class Call { None, Send, Query, Read };
+  enum class Call { None, Send, Wait };
 
   DWORD Open(const std::string& url, DWORD timeout);
   // Makes the next call; nothing when it went asynchronous (pending_ tells which).
   std::optional<TransferStep> Issue();
+  // Reads what is there without waiting, until the buffer is full; nothing when it had
+  // to wait for the first bytes.
+  std::optional<TransferStep> Gather();
   std::optional<TransferStep> WentAsynchronous(Call call);
   TransferStep Answer();
-  TransferStep Received(DWORD count);
+  TransferStep Gathered();
   TransferStep Failed(DWORD error);
 
   Completion* completion_ = new Completion;
@@ -130,6 +134,7 @@ class WinInetTransfer final : public Transfer {
   DWORD openError_ = ERROR_SUCCESS;
   Stage stage_ = Stage::Sending;
   Call pending_ = Call::None;
+  DWORD gathered_ = 0;  // bytes of the buffer read for the next step
 };
 
 WinInetTransfer::WinInetTransfer(const std::string& url, std::chrono::milliseconds idleLimit) {
@@ -197,8 +202,8 @@ TransferStep WinInetTransfer::Next(std::chrono::milliseconds wait) {
       const Call finished = std::exchange(pending_, Call::None);
       if (completion_->Error() != ERROR_SUCCESS) return Failed(completion_->Error());
       if (finished == Call::Send) return Answer();
-      if (finished == Call::Read) return Received(completion_->bytesRead);
-      // A finished query: asked again, it answers at once.
+
+      // Data has come: the read made again takes it at once.
     }
     if (std::optional<TransferStep> step = Issue()) return *step;
   }
@@ -210,24 +215,37 @@ std::optional<TransferStep> WinInetTransfer::Issue() {
     case Stage::Sending:
       if (HttpSendRequestW(request_.Get(), nullptr, 0, nullptr, 0)) return Answer();
       return WentAsynchronous(Call::Send);
-    case Stage::Reading: {
-      // Waits for any data, then reads what is there: a pending read of the whole
-      // buffer would complete only once it is full, and a slow server would look silent.
-      if (!InternetQueryDataAvailable(request_.Get(), &completion_->available, 0, 0)) {
-        return WentAsynchronous(Call::Query);
-      }
-      if (completion_->available == 0) return Received(0);
-      const DWORD wanted = std::min(completion_->available, kBufferSize);
-      completion_->Arm();
-      if (InternetReadFile(request_.Get(), completion_->buffer.data(), wanted, &completion_->bytesRead)) {
-        return Received(completion_->bytesRead);
-      }
-      return WentAsynchronous(Call::Read);
-    }
+    case Stage::Reading:
+      return Gather();
     case Stage::Over:
       break;
   }
   return Failed(ERROR_INTERNET_INCORRECT_HANDLE_STATE);
+}
+
+std::optional<TransferStep> WinInetTransfer::Gather() {
+  // Takes all that is there without waiting for more: a read of the whole buffer would
+  // complete only once it is full, and a slow server would look silent, while reads of
+  // what one query offers (8 KiB under Wine) cost more than the bytes. With nothing
+  // there, the read goes asynchronous as a wait for data, and is made again after it.
+  while (gathered_ < kBufferSize) {
+    INTERNET_BUFFERSW& read = completion_->read;
+    read = {};
+    read.dwStructSize = sizeof read;
+    read.lpvBuffer = completion_->buffer.data() + gathered_;
+    read.dwBufferLength = kBufferSize - gathered_;
+    completion_->Arm();
+    if (!InternetReadFileExW(request_.Get(), &read, IRF_NO_WAIT, reinterpret_cast<DWORD_PTR>(completion_))) {
+      const DWORD error = GetLastError();
+      if (gathered_ == 0) return WentAsynchronous(Call::Wait);
+      // What is here goes on now; the wait for more is waited for at the next step.
+      if (error == ERROR_IO_PENDING) pending_ = Call::Wait;
+      return Gathered();
+    }
+    if (read.dwBufferLength == 0) break;  // the end, after what was gathered
+    gathered_ += read.dwBufferLength;
+  }
+  return Gathered();
 }
 
 std::optional<TransferStep> WinInetTransfer::WentAsynchronous(Call call) {
@@ -256,14 +274,16 @@ TransferStep WinInetTransfer::Answer() {
   return step;
 }
 
-TransferStep WinInetTransfer::Received(DWORD count) {
+TransferStep WinInetTransfer::Gathered() {
   TransferStep step;
-  if (count == 0) {
+  if (gathered_ == 0) {
     stage_ = Stage::Over;
     step.kind = TransferStep::Kind::End;
   } else {
+    // Valid until the next poll, which gathers from the start of the buffer again.
     step.kind = TransferStep::Kind::Data;
-    step.data = std::string_view(completion_->buffer.data(), count);
+    step.data = std::string_view(completion_->buffer.data(), gathered_);
+    gathered_ = 0;
   }
   return step;
 }
