@@ -17,6 +17,18 @@ struct MessageBoxRequest {
   bool secondButtonDefault = false;  // No of Yes/No, Cancel of Retry/Cancel
 };
 
+// "OK", "Yes", "No", "Retry", "Cancel": the button's name, for logs and test reports.
+inline const char* AnswerName(MessageAnswer answer) {
+  switch (answer) {
+    case MessageAnswer::Ok: return "OK";
+    case MessageAnswer::Yes: return "Yes";
+    case MessageAnswer::No: return "No";
+    case MessageAnswer::Retry: return "Retry";
+    case MessageAnswer::Cancel: return "Cancel";
+  }
+  return "?";
+}
+
 class MessageBoxSeam {
  public:
   virtual ~MessageBoxSeam() = default;

@@ -7,16 +7,6 @@
 namespace kelvano::test {
 namespace {
 
-const char* AnswerName(MessageAnswer answer) {
-  switch (answer) {
-    case MessageAnswer::Ok: return "OK";
-    case MessageAnswer::Yes: return "Yes";
-    case MessageAnswer::No: return "No";
-    case MessageAnswer::Retry: return "Retry";
-    case MessageAnswer::Cancel: return "Cancel";
-  }
-  return "?";
-}
 
 bool Offers(MessageButtons buttons, MessageAnswer answer) {
   switch (buttons) {

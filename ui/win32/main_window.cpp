@@ -45,16 +45,6 @@ MessageAnswer SuppressedAnswer(MessageButtons buttons) {
   return MessageAnswer::Ok;
 }
 
-const char* AnswerName(MessageAnswer answer) {
-  switch (answer) {
-    case MessageAnswer::Ok: return "OK";
-    case MessageAnswer::Yes: return "Yes";
-    case MessageAnswer::No: return "No";
-    case MessageAnswer::Retry: return "Retry";
-    case MessageAnswer::Cancel: return "Cancel";
-  }
-  return "?";
-}
 
 std::string DescriptionOf(const std::exception& failure) {
   const auto* error = dynamic_cast<const SetupError*>(&failure);
