@@ -15,7 +15,7 @@ payload=$bench/served/payload.bin
 [ -f "$payload" ] || head -c $((200 * 1024 * 1024)) /dev/urandom > "$payload"
 sha=$(sha256sum "$payload" | cut -d' ' -f1)
 
-python3 bench/wine/serve.py "$bench/served" > "$bench/port" &
+python3 bench/wine/serve.py "$bench/served" "${KELVANO_BENCH_SERVER:-copy}" > "$bench/port" &
 server=$!
 trap 'kill $server 2>/dev/null || true; /usr/lib/wine/wineserver -k 2>/dev/null || true' EXIT
 for _ in $(seq 50); do
@@ -27,8 +27,12 @@ url=http://127.0.0.1:$port/payload.bin
 target=$bench/downloaded.bin
 windows() { printf 'Z:%s' "$1" | tr / '\\'; }
 median() { sort -n | sed -n 4p; }  # of 7
-curl_seconds() { curl -s -o "$target" -w '%{time_total}\n' "$url"; }
-setup_seconds() { /usr/lib/wine/wine build/win32/bench/wine/download_bench.exe "$url" "$(windows "$target")" "$@" | tr -d '\r'; }
+# Each into a new file: replacing an older one of 200 MB costs its removal too.
+curl_seconds() { rm -f "$target"; curl -s -o "$target" -w '%{time_total}\n' "$url"; }
+setup_seconds() {
+  rm -f "$target"
+  /usr/lib/wine/wine build/win32/bench/wine/download_bench.exe "$url" "$(windows "$target")" "$@" | tr -d '\r'
+}
 
 /usr/lib/wine/wine build/win32/bench/wine/download_bench.exe "$url" "$(windows "$target")" >/dev/null  # a warm start
 # Interleaved rounds, so that whatever else the machine does weighs on all three alike.
