@@ -1,6 +1,6 @@
 #include "system/logging_seams.h"
 
-#include "system/text_encoding.h"
+#include "system/registry_manager.h"
 
 namespace kelvano {
 namespace {
@@ -12,12 +12,7 @@ std::string RootName(RegistryHandle root) {
 }
 
 std::string DataText(std::uint32_t type, const std::uint8_t* data, std::uint32_t size) {
-  if (type == registry::kString || type == registry::kExpandString) {
-    std::u16string text;
-    for (std::uint32_t i = 0; i + 1 < size; i += 2) text += static_cast<char16_t>(data[i] | data[i + 1] << 8);
-    while (!text.empty() && text.back() == u'\0') text.pop_back();
-    return "\"" + Utf16ToUtf8(text) + "\"";
-  }
+  if (type == registry::kString || type == registry::kExpandString) return "\"" + TextFromUtf16Bytes(data, size) + "\"";
   if (type == registry::kDword && size == 4) {
     return std::to_string(data[0] | data[1] << 8 | data[2] << 16 | static_cast<std::uint32_t>(data[3]) << 24);
   }

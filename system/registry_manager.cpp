@@ -32,16 +32,6 @@ std::vector<std::uint8_t> Utf16Bytes(const std::string& text) {
   return bytes;
 }
 
-std::string TextFromUtf16Bytes(const std::uint8_t* data, std::uint32_t size) {
-  std::u16string wide;
-  for (std::uint32_t i = 0; i + 1 < size; i += 2) {
-    wide += static_cast<char16_t>(data[i] | (data[i + 1] << 8));
-  }
-  // Drop the terminating zero; a text stored without one keeps its last character.
-  if (!wide.empty() && wide.back() == u'\0') wide.pop_back();
-  return Utf16ToUtf8(wide);
-}
-
 std::vector<std::uint8_t> ToBytes(const RegistryValue& value) {
   if (const auto* bytes = std::get_if<std::vector<std::uint8_t>>(&value)) return *bytes;
   if (const auto* text = std::get_if<std::string>(&value)) return {text->begin(), text->end()};
@@ -59,6 +49,16 @@ std::int32_t ToDword(const RegistryValue& value) {
 }
 
 }  // namespace
+
+std::string TextFromUtf16Bytes(const std::uint8_t* data, std::uint32_t size) {
+  std::u16string wide;
+  for (std::uint32_t i = 0; i + 1 < size; i += 2) {
+    wide += static_cast<char16_t>(data[i] | (data[i + 1] << 8));
+  }
+  // Drop the terminating zero; a text stored without one keeps its last character.
+  if (!wide.empty() && wide.back() == u'\0') wide.pop_back();
+  return Utf16ToUtf8(wide);
+}
 
 std::string RegistryValueToText(const RegistryValue& value) {
   if (const auto* text = std::get_if<std::string>(&value)) return *text;

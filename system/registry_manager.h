@@ -50,6 +50,10 @@ class RegistryManager {
   std::uint32_t view_;
 };
 
+// The text of a string value's bytes as the registry stores them (UTF-16, little-endian,
+// with its terminating zero).
+std::string TextFromUtf16Bytes(const std::uint8_t* data, std::uint32_t size);
+
 // Conversions of a RegistryValue as its callers need them.
 std::string RegistryValueToText(const RegistryValue& value);
 
