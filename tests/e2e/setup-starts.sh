@@ -9,6 +9,12 @@ mkdir -p "$kit/Misc"
 cp "$setup" "$kit/Setup.exe"
 printf '\357\273\277PRODUCT=KelvanoStart\r\nAPIPORT=8080\r\nMODE=quite\r\n' > "$kit/settings.ini"
 echo "not a picture" > "$kit/Misc/background.jpg"
-"$wine_run" reg add 'HKLM\Software\KelvanoStart' /v SetupType /d Other /f >/dev/null
+"$wine_run" reg add 'HKLM\Software\KelvanoStart' /v SetupType /d Other /f >/dev/null ||
+  { echo "setup-starts: reg add failed with $?" >&2; exit 1; }
 cd "$kit"
-"$wine_run" ./Setup.exe /v 2.0 /nosql
+status=0
+"$wine_run" ./Setup.exe /v 2.0 /nosql || status=$?
+if [ "$status" -ne 0 ]; then
+  echo "setup-starts: Setup.exe ended with $status" >&2
+  exit 1
+fi
