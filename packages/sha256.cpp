@@ -18,8 +18,6 @@ const std::uint32_t kSha256Rounds[64] = {
 
 namespace {
 
-
-
 constexpr std::uint32_t Rotate(std::uint32_t x, int n) { return (x >> n) | (x << (32 - n)); }
 
 }  // namespace

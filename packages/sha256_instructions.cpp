@@ -14,8 +14,6 @@ namespace kelvano {
 #if KELVANO_SHA_INSTRUCTIONS
 namespace {
 
-
-
 // Realigns the stack: a 32-bit thread may enter with less than the 16 bytes that the
 // vector registers' spills need.
 #define KELVANO_SHA __attribute__((target("sha,sse4.1,ssse3"), force_align_arg_pointer))

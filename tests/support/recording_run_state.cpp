@@ -7,7 +7,6 @@
 namespace kelvano::test {
 namespace {
 
-
 bool Offers(MessageButtons buttons, MessageAnswer answer) {
   switch (buttons) {
     case MessageButtons::Ok: return answer == MessageAnswer::Ok;
