@@ -205,21 +205,8 @@ class PackageRunner::Run {
     throw SetupError(kPackageFailedError, kSource, description);
   }
 
-  // Message 111 when the package has a download description, 112 otherwise, with
-  // Retry and Cancel. False for Cancel, and when the box itself cannot be shown.
   bool AskRetry(const std::exception& failure) {
-    try {
-      const auto* error = dynamic_cast<const SetupError*>(&failure);
-      MessageBoxRequest request;
-      request.text = FormatText(LoadMessage(descriptionText_.empty() ? kInstallFailed : kDownloadFailed), displayName_,
-                                error != nullptr ? error->Description() : std::string(failure.what()));
-      request.caption = ApplicationTitle();
-      request.icon = MessageIcon::Error;
-      request.buttons = MessageButtons::RetryCancel;
-      return runner_.window_.ShowMessage(request) == MessageAnswer::Retry;
-    } catch (...) {
-      return false;
-    }
+    return AskRetryAfterFailure(runner_.window_, displayName_, !descriptionText_.empty(), failure);
   }
 
   // Back to the first step, as if the package had not been tried yet.
@@ -252,6 +239,18 @@ class PackageRunner::Run {
   Step retryFrom_ = Step::Locate;
   bool result_ = false;
 };
+
+bool AskRetryAfterFailure(RunState& window, const std::string& displayName, bool hasDownloadDescription,
+                          const std::exception& failure) {
+  try {
+    const std::string text = FormatText(LoadMessage(hasDownloadDescription ? kDownloadFailed : kInstallFailed),
+                                        displayName, ErrorDescription(failure));
+    return window.ShowMessage(SetupMessageBox(text, MessageIcon::Error, MessageButtons::RetryCancel)) ==
+           MessageAnswer::Retry;
+  } catch (...) {
+    return false;
+  }
+}
 
 bool PackageRunner::RunPackage(const std::string& displayName, const std::string& installerPath,
                                const std::string& arguments, const std::string& downloadDescription,

@@ -30,11 +30,7 @@ std::int32_t NumberValue(RegistrySeam& registry, const char* key, const char* va
 }  // namespace
 
 void PrerequisiteDetection::ShowError(int message) {
-  MessageBoxRequest request;
-  request.text = FormatText(LoadMessage(message));
-  request.caption = ApplicationTitle();
-  request.icon = MessageIcon::Error;
-  window_.ShowMessage(request);
+  window_.ShowMessage(SetupMessageBox(FormatText(LoadMessage(message)), MessageIcon::Error));
 }
 
 bool PrerequisiteDetection::CheckOperatingSystem() {
@@ -69,12 +65,8 @@ bool PrerequisiteDetection::CheckVersion() {
   servicePack.erase(std::remove(servicePack.begin(), servicePack.end(), '\0'), servicePack.end());
   if (AsciiLower(TrimBlanks(servicePack)) == "service pack 3") return true;
 
-  MessageBoxRequest request;
-  request.text = FormatText(LoadMessage(kXpNeedsServicePack3));
-  request.caption = ApplicationTitle();
-  request.icon = MessageIcon::Error;
-  request.buttons = MessageButtons::YesNo;
-  if (window_.ShowMessage(request) == MessageAnswer::Yes) {
+  if (window_.ShowMessage(SetupMessageBox(FormatText(LoadMessage(kXpNeedsServicePack3)), MessageIcon::Error,
+                                          MessageButtons::YesNo)) == MessageAnswer::Yes) {
     // The system's URL handler downloads it; what it does is not waited for.
     machine_.shell.OpenDocument("open", kXpServicePack3Url, "", "", shell::kHide);
   }

@@ -76,11 +76,7 @@ InstallationOutcome InstallationSequence::RunInstallation(int option) {
 
 MessageAnswer InstallationSequence::Show(int message, MessageIcon icon, MessageButtons buttons,
                                          std::initializer_list<FormatValue> values, bool secondButtonDefault) {
-  MessageBoxRequest request;
-  request.text = FormatTextValues(LoadMessage(message), values);
-  request.caption = ApplicationTitle();
-  request.icon = icon;
-  request.buttons = buttons;
+  MessageBoxRequest request = SetupMessageBox(FormatTextValues(LoadMessage(message), values), icon, buttons);
   request.secondButtonDefault = secondButtonDefault;
   return window_.ShowMessage(request);
 }

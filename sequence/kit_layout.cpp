@@ -2,6 +2,7 @@
 
 #include "packages/download.h"
 #include "packages/download_description.h"
+#include "packages/package_runner.h"
 #include "packages/partial_file.h"
 #include "startup/format_text.h"
 #include "startup/messages.h"
@@ -14,22 +15,14 @@ namespace kelvano {
 namespace {
 
 constexpr int kDownloading = 106;
-constexpr int kDownloadFailed = 111;
 constexpr int kArchiveFailed = 108;
+constexpr int kInstallerMissing = 110;
 
 std::string Localized(const char* italian, const char* english) {
   return UserInterfaceLanguage() == MessageLanguage::English ? english : italian;
 }
 
 }  // namespace
-
-void KitLayout::Message(const std::string& text, MessageIcon icon) {
-  MessageBoxRequest request;
-  request.text = text;
-  request.caption = ApplicationTitle();
-  request.icon = icon;
-  window_.ShowMessage(request);
-}
 
 bool KitLayout::CopyKit(const std::string& folder) {
   const std::string source = context_.AppFolder();
@@ -49,9 +42,9 @@ bool KitLayout::CopyKit(const std::string& folder) {
 InstallationOutcome KitLayout::Lay(const std::string& folder) {
   machine_.log.Write("layout: a kit in " + folder);
   if (folder.empty() || !CopyKit(folder)) {
-    Message(FormatText(Localized("Impossibile creare il kit nella cartella {0}.", "Could not make the kit in the folder {0}."),
-                       folder),
-            MessageIcon::Error);
+    const std::string text = FormatText(
+        Localized("Impossibile creare il kit nella cartella {0}.", "Could not make the kit in the folder {0}."), folder);
+    window_.ShowMessage(SetupMessageBox(text, MessageIcon::Error));
     return InstallationOutcome::PrerequisiteFailed;
   }
   window_.SetInstallationRunning(true);
@@ -67,12 +60,12 @@ InstallationOutcome KitLayout::Lay(const std::string& folder) {
   window_.SetInstallationProgress(false, "");
   window_.SetBusyPointer(false);
   if (cancelled) return InstallationOutcome::Cancelled;
-  Message(FormatText(Localized("Il kit per l'installazione senza internet è pronto nella cartella {0}.\\n"
-                               "Pacchetti scaricati: {1}.",
-                               "The kit for installing without internet is ready in the folder {0}.\\n"
-                               "Packages downloaded: {1}."),
-                     folder, downloaded_),
-          MessageIcon::Information);
+  const std::string summary = FormatText(Localized("Il kit per l'installazione senza internet è pronto nella cartella {0}.\\n"
+                                                   "Pacchetti scaricati: {1}.",
+                                                   "The kit for installing without internet is ready in the folder {0}.\\n"
+                                                   "Packages downloaded: {1}."),
+                                         folder, downloaded_);
+  window_.ShowMessage(SetupMessageBox(summary, MessageIcon::Information));
   return InstallationOutcome::Completed;
 }
 
@@ -87,14 +80,7 @@ bool KitLayout::Download(const KitPackage& package, const std::string& folder) {
       ++downloaded_;
       return true;
     } catch (const std::exception& failure) {
-      const auto* error = dynamic_cast<const SetupError*>(&failure);
-      MessageBoxRequest request;
-      request.text = FormatText(LoadMessage(kDownloadFailed), displayName,
-                                error != nullptr ? error->Description() : std::string(failure.what()));
-      request.caption = ApplicationTitle();
-      request.icon = MessageIcon::Error;
-      request.buttons = MessageButtons::RetryCancel;
-      if (window_.ShowMessage(request) != MessageAnswer::Retry) {
+      if (!AskRetryAfterFailure(window_, displayName, true, failure)) {
         machine_.log.Write("layout: " + displayName + " given up by the user");
         return false;
       }
@@ -132,7 +118,7 @@ void KitLayout::DownloadOnce(const std::string& displayName, const std::string& 
   }
   const std::string installer = PathJoin(folder, inArchive);
   if (installer != target && !MoveFileReplacing(installer, target)) {
-    throw SetupError(kPackageFailedError, "layout", FormatText(LoadMessage(110), installer));
+    throw SetupError(kPackageFailedError, "layout", FormatText(LoadMessage(kInstallerMissing), installer));
   }
   machine_.log.Write("layout: " + displayName + ": " + url + " extracted to " + folder);
 }

@@ -29,7 +29,6 @@ class KitLayout {
   bool Download(const KitPackage& package, const std::string& folder);
   void DownloadOnce(const std::string& displayName, const std::string& description, const std::string& target);
   bool CopyKit(const std::string& folder);
-  void Message(const std::string& text, MessageIcon icon);
 
   const SetupContext& context_;
   Machine& machine_;

@@ -31,13 +31,8 @@ int Main(StartupSeams& seams, const ShowMainWindow& showMainWindow) {
     if (showMainWindow) showMainWindow(context);
     return 0;
   } catch (const std::exception& failure) {
-    const auto* error = dynamic_cast<const SetupError*>(&failure);
-    MessageBoxRequest request;
-    request.text = StartupFailureText(context.Settings().ProductName,
-                                      error != nullptr ? error->Description() : failure.what());
-    request.caption = ApplicationTitle();
-    request.icon = MessageIcon::Error;
-    seams.messages.Show(request);
+    seams.messages.Show(
+        SetupMessageBox(StartupFailureText(context.Settings().ProductName, ErrorDescription(failure)), MessageIcon::Error));
     return 1;
   }
 }

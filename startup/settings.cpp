@@ -57,6 +57,15 @@ std::string Unquoted(std::string_view value) {
 
 std::string ApplicationTitle() { return "Setup"; }
 
+MessageBoxRequest SetupMessageBox(std::string text, MessageIcon icon, MessageButtons buttons) {
+  MessageBoxRequest request;
+  request.text = std::move(text);
+  request.caption = ApplicationTitle();
+  request.icon = icon;
+  request.buttons = buttons;
+  return request;
+}
+
 std::vector<std::string> DescribeSettings(const SetupSettings& settings) {
   const auto flag = [](bool value) { return std::string(value ? "yes" : "no"); };
   return {"setting ProductName: " + settings.ProductName,

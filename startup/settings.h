@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "startup/picture.h"
+#include "system/message_box.h"
 #include "system/registry_seam.h"
 
 namespace kelvano {
@@ -44,6 +45,9 @@ std::string CommandLineHelp();
 
 // The caption of every message box.
 std::string ApplicationTitle();
+
+// A message box of the setup: the text, captioned with the application title.
+MessageBoxRequest SetupMessageBox(std::string text, MessageIcon icon, MessageButtons buttons = MessageButtons::Ok);
 
 // Reversible scrambling of single-byte texts, marked by a leading character of code 1.
 // A code that leaves 0-255 raises error 5.

@@ -26,6 +26,12 @@ class SetupError : public std::runtime_error {
   std::string description_;
 };
 
+// The text a user is shown for an error: a SetupError's description, else what() says.
+inline std::string ErrorDescription(const std::exception& failure) {
+  const auto* error = dynamic_cast<const SetupError*>(&failure);
+  return error != nullptr ? error->Description() : std::string(failure.what());
+}
+
 // Numbers of the run-time errors that several layers raise.
 namespace error_number {
 inline constexpr std::int32_t kInvalidProcedureCall = 5;

@@ -51,11 +51,10 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     log.Write("Setup.exe " + executable + " started with the command line: " + arguments);
     for (const std::string& line : kelvano::DescribeSettings(context.Settings())) log.Write(line);
     if (context.Settings().ShowHelp) {
-      kelvano::MessageBoxRequest help;
-      help.text = kelvano::FormatText(kelvano::CommandLineHelp());
-      help.caption = kelvano::ApplicationTitle();
-      help.icon = kelvano::MessageIcon::Information;
-      if (!context.Settings().SuppressMessageBoxes) messages.Show(help);
+      if (!context.Settings().SuppressMessageBoxes) {
+        messages.Show(kelvano::SetupMessageBox(kelvano::FormatText(kelvano::CommandLineHelp()),
+                                               kelvano::MessageIcon::Information));
+      }
       return;
     }
     kelvano::frmMM window(context, machine, executable);

@@ -45,12 +45,6 @@ MessageAnswer SuppressedAnswer(MessageButtons buttons) {
   return MessageAnswer::Ok;
 }
 
-
-std::string DescriptionOf(const std::exception& failure) {
-  const auto* error = dynamic_cast<const SetupError*>(&failure);
-  return error != nullptr ? error->Description() : failure.what();
-}
-
 }  // namespace
 
 frmMM::frmMM(const SetupContext& context, Win32Machine& machine, std::string executablePath)
@@ -132,7 +126,7 @@ LRESULT CALLBACK frmMM::WindowProcedure(HWND window, UINT message, WPARAM wParam
   try {
     return self->Handle(message, wParam, lParam);
   } catch (const std::exception& failure) {
-    self->ShowError(DescriptionOf(failure));
+    self->ShowError(ErrorDescription(failure));
   } catch (...) {
     self->ShowError("Unknown error");
   }
@@ -319,11 +313,7 @@ void frmMM::RunSequence(int option) {
   // One run at a time: a click that arrives while a run waits (between its packages
   // too) is turned away, as one that arrives during a package is.
   if (runDepth_ > 0) {
-    MessageBoxRequest request;
-    request.text = FormatText(LoadMessage(kBusy));
-    request.caption = ApplicationTitle();
-    request.icon = MessageIcon::Warning;
-    ShowMessage(request);
+    ShowMessage(SetupMessageBox(FormatText(LoadMessage(kBusy)), MessageIcon::Warning));
     return;
   }
   ++runDepth_;
@@ -334,8 +324,8 @@ void frmMM::RunSequence(int option) {
                          std::to_string(ExitCodeOf(lastOutcome_)));
   } catch (const std::exception& failure) {
     lastOutcome_ = InstallationOutcome::ProductFailed;
-    machine_.Log().Write("run of option " + std::to_string(option) + " failed: " + DescriptionOf(failure));
-    ShowError(DescriptionOf(failure));
+    machine_.Log().Write("run of option " + std::to_string(option) + " failed: " + ErrorDescription(failure));
+    ShowError(ErrorDescription(failure));
   }
   --runDepth_;
   if (unloadRequested_) Unload();
@@ -347,7 +337,7 @@ void frmMM::LayKit() {
     lastOutcome_ = KitLayout(context_, machine_.Seams(), *this).Lay(context_.Settings().LayoutFolder);
   } catch (const std::exception& failure) {
     lastOutcome_ = InstallationOutcome::PrerequisiteFailed;
-    ShowError(DescriptionOf(failure));
+    ShowError(ErrorDescription(failure));
   }
   --runDepth_;
 }
@@ -369,11 +359,7 @@ void frmMM::OpenWebsite() {
 
 bool frmMM::UserMayClose() {
   if (!installationRunning_ && runDepth_ == 0) return true;
-  MessageBoxRequest request;
-  request.text = FormatText(LoadMessage(kCannotClose));
-  request.caption = ApplicationTitle();
-  request.icon = MessageIcon::Warning;
-  ShowMessage(request);
+  ShowMessage(SetupMessageBox(FormatText(LoadMessage(kCannotClose)), MessageIcon::Warning));
   return false;
 }
 
@@ -386,13 +372,7 @@ void frmMM::Unload() {
   if (window_ != nullptr) DestroyWindow(window_);
 }
 
-void frmMM::ShowError(const std::string& description) {
-  MessageBoxRequest request;
-  request.text = description;
-  request.caption = ApplicationTitle();
-  request.icon = MessageIcon::Error;
-  ShowMessage(request);
-}
+void frmMM::ShowError(const std::string& description) { ShowMessage(SetupMessageBox(description, MessageIcon::Error)); }
 
 void frmMM::SetInstallationProgress(bool bVisible, const std::string& sInstallationDescription) {
   progressVisible_ = bVisible;
@@ -415,11 +395,7 @@ void frmMM::CloseMainWindow() {
     Unload();
     return;
   }
-  MessageBoxRequest request;
-  request.text = FormatText(LoadMessage(kCannotClose));
-  request.caption = ApplicationTitle();
-  request.icon = MessageIcon::Warning;
-  ShowMessage(request);
+  ShowMessage(SetupMessageBox(FormatText(LoadMessage(kCannotClose)), MessageIcon::Warning));
 }
 
 MessageAnswer frmMM::ShowMessage(const MessageBoxRequest& request) {
