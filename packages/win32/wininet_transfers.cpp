@@ -14,9 +14,10 @@
 namespace kelvano {
 namespace {
 
-// Up to this much is handed on at a time: WinINet offers what its own buffer holds
-// (8 KiB under Wine), and one step per 8 KiB costs more than the bytes themselves.
-constexpr DWORD kBufferSize = 256 * 1024;
+// Up to this much is handed on at a time: a read without waiting takes all that the
+// connection holds. On a fast network each step costs more than its bytes; 1 MiB steps
+// took 200 MB from a local server in less than half the time of 256 KiB ones.
+constexpr DWORD kBufferSize = 1024 * 1024;
 constexpr wchar_t kUserAgent[] = L"Mozilla/4.0 (compatible; Setup)";
 
 // What WinINet's worker threads share with the UI thread: the completion of the call
