@@ -9,6 +9,8 @@
 #include <sstream>
 #include <string>
 
+#include "tests/support/win32/run_program.h"
+
 namespace {
 
 constexpr wchar_t kProduct[] = L"SOFTWARE\\Kelvano";
@@ -69,19 +71,11 @@ int wmain(int argc, wchar_t** argv) {
   for (int i = 3; i < argc; ++i) commandLine += L" " + std::wstring(argv[i]);
   std::wstring folder = argv[1];
   folder.erase(folder.find_last_of(L'\\'));
-  STARTUPINFOW startup = {};
-  startup.cb = sizeof startup;
-  PROCESS_INFORMATION process = {};
-  if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(), &startup,
-                      &process)) {
-    Line(L"Setup.exe could not be started");
+  const std::optional<DWORD> exitCode = kelvano::test::RunProgram(commandLine, folder.c_str());
+  if (!exitCode) {
+    Line(L"Setup.exe could not be run");
     return 3;
   }
-  WaitForSingleObject(process.hProcess, INFINITE);
-  DWORD exitCode = 1;
-  GetExitCodeProcess(process.hProcess, &exitCode);
-  CloseHandle(process.hThread);
-  CloseHandle(process.hProcess);
 
   const std::wstring ndp = L"SOFTWARE\\Microsoft\\NET Framework Setup\\NDP\\";
   const std::wstring sp = Text(HKEY_LOCAL_MACHINE, ndp + L"v3.5", L"SP");
@@ -92,7 +86,7 @@ int wmain(int argc, wchar_t** argv) {
       Text(HKEY_LOCAL_MACHINE, std::wstring(L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\") + kProductCode,
            L"DisplayName");
   const std::wstring sql = ServiceState(L"MSSQL$KELVANO");
-  Line(L"Setup.exe ended with exit code " + std::to_wstring(exitCode));
+  Line(L"Setup.exe ended with exit code " + std::to_wstring(*exitCode));
   Line(L".NET Framework 3.5 SP 1:  " + (sp.empty() ? L"missing" : L"detected (SP " + sp + L")"));
   Line(L".NET Framework 4.8:       " + (release.empty() ? L"missing" : L"detected (Release " + release + L")"));
   Line(L"SQL Server MSSQL$KELVANO: " + sql);
@@ -111,7 +105,7 @@ int wmain(int argc, wchar_t** argv) {
     ++commands;
     reservation = reservation || arguments.find(L"http add urlacl") == 0;
   }
-  const bool complete = exitCode == 0 && !sp.empty() && !release.empty() &&
+  const bool complete = *exitCode == 0 && !sp.empty() && !release.empty() &&
                         (sql == std::wstring(L"running") || sql == std::wstring(L"starting")) &&
                         setupType == L"Server" && !uninstall.empty() && commands == 4 && reservation;
   Line(complete ? L"The Server installation is complete." : L"The Server installation is NOT complete.");

@@ -18,6 +18,8 @@
 #include <cwchar>
 #include <string>
 
+#include "tests/support/win32/run_program.h"
+
 namespace {
 
 std::wstring Environment(const wchar_t* name) {
@@ -130,18 +132,7 @@ int InstallProduct() {
   GetSystemDirectoryW(system, MAX_PATH);
   std::wstring command = L"\"" + std::wstring(system) + L"\\msiexec.exe\" /i \"" + FolderOf(OwnPath()) +
                          L"\\Kelvano.msi\" " + properties;
-  STARTUPINFOW startup = {};
-  startup.cb = sizeof startup;
-  PROCESS_INFORMATION process = {};
-  if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process)) {
-    return 1619;
-  }
-  WaitForSingleObject(process.hProcess, INFINITE);
-  DWORD exitCode = 1;
-  GetExitCodeProcess(process.hProcess, &exitCode);
-  CloseHandle(process.hThread);
-  CloseHandle(process.hProcess);
-  return static_cast<int>(exitCode);
+  return static_cast<int>(kelvano::test::RunProgram(command).value_or(1619));
 }
 
 SERVICE_STATUS_HANDLE statusHandle = nullptr;

@@ -13,6 +13,8 @@
 #include <cwchar>
 #include <string>
 
+#include "tests/support/win32/run_program.h"
+
 namespace {
 
 struct Search {
@@ -81,19 +83,12 @@ int wmain(int argc, wchar_t** argv) {
   if (command == L"exitcode" && argc >= 4) {
     std::wstring line = argv[3];
     for (int i = 4; i < argc; ++i) line += std::wstring(L" ") + argv[i];
-    STARTUPINFOW startup = {};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION process = {};
-    if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, argv[2], &startup, &process)) {
+    const std::optional<DWORD> exitCode = kelvano::test::RunProgram(line, argv[2]);
+    if (!exitCode) {
       PrintUtf8(L"not started");
       return 1;
     }
-    WaitForSingleObject(process.hProcess, INFINITE);
-    DWORD exitCode = 0;
-    GetExitCodeProcess(process.hProcess, &exitCode);
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
-    PrintUtf8(std::to_wstring(exitCode));
+    PrintUtf8(std::to_wstring(*exitCode));
     return 0;
   }
   if (command == L"none") return WaitForBox(std::wcstod(argv[2], nullptr)) == nullptr ? 0 : 1;

@@ -23,6 +23,7 @@
 #include "system/text_encoding.h"
 #include "tests/support/recording_run_state.h"
 #include "tests/support/staged_kit.h"
+#include "tests/support/win32/run_program.h"
 #include "tests/win/system/wine_test_helpers.h"
 
 namespace kelvano::test {
@@ -51,16 +52,7 @@ void DeleteService(const wchar_t* name) {
   CloseServiceHandle(manager);
 }
 
-void RunAndWait(std::wstring commandLine) {
-  STARTUPINFOW startup = {};
-  startup.cb = sizeof startup;
-  PROCESS_INFORMATION process = {};
-  if (CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process)) {
-    WaitForSingleObject(process.hProcess, 60000);
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
-  }
-}
+void RunAndWait(std::wstring commandLine) { RunProgram(std::move(commandLine), nullptr, 60000); }
 
 class WineInstallation : public ::testing::Test {
  protected:

@@ -11,6 +11,7 @@
 #include "system/text_encoding.h"
 #include "system/win32/dll_search.h"
 #include "tests/support/temp_folder.h"
+#include "tests/support/win32/run_program.h"
 
 namespace kelvano::test {
 namespace {
@@ -21,20 +22,7 @@ void SetAttributes(const std::string& path, DWORD attributes) {
 
 DWORD RunProbe(const std::string& lockedPath) {
   const std::wstring probe = Widen(PathJoin(AppFolder(), "lock_probe.exe"));
-  std::wstring commandLine = L"\"" + probe + L"\" \"" + Widen(lockedPath) + L"\"";
-  STARTUPINFOW startup = {};
-  startup.cb = sizeof startup;
-  PROCESS_INFORMATION process = {};
-  if (!CreateProcessW(probe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                      &process)) {
-    return 99;
-  }
-  WaitForSingleObject(process.hProcess, 30000);
-  DWORD code = 98;
-  GetExitCodeProcess(process.hProcess, &code);
-  CloseHandle(process.hThread);
-  CloseHandle(process.hProcess);
-  return code;
+  return RunProgram(L"\"" + probe + L"\" \"" + Widen(lockedPath) + L"\"", nullptr, 30000).value_or(99);
 }
 
 TEST(WindowsFiles, HiddenAndSystemFilesDoNotExist) {

@@ -7,6 +7,7 @@
 #include "system/text_encoding.h"
 #include "system/win32/win32_system_info.h"
 #include "tests/support/temp_folder.h"
+#include "tests/support/win32/run_program.h"
 #include "tests/win/system/wine_test_helpers.h"
 
 namespace kelvano::test {
@@ -26,16 +27,8 @@ std::string ProbeAs(const std::wstring& wineVersion) {
   RegCloseKey(appDefaults);
 
   TempFolder folder;
-  std::wstring commandLine =
-      Widen(Quoted(BesideTest("kelvano_system_probe.exe")) + " " + Quoted(folder / "answers.txt"));
-  STARTUPINFOW startup = {};
-  startup.cb = sizeof(startup);
-  PROCESS_INFORMATION info = {};
-  if (CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info)) {
-    WaitForSingleObject(info.hProcess, 30000);
-    CloseHandle(info.hThread);
-    CloseHandle(info.hProcess);
-  }
+  RunProgram(Widen(Quoted(BesideTest("kelvano_system_probe.exe")) + " " + Quoted(folder / "answers.txt")), nullptr,
+             30000);
   RegDeleteKeyW(HKEY_CURRENT_USER, key.c_str());
   return folder.Read("answers.txt");
 }
