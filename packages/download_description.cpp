@@ -82,8 +82,9 @@ std::string DownloadDescription::InstallerInArchive() const {
 }
 
 std::optional<std::string> DownloadDescription::Sha256() const {
-  if (fields_.size() < 5 || TrimBlanks(fields_[4]).empty()) return std::nullopt;
+  if (fields_.size() < 5) return std::nullopt;
   const std::string hash(TrimBlanks(fields_[4]));
+  if (hash.empty()) return std::nullopt;
   if (!IsSha256Text(hash)) {
     Refuse(error_number::kInvalidProcedureCall, "the SHA-256 \"" + fields_[4] + "\" is not 64 hexadecimal digits");
   }

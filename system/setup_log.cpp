@@ -1,5 +1,7 @@
 #include "system/setup_log.h"
 
+#include <cstdio>
+
 #include "system/text_encoding.h"
 
 namespace kelvano {
@@ -15,10 +17,7 @@ void SetupLog::Write(std::string_view event) {
     waiting_.push_back(std::move(line));
     return;
   }
-  if (!file_->Append(line)) {
-    file_.reset();
-    given_up_ = true;
-  }
+  Append(line);
 }
 
 void SetupLog::WriteTo(std::unique_ptr<LogFile> file) {
@@ -31,10 +30,20 @@ void SetupLog::WriteTo(std::unique_ptr<LogFile> file) {
   std::string lines;
   for (const std::string& line : waiting_) lines += line;
   waiting_.clear();
-  if (!file_->Append(lines)) {
-    file_.reset();
-    given_up_ = true;
-  }
+  Append(lines);
+}
+
+void SetupLog::Append(std::string_view lines) {
+  if (file_->Append(lines)) return;
+  file_.reset();
+  given_up_ = true;
+}
+
+std::string FormatLogTimestamp(const DateTime& at, int millisecond) {
+  char text[64];
+  std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d.%03d", at.year, at.month, at.day, at.hour, at.minute,
+                at.second, millisecond);
+  return text;
 }
 
 std::string MaskSecrets(std::string_view commandLine) {

@@ -9,6 +9,8 @@
 #include <string_view>
 #include <vector>
 
+#include "system/date_time.h"
+
 namespace kelvano {
 
 class LogFile {
@@ -22,6 +24,8 @@ class LogFile {
 std::unique_ptr<LogFile> OpenLogFile(const std::string& path);
 // The local time now, "YYYY-MM-DD hh:mm:ss.mmm".
 std::string LogTimestamp();
+// The form of a log line's time: "YYYY-MM-DD hh:mm:ss.mmm".
+std::string FormatLogTimestamp(const DateTime& at, int millisecond);
 
 class SetupLog {
  public:
@@ -35,6 +39,9 @@ class SetupLog {
   const std::vector<std::string>& Events() const { return events_; }
 
  private:
+  // A file that cannot be written is given up: the log never stops the setup.
+  void Append(std::string_view lines);
+
   Timestamp timestamp_;
   std::unique_ptr<LogFile> file_;
   std::vector<std::string> events_;

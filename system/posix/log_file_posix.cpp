@@ -3,8 +3,6 @@
 #include <time.h>
 #include <unistd.h>
 
-#include <cstdio>
-
 #include "system/native_path.h"
 #include "system/setup_log.h"
 #include "system/write_all.h"
@@ -35,10 +33,9 @@ std::string LogTimestamp() {
   gettimeofday(&now, nullptr);
   tm local;
   localtime_r(&now.tv_sec, &local);
-  char text[32];
-  std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d.%03d", local.tm_year + 1900, local.tm_mon + 1,
-                local.tm_mday, local.tm_hour, local.tm_min, local.tm_sec, static_cast<int>(now.tv_usec / 1000));
-  return text;
+  return FormatLogTimestamp({local.tm_year + 1900, local.tm_mon + 1, local.tm_mday, local.tm_hour, local.tm_min,
+                             local.tm_sec},
+                            static_cast<int>(now.tv_usec / 1000));
 }
 
 }  // namespace kelvano

@@ -1,7 +1,5 @@
 #include <windows.h>
 
-#include <cstdio>
-
 #include "system/setup_log.h"
 #include "system/text_encoding.h"
 #include "system/write_all.h"
@@ -32,10 +30,7 @@ std::unique_ptr<LogFile> OpenLogFile(const std::string& path) {
 std::string LogTimestamp() {
   SYSTEMTIME now;
   GetLocalTime(&now);
-  char text[32];
-  std::snprintf(text, sizeof text, "%04u-%02u-%02u %02u:%02u:%02u.%03u", now.wYear, now.wMonth, now.wDay, now.wHour,
-                now.wMinute, now.wSecond, now.wMilliseconds);
-  return text;
+  return FormatLogTimestamp({now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute, now.wSecond}, now.wMilliseconds);
 }
 
 }  // namespace kelvano
