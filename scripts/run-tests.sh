@@ -1,7 +1,7 @@
 #!/bin/bash
 # Every test of the setup: native unit tests, the shipped 32-bit build's checks, then
-# the Windows tests under 32-bit Wine, in a 64-bit and a 32-bit Windows prefix (on a
-# virtual display when there is none).
+# the Windows tests under 32-bit Wine, in a 64-bit and a 32-bit Windows prefix (their
+# fixtures start a virtual display when there is none).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
@@ -16,13 +16,6 @@ layer() {  # layer NAME COMMAND...: runs one layer and records its time
 }
 
 build() { cmake --preset "$1" >/dev/null && cmake --build --preset "$1"; }
-wine_ctest() {
-  if [ -z "${DISPLAY:-}" ]; then
-    xvfb-run -a -s "-screen 0 1024x768x24" ctest --preset win32 -L wine "$@"
-  else
-    ctest --preset win32 -L wine "$@"
-  fi
-}
 
 layer "native build" build native
 layer "native unit tests" ctest --preset native
@@ -31,7 +24,7 @@ if [ -x tests/fuzz/run-ci.sh ]; then
 fi
 layer "win32 build (ships, tests)" build win32
 layer "PE checks of what ships" ctest --preset win32 -L pe
-layer "Windows tests under Wine" wine_ctest
+layer "Windows tests under Wine" ctest --preset win32 -L wine
 
 echo "=== all tests passed"
 printf '%s\n' "${summary[@]}"
