@@ -1,11 +1,14 @@
 #!/bin/sh
-# check-pe.sh OBJDUMP EXE FORMAT SUBSYSTEM: the file is a PE of FORMAT (pei-i386)
-# with the given subsystem (2 GUI, 3 console) whose imports are all
-# Windows system DLLs.
+# check-pe.sh OBJDUMP EXE FORMAT SUBSYSTEM MAX_KIB: the file is a PE of FORMAT (pei-i386)
+# with the given subsystem (2 GUI, 3 console) whose imports are all Windows system DLLs,
+# and it is no larger than MAX_KIB KiB.
 set -u
-objdump=$1 exe=$2 format=$3 subsystem=$4
+objdump=$1 exe=$2 format=$3 subsystem=$4 max_kib=$5
 out=$("$objdump" -p "$exe") || { echo "cannot read $exe"; exit 1; }
 fail=0
+size=$(stat -c %s "$exe")
+echo "size: $size bytes ($((size / 1024)) KiB, at most $max_kib KiB)"
+[ "$size" -le $((max_kib * 1024)) ] || { echo "larger than $max_kib KiB"; fail=1; }
 echo "$out" | grep -q "file format $format\$" || { echo "not $format:"; echo "$out" | grep 'file format'; fail=1; }
 sub=$(echo "$out" | awk '/^Subsystem/ {print $2}')
 [ "$((0x$sub))" -eq "$subsystem" ] || { echo "subsystem is $sub, expected $subsystem"; fail=1; }
