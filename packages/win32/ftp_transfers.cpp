@@ -1,12 +1,10 @@
 #include "packages/win32/ftp_transfers.h"
 
-#include <windows.h>
-#include <wininet.h>
-
 #include <algorithm>
 #include <atomic>
 #include <optional>
 
+#include "packages/win32/wininet_api.h"
 #include "system/text_encoding.h"
 
 namespace kelvano {
@@ -67,7 +65,7 @@ class Shared {
 };
 
 void CloseSession(Shared& shared) {
-  if (shared.session != nullptr) InternetCloseHandle(shared.session);
+  if (shared.session != nullptr) WinInet().InternetCloseHandle(shared.session);
   shared.session = nullptr;
 }
 
@@ -84,12 +82,15 @@ void Finish(Shared& shared, DWORD error) {
 
 DWORD WINAPI Work(void* parameter) {
   Shared& shared = *static_cast<Shared*>(parameter);
-  HINTERNET session = InternetOpenW(kUserAgent, INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0);
+  DWORD loadError = ERROR_SUCCESS;
+  const WinInetApi* inet = LoadWinInet(&loadError);
+  HINTERNET session = inet ? inet->InternetOpenW(kUserAgent, INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0) : nullptr;
+  const DWORD openError = inet ? GetLastError() : loadError;
   {
     Lock lock(shared.lock);
-    if (session != nullptr && shared.abandoned) InternetCloseHandle(session);
+    if (session != nullptr && shared.abandoned) WinInet().InternetCloseHandle(session);
     if (session == nullptr || shared.abandoned) {
-      shared.error = session == nullptr ? GetLastError() : ERROR_INTERNET_OPERATION_CANCELLED;
+      shared.error = session == nullptr ? openError : ERROR_INTERNET_OPERATION_CANCELLED;
       SetEvent(shared.arrived);
       shared.Release();
       return 0;
@@ -98,10 +99,10 @@ DWORD WINAPI Work(void* parameter) {
   }
   for (DWORD option : {INTERNET_OPTION_CONNECT_TIMEOUT, INTERNET_OPTION_SEND_TIMEOUT, INTERNET_OPTION_RECEIVE_TIMEOUT}) {
     DWORD timeout = shared.timeout;
-    InternetSetOptionW(session, option, &timeout, sizeof timeout);
+    WinInet().InternetSetOptionW(session, option, &timeout, sizeof timeout);
   }
   // Passive mode: the server does not connect back through the card room's firewall.
-  HINTERNET file = InternetOpenUrlW(session, shared.url.c_str(), nullptr, 0,
+  HINTERNET file = WinInet().InternetOpenUrlW(session, shared.url.c_str(), nullptr, 0,
                                     INTERNET_FLAG_PASSIVE | INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE, 0);
   if (file == nullptr) {
     Finish(shared, GetLastError());
@@ -111,7 +112,7 @@ DWORD WINAPI Work(void* parameter) {
   // Windows asks the server for the size; Wine's answer is always 0, taken as unknown
   // (the download then goes without its counter).
   DWORD high = 0;
-  const DWORD low = FtpGetFileSize(file, &high);
+  const DWORD low = WinInet().FtpGetFileSize(file, &high);
   {
     Lock lock(shared.lock);
     shared.answered = true;
@@ -124,7 +125,7 @@ DWORD WINAPI Work(void* parameter) {
   DWORD error = ERROR_SUCCESS;
   for (;;) {
     DWORD read = 0;
-    if (!InternetReadFile(file, piece.data(), kPieceSize, &read)) {
+    if (!WinInet().InternetReadFile(file, piece.data(), kPieceSize, &read)) {
       error = GetLastError();
       break;
     }
@@ -140,7 +141,7 @@ DWORD WINAPI Work(void* parameter) {
       EnterCriticalSection(&shared.lock);
     }
   }
-  InternetCloseHandle(file);
+  WinInet().InternetCloseHandle(file);
   Finish(shared, error);
   shared.Release();
   return 0;

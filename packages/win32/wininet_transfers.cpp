@@ -1,14 +1,12 @@
 #include "packages/win32/wininet_transfers.h"
 
-#include <windows.h>
-#include <wininet.h>
-
 #include <algorithm>
 #include <atomic>
 #include <utility>
 #include <vector>
 
 #include "packages/win32/ftp_transfers.h"
+#include "packages/win32/wininet_api.h"
 #include "system/text_encoding.h"
 
 namespace kelvano {
@@ -55,8 +53,10 @@ class Completion {
   }
   DWORD Error() const { return error_.load(); }
 
-  // Written by WinINet, also after the call that passed them has returned.
-  INTERNET_BUFFERSW read = {};
+  // Written by WinINet, also after the call that passed them has returned. The ANSI
+  // form: the WinINet of Internet Explorer 5.01 and 6 (Windows 2000, a stock XP) has
+  // InternetReadFileExW only as a stub that fails with ERROR_CALL_NOT_IMPLEMENTED.
+  INTERNET_BUFFERSA read = {};
   std::vector<char> buffer;
 
  private:
@@ -87,7 +87,7 @@ class InternetHandle {
     return *this;
   }
   void Close() {
-    if (handle_ != nullptr) InternetCloseHandle(handle_);
+    if (handle_ != nullptr) WinInet().InternetCloseHandle(handle_);
     handle_ = nullptr;
   }
   HINTERNET Get() const { return handle_; }
@@ -152,13 +152,15 @@ WinInetTransfer::~WinInetTransfer() {
 }
 
 DWORD WinInetTransfer::Open(const std::string& url, DWORD timeout) {
+  DWORD loadError = ERROR_SUCCESS;
+  if (LoadWinInet(&loadError) == nullptr) return loadError;
   const std::wstring wideUrl = Widen(url);
   URL_COMPONENTSW parts = {};
   parts.dwStructSize = sizeof parts;
   // Non-zero lengths with null buffers: the parts are pointed at inside wideUrl.
   parts.dwHostNameLength = parts.dwUrlPathLength = parts.dwExtraInfoLength = 1;
   parts.dwUserNameLength = parts.dwPasswordLength = 1;
-  if (!InternetCrackUrlW(wideUrl.c_str(), 0, 0, &parts)) return GetLastError();
+  if (!WinInet().InternetCrackUrlW(wideUrl.c_str(), 0, 0, &parts)) return GetLastError();
   if (parts.nScheme != INTERNET_SCHEME_HTTP && parts.nScheme != INTERNET_SCHEME_HTTPS) {
     return ERROR_INTERNET_UNRECOGNIZED_SCHEME;
   }
@@ -170,16 +172,16 @@ DWORD WinInetTransfer::Open(const std::string& url, DWORD timeout) {
   const std::wstring password(parts.lpszPassword ? parts.lpszPassword : L"", parts.dwPasswordLength);
 
   // The system's proxy settings, as every other program of the user's sees them.
-  session_ = InternetOpenW(kUserAgent, INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, INTERNET_FLAG_ASYNC);
+  session_ = WinInet().InternetOpenW(kUserAgent, INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, INTERNET_FLAG_ASYNC);
   if (!session_) return GetLastError();
   for (DWORD option : {INTERNET_OPTION_CONNECT_TIMEOUT, INTERNET_OPTION_SEND_TIMEOUT, INTERNET_OPTION_RECEIVE_TIMEOUT}) {
-    InternetSetOptionW(session_.Get(), option, &timeout, sizeof timeout);
+    WinInet().InternetSetOptionW(session_.Get(), option, &timeout, sizeof timeout);
   }
-  if (InternetSetStatusCallbackW(session_.Get(), OnStatus) == INTERNET_INVALID_STATUS_CALLBACK) {
+  if (WinInet().InternetSetStatusCallbackW(session_.Get(), OnStatus) == INTERNET_INVALID_STATUS_CALLBACK) {
     return GetLastError();
   }
   // Context 0: WinINet reports nothing about the connection handle.
-  connection_ = InternetConnectW(session_.Get(), host.c_str(), parts.nPort, user.empty() ? nullptr : user.c_str(),
+  connection_ = WinInet().InternetConnectW(session_.Get(), host.c_str(), parts.nPort, user.empty() ? nullptr : user.c_str(),
                                  password.empty() ? nullptr : password.c_str(), INTERNET_SERVICE_HTTP, 0, 0);
   if (!connection_) return GetLastError();
 
@@ -189,7 +191,7 @@ DWORD WinInetTransfer::Open(const std::string& url, DWORD timeout) {
   // The request handle's reference, taken first: a failing open may already report
   // the handle closing. Should it fail without that, a little memory stays behind.
   completion_->AddRef();
-  request_ = HttpOpenRequestW(connection_.Get(), L"GET", object.c_str(), nullptr, nullptr, accept, flags,
+  request_ = WinInet().HttpOpenRequestW(connection_.Get(), L"GET", object.c_str(), nullptr, nullptr, accept, flags,
                               reinterpret_cast<DWORD_PTR>(completion_));
   if (!request_) return GetLastError();
   return ERROR_SUCCESS;
@@ -214,7 +216,7 @@ std::optional<TransferStep> WinInetTransfer::Issue() {
   completion_->Arm();
   switch (stage_) {
     case Stage::Sending:
-      if (HttpSendRequestW(request_.Get(), nullptr, 0, nullptr, 0)) return Answer();
+      if (WinInet().HttpSendRequestW(request_.Get(), nullptr, 0, nullptr, 0)) return Answer();
       return WentAsynchronous(Call::Send);
     case Stage::Reading:
       return Gather();
@@ -230,13 +232,13 @@ std::optional<TransferStep> WinInetTransfer::Gather() {
   // what one query offers (8 KiB under Wine) cost more than the bytes. With nothing
   // there, the read goes asynchronous as a wait for data, and is made again after it.
   while (gathered_ < kBufferSize) {
-    INTERNET_BUFFERSW& read = completion_->read;
+    INTERNET_BUFFERSA& read = completion_->read;
     read = {};
     read.dwStructSize = sizeof read;
     read.lpvBuffer = completion_->buffer.data() + gathered_;
     read.dwBufferLength = kBufferSize - gathered_;
     completion_->Arm();
-    if (!InternetReadFileExW(request_.Get(), &read, IRF_NO_WAIT, reinterpret_cast<DWORD_PTR>(completion_))) {
+    if (!WinInet().InternetReadFileExA(request_.Get(), &read, IRF_NO_WAIT, reinterpret_cast<DWORD_PTR>(completion_))) {
       const DWORD error = GetLastError();
       if (gathered_ == 0) return WentAsynchronous(Call::Wait);
       // What is here goes on now; the wait for more is waited for at the next step.
@@ -262,14 +264,14 @@ TransferStep WinInetTransfer::Answer() {
   step.kind = TransferStep::Kind::Answer;
   DWORD status = 0;
   DWORD size = sizeof status;
-  if (!HttpQueryInfoW(request_.Get(), HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &status, &size, nullptr)) {
+  if (!WinInet().HttpQueryInfoW(request_.Get(), HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &status, &size, nullptr)) {
     return Failed(GetLastError());
   }
   step.status = static_cast<int>(status);
   // As text: a length beyond 4 GiB does not fit the numeric form.
   wchar_t length[32] = {};
   DWORD bytes = sizeof length - sizeof(wchar_t);
-  if (HttpQueryInfoW(request_.Get(), HTTP_QUERY_CONTENT_LENGTH, length, &bytes, nullptr)) {
+  if (WinInet().HttpQueryInfoW(request_.Get(), HTTP_QUERY_CONTENT_LENGTH, length, &bytes, nullptr)) {
     step.length = ParseLength(std::wstring_view(length, bytes / sizeof(wchar_t)));
   }
   return step;

@@ -1,6 +1,8 @@
 #include "system/win32/dll_search.h"
 
-#include <windows.h>
+#include <string>
+
+#include "system/text_encoding.h"
 
 namespace kelvano {
 
@@ -18,6 +20,14 @@ DllSearchProtection RestrictDllSearchToSystemFolder() {
       reinterpret_cast<void*>(GetProcAddress(kernel, "SetDllDirectoryW")));
   if (setDirectory != nullptr && setDirectory(L"")) return DllSearchProtection::CurrentFolderRemoved;
   return DllSearchProtection::None;
+}
+
+HMODULE LoadSystemLibrary(const char* name) {
+  wchar_t folder[MAX_PATH];
+  const UINT length = GetSystemDirectoryW(folder, MAX_PATH);
+  if (length == 0 || length >= MAX_PATH) return nullptr;
+  const std::wstring path = std::wstring(folder, length) + L"\\" + Widen(name);
+  return LoadLibraryExW(path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
 }
 
 }  // namespace kelvano

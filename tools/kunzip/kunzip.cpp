@@ -12,6 +12,7 @@
 #include <windows.h>
 
 #include "system/text_encoding.h"
+#include "system/win32/dll_search.h"
 
 namespace {
 
@@ -31,6 +32,7 @@ void PrintError(const std::string& line) {
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
+  kelvano::RestrictDllSearchToSystemFolder();
   std::vector<std::string> arguments;
   for (int i = 1; i < argc; ++i) arguments.push_back(kelvano::Narrow(argv[i]));
   const auto files = kelvano::MakeSystemZipFileSystem();
