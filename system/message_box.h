@@ -29,6 +29,18 @@ inline const char* AnswerName(MessageAnswer answer) {
   return "?";
 }
 
+// The answer where nobody can give one (message boxes suppressed, or a box that Windows
+// could not show): Cancel, No, OK, so that a run never waits and never takes a question
+// as agreed to.
+inline MessageAnswer UnattendedAnswer(MessageButtons buttons) {
+  switch (buttons) {
+    case MessageButtons::RetryCancel: return MessageAnswer::Cancel;
+    case MessageButtons::YesNo: return MessageAnswer::No;
+    case MessageButtons::Ok: break;
+  }
+  return MessageAnswer::Ok;
+}
+
 class MessageBoxSeam {
  public:
   virtual ~MessageBoxSeam() = default;

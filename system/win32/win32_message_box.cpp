@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <string>
+
 #include "system/text_encoding.h"
 
 namespace kelvano {
@@ -23,13 +25,21 @@ MessageAnswer Win32MessageBox::Show(const MessageBoxRequest& request) {
   if (request.secondButtonDefault) style |= MB_DEFBUTTON2;
   const int answer = MessageBoxW(static_cast<HWND>(owner_), Widen(request.text).c_str(),
                                  Widen(request.caption).c_str(), style);
+  const DWORD error = GetLastError();
   switch (answer) {
+    case IDOK: return MessageAnswer::Ok;
     case IDYES: return MessageAnswer::Yes;
     case IDNO: return MessageAnswer::No;
     case IDRETRY: return MessageAnswer::Retry;
     case IDCANCEL: return MessageAnswer::Cancel;
-    default: return MessageAnswer::Ok;
+    default: break;
   }
+  const MessageAnswer unattended = UnattendedAnswer(request.buttons);
+  if (log_ != nullptr) {
+    log_->Write("message box could not be shown (error " + std::to_string(error) + "), taken as " +
+                AnswerName(unattended) + ": " + request.text);
+  }
+  return unattended;
 }
 
 }  // namespace kelvano

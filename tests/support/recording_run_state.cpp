@@ -16,15 +16,6 @@ bool Offers(MessageButtons buttons, MessageAnswer answer) {
   return false;
 }
 
-MessageAnswer SafeAnswer(MessageButtons buttons) {
-  switch (buttons) {
-    case MessageButtons::YesNo: return MessageAnswer::No;
-    case MessageButtons::RetryCancel: return MessageAnswer::Cancel;
-    case MessageButtons::Ok: break;
-  }
-  return MessageAnswer::Ok;
-}
-
 }  // namespace
 
 void RecordingRunState::SetInstallationRunning(bool running) {
@@ -58,7 +49,7 @@ MessageAnswer RecordingRunState::ShowMessage(const MessageBoxRequest& request) {
   messages_.push_back(request);
   log_.push_back("message: " + request.text);
   if (whileShown_) whileShown_(request);
-  if (answers_.empty()) return SafeAnswer(request.buttons);
+  if (answers_.empty()) return UnattendedAnswer(request.buttons);
   const MessageAnswer answer = answers_.front();
   answers_.erase(answers_.begin());
   if (!Offers(request.buttons, answer)) {

@@ -1,6 +1,7 @@
 // The entry of Setup.exe.
 
 #include <windows.h>
+#include <commctrl.h>
 #include <objbase.h>
 
 #include "packages/win32/win32_machine.h"
@@ -34,13 +35,18 @@ std::string LogPath(const kelvano::SetupContext& context, kelvano::Machine& mach
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   // Before anything else can load a DLL.
   kelvano::RestrictDllSearchToSystemFolder();
+  // The common controls 6 that the manifest names, before any window or message box:
+  // on XP the system's classes are redirected to them, and a box made before they are
+  // loaded is never shown.
+  INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_STANDARD_CLASSES | ICC_WIN95_CLASSES};
+  InitCommonControlsEx(&controls);
   const HRESULT com = CoInitialize(nullptr);
 
   const std::string executable = kelvano::ExecutablePath();
   kelvano::Win32InstanceLock instance(executable);
   kelvano::Win32Machine machine;
   kelvano::Win32PictureLoader pictures;
-  kelvano::Win32MessageBox messages;
+  kelvano::Win32MessageBox messages(nullptr, &machine.Log());
   const std::string arguments = kelvano::CommandLineArguments(kelvano::Narrow(GetCommandLineW()));
   kelvano::StartupSeams seams{instance, machine.Seams().registry, pictures, messages, kelvano::AppFolder(), arguments};
   int runExitCode = 0;

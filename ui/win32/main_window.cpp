@@ -35,16 +35,6 @@ void SetItemText(std::vector<PageItem>& items, const char* name, const std::stri
   }
 }
 
-// Where nobody can answer: Cancel, No, OK, so that the run never waits.
-MessageAnswer SuppressedAnswer(MessageButtons buttons) {
-  switch (buttons) {
-    case MessageButtons::RetryCancel: return MessageAnswer::Cancel;
-    case MessageButtons::YesNo: return MessageAnswer::No;
-    case MessageButtons::Ok: break;
-  }
-  return MessageAnswer::Ok;
-}
-
 }  // namespace
 
 frmMM::frmMM(const SetupContext& context, Win32Machine& machine, std::string executablePath)
@@ -402,7 +392,7 @@ MessageAnswer frmMM::ShowMessage(const MessageBoxRequest& request) {
   MessageBoxRequest owned = request;
   owned.caption = ApplicationTitle();
   const bool suppressed = context_.Settings().SuppressMessageBoxes;
-  const MessageAnswer answer = suppressed ? SuppressedAnswer(owned.buttons) : Win32MessageBox(window_).Show(owned);
+  const MessageAnswer answer = suppressed ? UnattendedAnswer(owned.buttons) : Win32MessageBox(window_, &machine_.Log()).Show(owned);
   machine_.Log().Write(std::string(suppressed ? "message (not shown): " : "message: ") + owned.text + " -> " +
                        AnswerName(answer));
   return answer;
