@@ -5,6 +5,12 @@
 #include "system/text_encoding.h"
 
 namespace kelvano {
+namespace {
+
+// LOAD_LIBRARY_SEARCH_SYSTEM32, which the headers of the oldest target do not name.
+constexpr DWORD kSearchSystem32 = 0x00000800;
+
+}  // namespace
 
 DllSearchProtection RestrictDllSearchToSystemFolder() {
   // Neither function exists on every supported Windows, so both are looked up.
@@ -12,7 +18,6 @@ DllSearchProtection RestrictDllSearchToSystemFolder() {
   if (kernel == nullptr) return DllSearchProtection::None;
   using SetDefaultDllDirectoriesFn = BOOL(WINAPI*)(DWORD);
   using SetDllDirectoryFn = BOOL(WINAPI*)(LPCWSTR);
-  constexpr DWORD kSearchSystem32 = 0x00000800;  // LOAD_LIBRARY_SEARCH_SYSTEM32
   const auto setDefault = reinterpret_cast<SetDefaultDllDirectoriesFn>(
       reinterpret_cast<void*>(GetProcAddress(kernel, "SetDefaultDllDirectories")));
   if (setDefault != nullptr && setDefault(kSearchSystem32)) return DllSearchProtection::SystemFolderOnly;
@@ -23,6 +28,10 @@ DllSearchProtection RestrictDllSearchToSystemFolder() {
 }
 
 HMODULE LoadSystemLibrary(const char* name) {
+  // Where the loader knows the flag (Windows 8, 7 with KB2533623): the DLL and its
+  // dependencies from the system folder alone. Elsewhere the call fails with
+  // ERROR_INVALID_PARAMETER, and the full path makes its folder the first searched.
+  if (const HMODULE dll = LoadLibraryExW(Widen(name).c_str(), nullptr, kSearchSystem32)) return dll;
   wchar_t folder[MAX_PATH];
   const UINT length = GetSystemDirectoryW(folder, MAX_PATH);
   if (length == 0 || length >= MAX_PATH) return nullptr;

@@ -2,9 +2,10 @@
 # Setup.exe as a deployment tool runs it: quiet, /suppressmsgboxes, and only its exit code
 # and log to tell what happened. Runs under http_test_server.py, which serves the files
 # put in KELVANO_TEST_HTTP_FILES. Needs an X display and the test's Wine prefix.
-# Usage: deployment-e2e.sh SETUP_EXE STANDIN_KIT BOX_HELPER WORK_FOLDER
+# Usage: deployment-e2e.sh SETUP_EXE STANDIN_KIT BOX_HELPER PLANTED_DLL WORK_FOLDER
 set -u
-setup=$(realpath "$1") standins=$(realpath "$2") helper=$(realpath "$3") work=$(realpath -m "$4")
+setup=$(realpath "$1") standins=$(realpath "$2") helper=$(realpath "$3") planted=$(realpath "$4")
+work=$(realpath -m "$5")
 wine_run=$(realpath "$(dirname "$0")/../../cmake/wine/wine-run.sh")
 export KELVANO_WINE_TIMEOUT=120
 served=$(printf '%s' "${KELVANO_TEST_HTTP_FILES#Z:}" | tr '\\' /)
@@ -64,6 +65,24 @@ rm -f "$work/standins.log"
 check "exit code of the offline Server" 0 "$(deploy "$work/offline")"
 grep -q 'offline.Prerequisites.dotnetfx48setup.exe' "$work/standins.log" || failed "the offline kit's installer did not run"
 grep -q "downloading" "$work/setup.log" && failed "the offline run downloaded"
+
+echo "--- DLLs planted beside Setup.exe never load, in a whole installation that downloads"
+# Under the names of WinINet and of what WinINet loads, preferred to Wine's own (native
+# first). Not version, imm32 and zlib1: Wine's own user32 and advapi32, unlike Windows',
+# import them into every program before its entry.
+planted_names="wininet mpr ws2_32 secur32 crypt32 iertutil winhttp"
+reg delete 'HKLM\Software\Kelvano' /f
+reg delete "$ndp" /v Release /f
+make_kit "$work/planted" "URL_DOTNET48=$server/net48.exe|dotnetfx48setup.exe|False||$good\r\n"
+rm "$work/planted/Prerequisites/dotnetfx48setup.exe"
+cp "$standins/Prerequisites/dotnetfx48setup.exe" "$served/net48.exe"
+for name in $planted_names; do cp "$planted" "$work/planted/$name.dll"; done
+check "exit code of the Server beside planted DLLs" 0 \
+  "$(WINEDLLOVERRIDES="$(echo $planted_names | tr ' ' ,)=n,b;mscoree,mshtml=" deploy "$work/planted")"
+grep -q "downloading" "$work/setup.log" || failed "the run beside planted DLLs downloaded nothing"
+for mark in "$work/planted"/*.loaded; do
+  [ -e "$mark" ] && failed "a planted DLL was loaded: $(basename "$mark" .loaded)"
+done
 
 echo "--- a failed product is 1603"
 make_kit "$work/failing" ''
