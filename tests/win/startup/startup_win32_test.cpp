@@ -5,11 +5,14 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
+
 #include "startup/path_helpers.h"
 #include "startup/settings.h"
 #include "startup/win32/win32_startup.h"
 #include "system/text_encoding.h"
 #include "system/win32/dll_search.h"
+#include "system/win32/win32_message_box.h"
 #include "tests/support/temp_folder.h"
 #include "tests/support/win32/run_program.h"
 
@@ -107,6 +110,26 @@ TEST(DllSearch, ADllBesideTheSetupIsNotLoadedOnceRestricted) {
   HMODULE system = LoadLibraryW(L"version.dll");
   EXPECT_NE(system, nullptr) << "system DLLs still load";
   if (system != nullptr) FreeLibrary(system);
+
+  EXPECT_EQ(LoadSystemLibrary("planted.dll"), nullptr) << "only the system folder's DLLs";
+  HMODULE loaded = LoadSystemLibrary("wininet.dll");
+  EXPECT_NE(loaded, nullptr);
+  if (loaded != nullptr) FreeLibrary(loaded);
+}
+
+TEST(MessageBoxes, OneThatWindowsCannotShowIsLoggedAndNeverAgreesToAQuestion) {
+  SetupLog log([] { return std::string(); });
+  // Owned by a window that does not exist, MessageBoxW shows nothing and fails.
+  Win32MessageBox boxes(reinterpret_cast<void*>(static_cast<std::uintptr_t>(0x1234)), &log);
+  const auto request = [](MessageButtons buttons) {
+    return MessageBoxRequest{"Install?", "Setup", MessageIcon::Question, buttons};
+  };
+  EXPECT_EQ(boxes.Show(request(MessageButtons::YesNo)), MessageAnswer::No);
+  EXPECT_EQ(boxes.Show(request(MessageButtons::RetryCancel)), MessageAnswer::Cancel);
+  EXPECT_EQ(boxes.Show(request(MessageButtons::Ok)), MessageAnswer::Ok);
+  ASSERT_EQ(log.Events().size(), 3u);
+  EXPECT_EQ(log.Events()[0].rfind("message box could not be shown (error ", 0), 0u) << log.Events()[0];
+  EXPECT_NE(log.Events()[0].find("taken as No: Install?"), std::string::npos) << log.Events()[0];
 }
 
 TEST(SettingsFile, IsReadInTheSystemsAnsiCodePageWhenNotUtf8) {
