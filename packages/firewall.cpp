@@ -101,7 +101,13 @@ bool Firewall::ConfigureProductFirewall() {
   } else {
     RunNetsh(netsh, Fill("advfirewall firewall add rule program={0} name={1} enable=yes dir=in profile=any action=allow",
                          Quoted(program), product));
-    RunNetsh(netsh, Fill("http add urlacl url=http://+:{0}/ user=everyone", std::to_string(context_.Settings().ApiPort)));
+    const int port = context_.Settings().ApiPort;
+    if (port >= 1 && port <= 32767) {
+      RunNetsh(netsh, Fill("http add urlacl url=http://+:{0}/ user=everyone", std::to_string(port)));
+    } else {
+      // http://+:0/ would reserve nothing the product listens on.
+      machine_.log.Write("URL reservation skipped: ApiPort " + std::to_string(port) + " is no port (1 to 32767)");
+    }
   }
   return true;
 }

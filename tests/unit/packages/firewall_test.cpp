@@ -15,6 +15,7 @@
 namespace kelvano::test {
 namespace {
 
+using ::testing::Contains;
 using ::testing::ElementsAre;
 using ::testing::IsEmpty;
 
@@ -86,6 +87,17 @@ TEST_F(FirewallTest, WindowsTenGetsAdvfirewallRulesThenTheUrlReservationOfTheApi
                               " name=Kelvano Club enable=yes dir=in profile=any action=allow",
                           "http add urlacl url=http://+:8080/ user=everyone"));
   for (const auto& start : machine.processes.Starts()) EXPECT_EQ(start.creationFlags, 0x20000u);
+}
+
+TEST_F(FirewallTest, AnApiPortThatIsNoPortGetsNoUrlReservationAndTheLogSaysWhy) {
+  machine.system.Staged().version.majorVersion = 10;
+  for (const char* apiPort : {"", "APIPORT=0\r\n", "APIPORT=-80\r\n"}) {
+    kit.Reload(std::string("PRODUCT=Kelvano Club\r\n") + apiPort);
+    EXPECT_TRUE(Make().ConfigureProductFirewall());
+  }
+  for (const std::string& command : Commands()) EXPECT_EQ(command.find("urlacl"), std::string::npos) << command;
+  EXPECT_EQ(Commands().size(), 3u) << "the product's rule each time";
+  EXPECT_THAT(machine.log.Events(), Contains("URL reservation skipped: ApiPort -80 is no port (1 to 32767)"));
 }
 
 TEST_F(FirewallTest, NoRuleWithoutTheProgramsOnDiskOrOnWindowsNt4) {
