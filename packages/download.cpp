@@ -26,6 +26,7 @@ void Downloader::DownloadFile(const std::string& url, const std::string& targetP
   bool complete = false;
   lastStatus_ = 0;
   lastBytes_ = 0;
+  lastError_ = 0;
   try {
     complete = Transfer(url, targetPath, expectedSha256);
   } catch (...) {
@@ -78,6 +79,7 @@ bool Downloader::Transfer(const std::string& url, const std::string& targetPath,
         if (hash && !EqualsIgnoreAsciiCase(hash->FinishHex(), *expectedSha256)) return false;
         return file.Commit();
       case TransferStep::Kind::Failed:
+        lastError_ = step.error;
         return false;
     }
   }

@@ -40,10 +40,11 @@ class Downloader {
   void DownloadFile(const std::string& url, const std::string& targetPath,
                     const std::optional<std::string>& expectedSha256 = std::nullopt);
 
-  // What the last transfer ended with: the server's status (0 for none) and the bytes
-  // received, for the log.
+  // What the last transfer ended with: the server's status (0 for none), the bytes
+  // received and the error it broke with (0 for none), for the log.
   int LastStatus() const { return lastStatus_; }
   std::uint64_t LastBytes() const { return lastBytes_; }
+  long LastError() const { return lastError_; }
 
  private:
   bool Transfer(const std::string& url, const std::string& targetPath, const std::optional<std::string>& expectedSha256);
@@ -55,6 +56,7 @@ class Downloader {
   Clock clock_;
   int lastStatus_ = 0;
   std::uint64_t lastBytes_ = 0;
+  long lastError_ = 0;
 };
 
 }  // namespace kelvano

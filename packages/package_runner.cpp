@@ -7,6 +7,7 @@
 #include "packages/download.h"
 #include "packages/download_description.h"
 #include "packages/partial_file.h"
+#include "packages/transfer_errors.h"
 #include "startup/format_text.h"
 #include "startup/messages.h"
 #include "startup/path_helpers.h"
@@ -197,8 +198,9 @@ class PackageRunner::Run {
   void Progress(int message) { runner_.window_.SetInstallationProgress(true, Text(message, displayName_)); }
   void Log(const std::string& event) { runner_.machine_.log.Write("package " + displayName_ + ": " + event); }
   static std::string Received(const Downloader& downloader) {
+    const long error = downloader.LastError();
     return " (status " + std::to_string(downloader.LastStatus()) + ", " + std::to_string(downloader.LastBytes()) +
-           " bytes)";
+           " bytes" + (error != 0 ? ", " + DescribeTransferError(error) : std::string()) + ")";
   }
 
   [[noreturn]] static void Fail(const std::string& description) {

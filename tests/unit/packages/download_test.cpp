@@ -7,6 +7,7 @@
 
 #include <limits>
 
+#include "packages/transfer_errors.h"
 #include "startup/format_text.h"
 #include "startup/messages.h"
 #include "system/setup_error.h"
@@ -113,8 +114,12 @@ TEST_F(Download, BrokenTransfersFailWithTheUrlAsPassed) {
   net.Refuse(kUrl);
   ExpectFailure(kUrl);
   ExpectFailure("http://nowhere.example/setup.exe");  // no script: the host does not resolve
-  net.On(kUrl).Answer(200, 100).Data(ServedBytes(50)).Fail(12030);
+  net.On(kUrl).Answer(200, 100).Data(ServedBytes(50)).Fail(12157);
   ExpectFailure(kUrl);
+  // What the log then says of it.
+  EXPECT_EQ(DescribeTransferError(downloader.LastError()),
+            "error 12157: a secure-channel failure (the server's TLS is none this Windows speaks)");
+  EXPECT_EQ(DescribeTransferError(12345), "error 12345");
 }
 
 TEST_F(Download, SilentServerIsAbandonedAfterTheIdleLimit) {
