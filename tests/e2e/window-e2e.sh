@@ -119,9 +119,12 @@ check "exit code after X" 0 "$(wait_end 20)"
 
 echo "--- during a package: Esc, the system close command and the session's end are refused; Quick Support gets 117"
 make_kit 'ENABLESUPPORT=1\r\n'
-start_setup KELVANO_STANDIN_SLEEP=12000
+rm -f "$work/standins.log"
+start_setup KELVANO_STANDIN_SLEEP=12000 KELVANO_STANDIN_LOG="Z:$(printf '%s' "$work/standins.log" | tr / '\\')"
 click 290 260  # the Client click area left of its label
-sleep 1.5
+# Until the first installer runs (a loaded machine may take a while to get there).
+for _ in $(seq 100); do [ -s "$work/standins.log" ] && break; sleep 0.2; done
+[ -s "$work/standins.log" ] || failed "no installer started after the click on Client"
 key Escape
 check "Esc during a package" "Can't close installer because an installation are currently running." "$(box answer 10 OK)"
 box close 'Kelvano setup' || failed "the window was gone after Esc"
