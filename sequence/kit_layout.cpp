@@ -1,22 +1,14 @@
 #include "sequence/kit_layout.h"
 
-#include "packages/download.h"
 #include "packages/download_description.h"
-#include "packages/package_runner.h"
-#include "packages/partial_file.h"
+#include "packages/package_source.h"
 #include "startup/format_text.h"
 #include "startup/messages.h"
 #include "startup/path_helpers.h"
-#include "system/setup_error.h"
 #include "system/system_info.h"
-#include "unzip/cunzip.h"
 
 namespace kelvano {
 namespace {
-
-constexpr int kDownloading = 106;
-constexpr int kArchiveFailed = 108;
-constexpr int kInstallerMissing = 110;
 
 std::string Localized(const char* italian, const char* english) {
   return UserInterfaceLanguage() == MessageLanguage::English ? english : italian;
@@ -74,53 +66,23 @@ bool KitLayout::Download(const KitPackage& package, const std::string& folder) {
   if (!DownloadDescription(description).Describes()) return true;
   const std::string displayName = package.displayName ? package.displayName : context_.ProductDisplayName();
   const std::string target = PathJoin(PathJoin(folder, package.folder), package.fileName);
-  for (;;) {
-    try {
-      DownloadOnce(displayName, description, target);
-      ++downloaded_;
-      return true;
-    } catch (const std::exception& failure) {
-      if (!AskRetryAfterFailure(window_, displayName, true, failure)) {
-        machine_.log.Write("layout: " + displayName + " given up by the user");
-        return false;
-      }
-    }
-  }
-}
-
-void KitLayout::DownloadOnce(const std::string& displayName, const std::string& descriptionText,
-                             const std::string& target) {
-  const DownloadDescription description(descriptionText);
-  window_.SetInstallationProgress(true, FormatText(LoadMessage(kDownloading), displayName));
-  const SetupSettings& settings = context_.Settings();
-  const std::string url = description.Url(settings.ProductName, settings.ProductVersion);
-  Downloader downloader(window_, machine_.transfers, {}, machine_.clock);
-  if (!description.IsArchive()) {
-    downloader.DownloadFile(url, target, description.Sha256());
-    machine_.log.Write("layout: " + displayName + ": " + url + " to " + target);
-    return;
-  }
-  // An archive is extracted into the kit's folder of the package, and its installer
-  // takes the name that the catalogue looks for.
-  const std::string inArchive = description.InstallerInArchive();
-  RunStateMessages messages(window_);
-  const std::string temp = SystemInfo(machine_.system, messages, ApplicationTitle()).TemporaryFolder();
-  const std::string archive = PathJoin(temp, description.FileName());
-  struct Remove {
-    std::string path;
-    ~Remove() { DeleteFileQuietly(path); }
-  } removeArchive{archive};
-  downloader.DownloadFile(url, archive, description.Sha256());
-  const std::string folder = ParentFolder(target);
-  cUnzip zip(machine_.files);
-  if (!zip.Init(archive) || !zip.Unzip(folder)) {
-    throw SetupError(kPackageFailedError, "layout", LoadMessage(kArchiveFailed));
-  }
-  const std::string installer = PathJoin(folder, inArchive);
-  if (installer != target && !MoveFileReplacing(installer, target)) {
-    throw SetupError(kPackageFailedError, "layout", FormatText(LoadMessage(kInstallerMissing), installer));
-  }
-  machine_.log.Write("layout: " + displayName + ": " + url + " extracted to " + folder);
+  // Straight into the kit; an archive by way of TEMP, extracted into the kit's folder of
+  // the package, its installer under the name the catalogue looks for.
+  PackageSource source(context_, machine_, window_, displayName, description,
+                       [&](const DownloadDescription& download) {
+                         PackageSource::Places places{target, ParentFolder(target), target, false};
+                         if (download.IsArchive()) {
+                           RunStateMessages messages(window_);
+                           const std::string temp =
+                               SystemInfo(machine_.system, messages, ApplicationTitle()).TemporaryFolder();
+                           places.download = PathJoin(temp, download.FileName());
+                         }
+                         return places;
+                       });
+  if (!source.Obtain("")) return false;
+  machine_.log.Write("layout: " + displayName + ": " + target);
+  ++downloaded_;
+  return true;
 }
 
 }  // namespace kelvano

@@ -27,7 +27,6 @@ class KitLayout {
  private:
   // False when the user gave the package up.
   bool Download(const KitPackage& package, const std::string& folder);
-  void DownloadOnce(const std::string& displayName, const std::string& description, const std::string& target);
   bool CopyKit(const std::string& folder);
 
   const SetupContext& context_;

@@ -1,0 +1,160 @@
+#include "packages/package_source.h"
+
+#include "packages/package_runner.h"
+#include "packages/partial_file.h"
+#include "packages/transfer_errors.h"
+#include "startup/format_text.h"
+#include "startup/messages.h"
+#include "startup/path_helpers.h"
+#include "system/setup_error.h"
+#include "unzip/cunzip.h"
+
+namespace kelvano {
+namespace {
+
+constexpr char kSource[] = "RunPackage";
+
+enum Message {
+  kDownloading = 106,
+  kUncompressing = 107,
+  kArchiveFailed = 108,
+  kInstallerMissing = 110,
+};
+
+[[noreturn]] void Fail(const std::string& description) { throw SetupError(kPackageFailedError, kSource, description); }
+
+std::string Received(const Downloader& downloader) {
+  const long error = downloader.LastError();
+  return " (status " + std::to_string(downloader.LastStatus()) + ", " + std::to_string(downloader.LastBytes()) +
+         " bytes" + (error != 0 ? ", " + DescribeTransferError(error) : std::string()) + ")";
+}
+
+}  // namespace
+
+PackageSource::PackageSource(const SetupContext& context, Machine& machine, RunState& window, std::string displayName,
+                             std::string downloadDescription, PlacesOfDownload places)
+    : context_(context),
+      machine_(machine),
+      window_(window),
+      displayName_(std::move(displayName)),
+      descriptionText_(std::move(downloadDescription)),
+      description_(descriptionText_),
+      placesOf_(std::move(places)) {}
+
+PackageSource::~PackageSource() {
+  // Every error is ignored here: the clean-up must reach its end.
+  try {
+    RemoveTemporaryFiles();
+  } catch (...) {
+  }
+}
+
+std::optional<std::string> PackageSource::Obtain(const std::string& shipped) {
+  installer_ = shipped;
+  Step step = Step::Locate;
+  while (step != Step::Done) {
+    retryFrom_ = step;
+    try {
+      step = Perform(step, shipped);
+    } catch (const std::exception& failure) {
+      if (!AskRetry(failure)) {
+        Log("given up by the user");
+        return std::nullopt;
+      }
+      Log("tried again");
+      step = retryFrom_;
+      if (step == Step::Locate) StartAgain();
+    }
+  }
+  return installer_;
+}
+
+PackageSource::Step PackageSource::Perform(Step step, const std::string& shipped) {
+  switch (step) {
+    case Step::Locate:
+      if (!shipped.empty() && FileExists(shipped)) {
+        Log("the installer of the kit: " + shipped);
+        installer_ = shipped;
+        return Step::CheckInstaller;
+      }
+      if (!description_.Describes()) return Step::CheckInstaller;
+      return Step::Places;
+    case Step::Places:
+      window_.SetInstallationProgress(true, FormatText(LoadMessage(kDownloading), displayName_));
+      places_ = placesOf_(description_);
+      return Step::Download;
+    case Step::Download:
+      Download();
+      return Step::Extract;
+    case Step::Extract:
+      archive_ = description_.IsArchive();
+      if (archive_) {
+        Extract();
+      } else {
+        installer_ = places_->download;
+      }
+      return Step::CheckInstaller;
+    case Step::CheckInstaller:
+      if (!FileExists(installer_)) {
+        // The user may copy the installer in place, or the network come back: Retry
+        // looks for it again from the start.
+        retryFrom_ = Step::Locate;
+        Fail(FormatText(LoadMessage(kInstallerMissing), installer_));
+      }
+      return Step::Done;
+    case Step::Done:
+      break;
+  }
+  return Step::Done;
+}
+
+void PackageSource::Download() {
+  const SetupSettings& settings = context_.Settings();
+  const std::string url = description_.Url(settings.ProductName, settings.ProductVersion);
+  const std::optional<std::string> sha256 = description_.Sha256();
+  Log("downloading " + url + " to " + places_->download + (sha256 ? ", SHA-256 " + *sha256 : std::string()));
+  Downloader downloader(window_, machine_.transfers, {}, machine_.clock);
+  try {
+    downloader.DownloadFile(url, places_->download, sha256);
+  } catch (const std::exception&) {
+    Log("download failed: " + url + Received(downloader));
+    throw;
+  }
+  Log("downloaded " + url + Received(downloader));
+}
+
+void PackageSource::Extract() {
+  // Checked before anything is extracted: a path that leaves the folder is refused.
+  const std::string inArchive = description_.InstallerInArchive();
+  window_.SetInstallationProgress(true, FormatText(LoadMessage(kUncompressing), displayName_));
+  Log("extracting " + places_->download + " to " + places_->extraction);
+  cUnzip zip(machine_.files);
+  // A broken archive may be downloaded whole on Retry.
+  retryFrom_ = Step::Locate;
+  if (!zip.Init(places_->download) || !zip.Unzip(places_->extraction)) Fail(LoadMessage(kArchiveFailed));
+  installer_ = PathJoin(places_->extraction, inArchive);
+  if (!places_->installer.empty() && installer_ != places_->installer) {
+    if (!MoveFileReplacing(installer_, places_->installer)) Fail(FormatText(LoadMessage(kInstallerMissing), installer_));
+    installer_ = places_->installer;
+  }
+}
+
+bool PackageSource::AskRetry(const std::exception& failure) {
+  return AskRetryAfterFailure(window_, displayName_, HasDownloadDescription(), failure);
+}
+
+void PackageSource::Log(const std::string& event) { machine_.log.Write("package " + displayName_ + ": " + event); }
+
+void PackageSource::StartAgain() {
+  RemoveTemporaryFiles();
+  places_.reset();
+  archive_ = false;
+}
+
+void PackageSource::RemoveTemporaryFiles() {
+  if (!places_) return;
+  if (places_->temporary || archive_) DeleteFileQuietly(places_->download);
+  if (places_->temporary && archive_) DeleteFolderTree(places_->extraction);
+}
+
+}  // namespace kelvano
