@@ -1,16 +1,23 @@
 #pragma once
 // DownloadFile: one URL into one local file, with the byte counter on the progress page
-// and the window kept alive meanwhile. A failed transfer never leaves a file behind and
-// reaches the caller as the one download error, whose description is the text to show.
+// and the window kept alive meanwhile. A transfer that breaks is tried again on its own
+// as often as the limits say, each try resuming where the last one broke when the server
+// allows (HTTP ranges, checked by the file's ETag or Last-Modified). A download that
+// fails never leaves a file at its target and reaches the caller as the one download
+// error, whose description is the text to show; what a resumable one had received is
+// kept for the next call for the same file (Retry in the box that follows resumes too).
 
 #include <chrono>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "packages/transfer_seam.h"
 #include "system/run_state.h"
+#include "system/setup_log.h"
 
 namespace kelvano {
 
@@ -18,42 +25,60 @@ inline constexpr std::int32_t kDownloadFailedError = static_cast<std::int32_t>(0
 inline constexpr char kDownloadErrorSource[] = "download";
 
 struct DownloadLimits {
-  // A transfer that receives nothing for this long is abandoned as failed.
+  // A transfer that receives nothing for this long is abandoned as broken.
   std::chrono::milliseconds idleLimit = std::chrono::seconds(60);
   // The longest the window goes without processing its events while the transfer waits.
   std::chrono::milliseconds pumpInterval = std::chrono::milliseconds(50);
+  // The waits before the tries that follow a broken transfer, one per try (none: the
+  // first try is the only one). Answers 4xx and a file of another hash are not tried
+  // again: the next try would get them too.
+  std::vector<std::chrono::milliseconds> retryWaits;
 };
 
 class Downloader {
  public:
   using Clock = std::function<std::chrono::steady_clock::time_point()>;
+  // Waits this long, without the window (the downloader pumps it between waits).
+  using Sleep = std::function<void(std::chrono::milliseconds)>;
 
   Downloader(RunState& runState, TransferSeam& transfers, DownloadLimits limits = {},
-             Clock clock = std::chrono::steady_clock::now)
-      : runState_(runState), transfers_(transfers), limits_(limits), clock_(std::move(clock)) {}
+             Clock clock = std::chrono::steady_clock::now, Sleep sleep = {}, SetupLog* log = nullptr);
+  ~Downloader();
+  Downloader(const Downloader&) = delete;
+  Downloader& operator=(const Downloader&) = delete;
 
   // Returns when the whole file is at targetPath, a file there before replaced. Else
   // raises SetupError(kDownloadFailedError, "download", message 128 naming url) and no
   // file is left at targetPath. A success needs a 2xx answer, when the server announced
   // a length exactly that many bytes, and when a SHA-256 is expected (64 hex digits,
-  // any case) bytes of that hash. Shows nothing but the progress line.
+  // any case) bytes of that hash. Shows nothing but the progress line; logs every try.
   void DownloadFile(const std::string& url, const std::string& targetPath,
                     const std::optional<std::string>& expectedSha256 = std::nullopt);
 
-  // What the last transfer ended with: the server's status (0 for none), the bytes
-  // received and the error it broke with (0 for none), for the log.
+  // What the last download ended with: the server's status (0 for none), the bytes of
+  // the file it had and the error its transfer broke with (0 for none), for the log.
   int LastStatus() const { return lastStatus_; }
   std::uint64_t LastBytes() const { return lastBytes_; }
   long LastError() const { return lastError_; }
 
  private:
-  bool Transfer(const std::string& url, const std::string& targetPath, const std::optional<std::string>& expectedSha256);
+  struct Kept;
+  enum class Outcome { Complete, Broken, Refused };
+  enum class Answer { Whole, Rest, StartOver, Broken, Refused };
+
+  Outcome Try(Kept& kept, std::size_t number);
+  Answer Judge(const TransferStep& answer, const TransferRange& asked, Kept& kept);
+  void Wait(std::chrono::milliseconds duration);
   void ShowProgress(std::uint64_t received, std::uint64_t total);
+  void Log(const std::string& event);
 
   RunState& runState_;
   TransferSeam& transfers_;
   DownloadLimits limits_;
   Clock clock_;
+  Sleep sleep_;
+  SetupLog* log_;
+  std::unique_ptr<Kept> kept_;  // what a resumable download that broke had received
   int lastStatus_ = 0;
   std::uint64_t lastBytes_ = 0;
   long lastError_ = 0;

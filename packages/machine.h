@@ -28,6 +28,7 @@ struct Machine {
   ShellSeam& shell;
   ZipFileSystem& files;     // where archives are extracted
   std::function<std::chrono::steady_clock::time_point()> clock;
+  std::function<void(std::chrono::milliseconds)> sleep;  // waits on that clock
   SetupLog& log;
 };
 

@@ -21,6 +21,13 @@ enum Message {
   kInstallerMissing = 110,
 };
 
+DownloadLimits AutomaticRetries() {
+  using std::chrono::seconds;
+  DownloadLimits limits;
+  limits.retryWaits = {seconds(2), seconds(4), seconds(8)};
+  return limits;
+}
+
 [[noreturn]] void Fail(const std::string& description) { throw SetupError(kPackageFailedError, kSource, description); }
 
 std::string Received(const Downloader& downloader) {
@@ -39,7 +46,8 @@ PackageSource::PackageSource(const SetupContext& context, Machine& machine, RunS
       displayName_(std::move(displayName)),
       descriptionText_(std::move(downloadDescription)),
       description_(descriptionText_),
-      placesOf_(std::move(places)) {}
+      placesOf_(std::move(places)),
+      downloader_(window, machine.transfers, AutomaticRetries(), machine.clock, machine.sleep, &machine.log) {}
 
 PackageSource::~PackageSource() {
   // Every error is ignored here: the clean-up must reach its end.
@@ -113,14 +121,13 @@ void PackageSource::Download() {
   const std::string url = description_.Url(settings.ProductName, settings.ProductVersion);
   const std::optional<std::string> sha256 = description_.Sha256();
   Log("downloading " + url + " to " + places_->download + (sha256 ? ", SHA-256 " + *sha256 : std::string()));
-  Downloader downloader(window_, machine_.transfers, {}, machine_.clock);
   try {
-    downloader.DownloadFile(url, places_->download, sha256);
+    downloader_.DownloadFile(url, places_->download, sha256);
   } catch (const std::exception&) {
-    Log("download failed: " + url + Received(downloader));
+    Log("download failed: " + url + Received(downloader_));
     throw;
   }
-  Log("downloaded " + url + Received(downloader));
+  Log("downloaded " + url + Received(downloader_));
 }
 
 void PackageSource::Extract() {

@@ -2,8 +2,10 @@
 // Gets one package's installer ready, with the Retry/Cancel box for whatever fails on the
 // way: the installer shipped in the kit when it is there, else the download that the
 // package's description names (checked by its SHA-256 where given) and, for an archive,
-// the installer extracted from it. The installation and the offline layout both get
-// their packages here.
+// the installer extracted from it. A broken download is tried again on its own, three
+// times after 2, 4 and 8 seconds, before the box asks; every try and Retry resume it
+// where the server allows. The installation and the offline layout both get their
+// packages here.
 
 #include <functional>
 #include <optional>
@@ -63,6 +65,8 @@ class PackageSource {
   const std::string descriptionText_;
   const DownloadDescription description_;
   const PlacesOfDownload placesOf_;
+  // One for the package's life: what a broken download received waits here for Retry.
+  Downloader downloader_;
   std::optional<Places> places_;  // once a download is needed
   std::string installer_;
   bool archive_ = false;  // the download is an archive, extracted or being so

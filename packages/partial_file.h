@@ -20,6 +20,10 @@ class PartialFile {
   bool IsOpen() const { return handle_ != kNoHandle; }
   // False when the bytes could not all be written (a full disk).
   bool Write(std::string_view bytes);
+  // The bytes written so far.
+  std::uint64_t Size() const { return size_; }
+  // Empties the file, to be written again from its first byte; false when that fails.
+  bool StartOver();
   // Closes the file and puts it at the target path, replacing a file there. On false
   // the temporary file is gone and the target is as it was.
   bool Commit();
@@ -31,6 +35,7 @@ class PartialFile {
   std::string target_;
   std::string temporary_;
   std::intptr_t handle_ = kNoHandle;
+  std::uint64_t size_ = 0;
 };
 
 // Deletes a file; a missing file and every other error are ignored.

@@ -16,8 +16,13 @@ class ReadableFile {
   virtual ~ReadableFile() = default;
 
   virtual std::uint64_t Size() const = 0;
+  // What names this version of the file for a resumed copy: its size and the time of
+  // its last change.
+  virtual std::string Validator() const = 0;
   // Reads at most `size` bytes; 0 read at the end of the file. The OS's error code, or 0.
   virtual long Read(char* buffer, std::size_t size, std::size_t& read) = 0;
+  // Reading goes on from this byte; the OS's error code, or 0.
+  virtual long SkipTo(std::uint64_t offset) = 0;
 };
 
 }  // namespace kelvano

@@ -47,4 +47,17 @@ std::string DescribeTransferError(long error) {
   return text;
 }
 
+bool IsPermanentTransferError(long error) {
+  switch (error) {
+    case 2:      // ERROR_FILE_NOT_FOUND
+    case 3:      // ERROR_PATH_NOT_FOUND
+    case 123:    // ERROR_INVALID_NAME
+    case 12005:  // ERROR_INTERNET_INVALID_URL
+    case 12006:  // ERROR_INTERNET_UNRECOGNIZED_SCHEME
+      return true;
+    default:
+      return false;
+  }
+}
+
 }  // namespace kelvano

@@ -9,4 +9,9 @@ namespace kelvano {
 // "error 12157: a secure-channel failure (...)"; "error N" for one without words.
 std::string DescribeTransferError(long error);
 
+// An error that another try would meet again: an address that names nothing that can
+// be fetched (not a URL, a scheme the download does not know, a file that is not
+// there). Everything else, a refused or broken connection first, may pass.
+bool IsPermanentTransferError(long error);
+
 }  // namespace kelvano

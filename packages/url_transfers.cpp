@@ -1,6 +1,7 @@
 #include "packages/url_transfers.h"
 
 #include <optional>
+#include <string>
 #include <vector>
 
 #include "packages/file_url.h"
@@ -20,9 +21,12 @@ TransferStep Failed(long error) {
 }
 
 // A file read piece by piece, one piece per poll, so that the window lives meanwhile.
+// Asked for the rest of the same file, it answers as HTTP does: 206 and where the rest
+// begins; asked for the rest of a file that has changed, the whole file.
 class LocalFileTransfer final : public Transfer {
  public:
-  explicit LocalFileTransfer(const std::optional<std::string>& path) : buffer_(kPieceSize) {
+  LocalFileTransfer(const std::optional<std::string>& path, const TransferRange& range)
+      : buffer_(kPieceSize), range_(range) {
     if (!path) {
       error_ = kInvalidName;
       return;
@@ -37,7 +41,17 @@ class LocalFileTransfer final : public Transfer {
     if (!answered_) {
       answered_ = true;
       step.kind = TransferStep::Kind::Answer;
-      step.length = file_->Size();
+      step.validator = file_->Validator();
+      const std::uint64_t size = file_->Size();
+      if (range_.offset > 0 && range_.offset < size && range_.validator == step.validator) {
+        if (const long error = file_->SkipTo(range_.offset); error != 0) return Over(Failed(error));
+        step.status = 206;
+        step.contentRange = "bytes " + std::to_string(range_.offset) + "-" + std::to_string(size - 1) + "/" +
+                            std::to_string(size);
+        step.length = size - range_.offset;
+      } else {
+        step.length = size;
+      }
       return step;
     }
     std::size_t read = 0;
@@ -63,6 +77,7 @@ class LocalFileTransfer final : public Transfer {
 
   std::unique_ptr<ReadableFile> file_;
   std::vector<char> buffer_;
+  const TransferRange range_;
   long error_ = 0;
   bool answered_ = false;
   bool over_ = false;
@@ -70,9 +85,10 @@ class LocalFileTransfer final : public Transfer {
 
 }  // namespace
 
-std::unique_ptr<Transfer> UrlTransfers::Start(const std::string& url, std::chrono::milliseconds idleLimit) {
-  if (NamesLocalFile(url)) return std::make_unique<LocalFileTransfer>(LocalFilePath(url));
-  return network_.Start(url, idleLimit);
+std::unique_ptr<Transfer> UrlTransfers::Start(const std::string& url, std::chrono::milliseconds idleLimit,
+                                              const TransferRange& range) {
+  if (NamesLocalFile(url)) return std::make_unique<LocalFileTransfer>(LocalFilePath(url), range);
+  return network_.Start(url, idleLimit, range);
 }
 
 }  // namespace kelvano

@@ -25,8 +25,17 @@ PartialFile::PartialFile(std::string targetPath) : target_(NativePath(std::move(
 PartialFile::~PartialFile() { Discard(); }
 
 bool PartialFile::Write(std::string_view bytes) {
+  if (!IsOpen() || !WriteAll(static_cast<int>(handle_), bytes.data(), bytes.size())) return false;
+  size_ += bytes.size();
+  return true;
+}
+
+bool PartialFile::StartOver() {
   if (!IsOpen()) return false;
-  return WriteAll(static_cast<int>(handle_), bytes.data(), bytes.size());
+  const int fd = static_cast<int>(handle_);
+  if (ftruncate(fd, 0) != 0 || lseek(fd, 0, SEEK_SET) != 0) return false;
+  size_ = 0;
+  return true;
 }
 
 bool PartialFile::Commit() {

@@ -3,6 +3,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <string>
+
 #include "packages/readable_file.h"
 #include "system/native_path.h"
 
@@ -11,9 +13,16 @@ namespace {
 
 class PosixReadableFile : public ReadableFile {
  public:
-  PosixReadableFile(int fd, std::uint64_t size) : fd_(fd), size_(size) {}
+  PosixReadableFile(int fd, const struct stat& info)
+      : fd_(fd), size_(static_cast<std::uint64_t>(info.st_size)), changed_(info.st_mtim) {}
   ~PosixReadableFile() override { close(fd_); }
   std::uint64_t Size() const override { return size_; }
+  std::string Validator() const override {
+    return std::to_string(size_) + "-" + std::to_string(changed_.tv_sec) + "." + std::to_string(changed_.tv_nsec);
+  }
+  long SkipTo(std::uint64_t offset) override {
+    return lseek(fd_, static_cast<off_t>(offset), SEEK_SET) < 0 ? errno : 0;
+  }
   long Read(char* buffer, std::size_t size, std::size_t& read) override {
     ssize_t got;
     do {
@@ -27,6 +36,7 @@ class PosixReadableFile : public ReadableFile {
  private:
   int fd_;
   std::uint64_t size_;
+  struct timespec changed_;
 };
 
 }  // namespace
@@ -43,7 +53,7 @@ std::unique_ptr<ReadableFile> ReadableFile::Open(const std::string& path, long& 
     close(fd);
     return nullptr;
   }
-  return std::make_unique<PosixReadableFile>(fd, static_cast<std::uint64_t>(info.st_size));
+  return std::make_unique<PosixReadableFile>(fd, info);
 }
 
 }  // namespace kelvano

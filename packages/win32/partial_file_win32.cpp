@@ -35,8 +35,17 @@ PartialFile::PartialFile(std::string targetPath) : target_(std::move(targetPath)
 PartialFile::~PartialFile() { Discard(); }
 
 bool PartialFile::Write(std::string_view bytes) {
+  if (!IsOpen() || !WriteAll(ToHandle(handle_), bytes.data(), bytes.size())) return false;
+  size_ += bytes.size();
+  return true;
+}
+
+bool PartialFile::StartOver() {
   if (!IsOpen()) return false;
-  return WriteAll(ToHandle(handle_), bytes.data(), bytes.size());
+  LARGE_INTEGER start = {};
+  if (!SetFilePointerEx(ToHandle(handle_), start, nullptr, FILE_BEGIN) || !SetEndOfFile(ToHandle(handle_))) return false;
+  size_ = 0;
+  return true;
 }
 
 bool PartialFile::Commit() {

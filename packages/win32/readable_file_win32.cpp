@@ -1,5 +1,7 @@
 #include <windows.h>
 
+#include <string>
+
 #include "packages/readable_file.h"
 #include "system/text_encoding.h"
 
@@ -11,11 +13,22 @@ class Win32ReadableFile : public ReadableFile {
   Win32ReadableFile(HANDLE file, std::uint64_t size) : file_(file), size_(size) {}
   ~Win32ReadableFile() override { CloseHandle(file_); }
   std::uint64_t Size() const override { return size_; }
+  std::string Validator() const override {
+    FILETIME written = {};
+    GetFileTime(file_, nullptr, nullptr, &written);
+    const std::uint64_t time = (static_cast<std::uint64_t>(written.dwHighDateTime) << 32) | written.dwLowDateTime;
+    return std::to_string(size_) + "-" + std::to_string(time);
+  }
   long Read(char* buffer, std::size_t size, std::size_t& read) override {
     DWORD got = 0;
     if (!ReadFile(file_, buffer, static_cast<DWORD>(size), &got, nullptr)) return static_cast<long>(GetLastError());
     read = got;
     return 0;
+  }
+  long SkipTo(std::uint64_t offset) override {
+    LARGE_INTEGER to;
+    to.QuadPart = static_cast<LONGLONG>(offset);
+    return SetFilePointerEx(file_, to, nullptr, FILE_BEGIN) ? 0 : static_cast<long>(GetLastError());
   }
 
  private:

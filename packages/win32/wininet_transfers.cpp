@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -107,9 +108,25 @@ std::optional<std::uint64_t> ParseLength(std::wstring_view text) {
   return value;
 }
 
+// The request headers that ask for the rest of a file, when it is still the same one.
+std::wstring RangeHeaders(const TransferRange& range) {
+  if (range.offset == 0) return {};
+  std::wstring headers = L"Range: bytes=" + std::to_wstring(range.offset) + L"-\r\n";
+  if (!range.validator.empty()) headers += L"If-Range: " + Widen(range.validator) + L"\r\n";
+  return headers;
+}
+
+// A header of the answer as text; empty when the server sent none.
+std::string QueryText(HINTERNET request, DWORD info) {
+  wchar_t text[512] = {};
+  DWORD bytes = sizeof text - sizeof(wchar_t);
+  if (!WinInet().HttpQueryInfoW(request, info, text, &bytes, nullptr)) return {};
+  return Narrow(std::wstring_view(text, bytes / sizeof(wchar_t)));
+}
+
 class WinInetTransfer final : public Transfer {
  public:
-  WinInetTransfer(const std::string& url, std::chrono::milliseconds idleLimit);
+  WinInetTransfer(const std::string& url, std::chrono::milliseconds idleLimit, const TransferRange& range);
   ~WinInetTransfer() override;
   TransferStep Next(std::chrono::milliseconds wait) override;
 
@@ -133,12 +150,15 @@ class WinInetTransfer final : public Transfer {
   InternetHandle connection_;
   InternetHandle request_;
   DWORD openError_ = ERROR_SUCCESS;
+  const std::wstring headers_;  // kept for the send, which may complete later
   Stage stage_ = Stage::Sending;
   Call pending_ = Call::None;
   DWORD gathered_ = 0;  // bytes of the buffer read for the next step
 };
 
-WinInetTransfer::WinInetTransfer(const std::string& url, std::chrono::milliseconds idleLimit) {
+WinInetTransfer::WinInetTransfer(const std::string& url, std::chrono::milliseconds idleLimit,
+                                 const TransferRange& range)
+    : headers_(RangeHeaders(range)) {
   const auto limit = std::clamp<std::chrono::milliseconds::rep>(idleLimit.count(), 1, 0x7FFFFFFF);
   openError_ = Open(url, static_cast<DWORD>(limit));
 }
@@ -216,7 +236,10 @@ std::optional<TransferStep> WinInetTransfer::Issue() {
   completion_->Arm();
   switch (stage_) {
     case Stage::Sending:
-      if (WinInet().HttpSendRequestW(request_.Get(), nullptr, 0, nullptr, 0)) return Answer();
+      if (WinInet().HttpSendRequestW(request_.Get(), headers_.empty() ? nullptr : headers_.c_str(),
+                                     static_cast<DWORD>(headers_.size()), nullptr, 0)) {
+        return Answer();
+      }
       return WentAsynchronous(Call::Send);
     case Stage::Reading:
       return Gather();
@@ -274,6 +297,9 @@ TransferStep WinInetTransfer::Answer() {
   if (WinInet().HttpQueryInfoW(request_.Get(), HTTP_QUERY_CONTENT_LENGTH, length, &bytes, nullptr)) {
     step.length = ParseLength(std::wstring_view(length, bytes / sizeof(wchar_t)));
   }
+  step.validator = QueryText(request_.Get(), HTTP_QUERY_ETAG);
+  if (step.validator.empty()) step.validator = QueryText(request_.Get(), HTTP_QUERY_LAST_MODIFIED);
+  if (status == 206) step.contentRange = QueryText(request_.Get(), HTTP_QUERY_CONTENT_RANGE);
   return step;
 }
 
@@ -301,11 +327,12 @@ TransferStep WinInetTransfer::Failed(DWORD error) {
 
 }  // namespace
 
-std::unique_ptr<Transfer> WinInetTransfers::Start(const std::string& url, std::chrono::milliseconds idleLimit) {
+std::unique_ptr<Transfer> WinInetTransfers::Start(const std::string& url, std::chrono::milliseconds idleLimit,
+                                                  const TransferRange& range) {
   if (url.size() >= 4 && EqualsIgnoreAsciiCase(std::string_view(url).substr(0, 4), "ftp:")) {
     return StartFtpTransfer(url, idleLimit);
   }
-  return std::make_unique<WinInetTransfer>(url, idleLimit);
+  return std::make_unique<WinInetTransfer>(url, idleLimit, range);
 }
 
 }  // namespace kelvano

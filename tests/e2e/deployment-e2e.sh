@@ -51,6 +51,17 @@ for mark in "$work/planted"/*.loaded; do
   [ -e "$mark" ] && failed "a planted DLL was loaded: $(basename "$mark" .loaded)"
 done
 
+echo "--- a quiet Server over a link that breaks twice resumes the download and completes"
+reg delete 'HKLM\Software\Kelvano' /f
+reg delete "$ndp" /v Release /f
+cp "$standins/Prerequisites/dotnetfx48setup.exe" "$served/net48.exe"
+flaky="http://127.0.0.1:$KELVANO_TEST_HTTP_PORT/breaks-file/2/net48.exe"
+make_kit "$work/flaky" "URL_DOTNET48=$flaky|dotnetfx48setup.exe|False||$good\r\n"
+rm "$work/flaky/Prerequisites/dotnetfx48setup.exe"
+check "exit code of the Server over a flaky link" 0 "$(deploy "$work/flaky")"
+grep -q "download try 3: $flaky from byte [1-9][0-9]*: status 206, .* complete" "$work/setup.log" ||
+  failed "the third try did not resume the download"
+
 echo "--- a failed product is 1603"
 make_kit "$work/failing" ''
 rm "$work/failing/Setup/Kelvano.msi"  # the product's setup fails

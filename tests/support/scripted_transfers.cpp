@@ -4,8 +4,9 @@
 
 namespace kelvano::test {
 
-ScriptedTransfers::Script& ScriptedTransfers::Script::Answer(int status, std::optional<std::uint64_t> length) {
-  steps_.push_back(Answered{status, length});
+ScriptedTransfers::Script& ScriptedTransfers::Script::Answer(int status, std::optional<std::uint64_t> length,
+                                                             std::string validator, std::string contentRange) {
+  steps_.push_back(Answered{status, length, std::move(validator), std::move(contentRange)});
   return *this;
 }
 
@@ -57,6 +58,8 @@ class ScriptedTransfers::Playing : public Transfer {
         step.kind = TransferStep::Kind::Answer;
         step.status = answer->status;
         step.length = answer->length;
+        step.validator = answer->validator;
+        step.contentRange = answer->contentRange;
       } else if (const auto* data = std::get_if<std::string>(&current)) {
         step.kind = TransferStep::Kind::Data;
         step.data = *data;
@@ -83,6 +86,8 @@ ScriptedTransfers::~ScriptedTransfers() = default;
 
 ScriptedTransfers::Script& ScriptedTransfers::On(const std::string& url) { return scripts_[url] = Script(); }
 
+ScriptedTransfers::Script& ScriptedTransfers::Next(const std::string& url) { return next_[url].emplace_back(); }
+
 void ScriptedTransfers::Serve(const std::string& url, const std::string& body, std::size_t pieceSize) {
   On(url).Answer(200, body.size()).Data(body, pieceSize).End();
 }
@@ -106,8 +111,15 @@ void ScriptedTransfers::StallAfter(const std::string& url, const std::string& bo
 
 void ScriptedTransfers::Refuse(const std::string& url) { On(url).Fail(kCannotConnect); }
 
-std::unique_ptr<Transfer> ScriptedTransfers::Start(const std::string& url, std::chrono::milliseconds) {
+std::unique_ptr<Transfer> ScriptedTransfers::Start(const std::string& url, std::chrono::milliseconds,
+                                                  const TransferRange& range) {
   started_.push_back(url);
+  ranges_.push_back(range);
+  if (auto queued = next_.find(url); queued != next_.end() && !queued->second.empty()) {
+    Script script = std::move(queued->second.front());
+    queued->second.erase(queued->second.begin());
+    return std::make_unique<Playing>(*this, std::move(script));
+  }
   const auto found = scripts_.find(url);
   Script script = found != scripts_.end() ? found->second : Script().Fail(kNameNotResolved);
   return std::make_unique<Playing>(*this, std::move(script));
@@ -115,6 +127,10 @@ std::unique_ptr<Transfer> ScriptedTransfers::Start(const std::string& url, std::
 
 std::function<ScriptedTransfers::TimePoint()> ScriptedTransfers::Clock() {
   return [this] { return now_; };
+}
+
+std::function<void(std::chrono::milliseconds)> ScriptedTransfers::Sleeper() {
+  return [this](std::chrono::milliseconds duration) { now_ += duration; };
 }
 
 }  // namespace kelvano::test

@@ -6,7 +6,8 @@
 //   ScriptedTransfers net;
 //   net.Serve("http://host/a.exe", body);                    // 200, length, body, end
 //   net.On("http://host/b.exe").Answer(200, 100).Data(half).Stall();
-//   Downloader downloader(window, net, {}, net.Clock());
+//   net.Next("http://host/b.exe").Answer(206, 50, "\"v1\"", "bytes 50-99/100").Data(rest).End();
+//   Downloader downloader(window, net, {}, net.Clock(), net.Sleeper());
 
 #include <chrono>
 #include <cstdint>
@@ -29,7 +30,9 @@ class ScriptedTransfers : public TransferSeam {
   // What one server does, in order. A script that runs out stays silent for ever.
   class Script {
    public:
-    Script& Answer(int status, std::optional<std::uint64_t> length);
+    // With what names the file (ETag or Last-Modified) and a 206's Content-Range.
+    Script& Answer(int status, std::optional<std::uint64_t> length, std::string validator = "",
+                   std::string contentRange = "");
     // The bytes in pieces of pieceSize (0: one piece), one piece per poll.
     Script& Data(const std::string& bytes, std::size_t pieceSize = 0);
     // Nothing arrives for this long.
@@ -49,6 +52,7 @@ class ScriptedTransfers : public TransferSeam {
     struct Answered {
       int status;
       std::optional<std::uint64_t> length;
+      std::string validator, contentRange;
     };
     using Step = std::variant<Answered, std::string, Silent, Ended, Broke>;
     std::vector<Step> steps_;
@@ -60,6 +64,8 @@ class ScriptedTransfers : public TransferSeam {
   // The script for url, replacing an earlier one. A URL without a script fails at once
   // as a host that does not resolve.
   Script& On(const std::string& url);
+  // A script for one start of url, played before the one of On; several play in order.
+  Script& Next(const std::string& url);
   // Shorthands for the usual servers.
   void Serve(const std::string& url, const std::string& body, std::size_t pieceSize = 4096);
   void ServeWithoutLength(const std::string& url, const std::string& body, std::size_t pieceSize = 4096);
@@ -68,13 +74,16 @@ class ScriptedTransfers : public TransferSeam {
   void StallAfter(const std::string& url, const std::string& body, std::size_t delivered);
   void Refuse(const std::string& url);
 
-  std::unique_ptr<Transfer> Start(const std::string& url, std::chrono::milliseconds idleLimit) override;
+  std::unique_ptr<Transfer> Start(const std::string& url, std::chrono::milliseconds idleLimit,
+                                  const TransferRange& range) override;
 
-  // The clock for the code under test.
+  // The clock for the code under test, and the wait on it: time passes at once.
   std::function<TimePoint()> Clock();
+  std::function<void(std::chrono::milliseconds)> Sleeper();
   TimePoint Now() const { return now_; }
-  // URLs started, in order.
+  // URLs started, in order, and the range each asked for.
   const std::vector<std::string>& Started() const { return started_; }
+  const std::vector<TransferRange>& Ranges() const { return ranges_; }
   // Transfers started and not yet given up.
   int Running() const { return running_; }
 
@@ -85,7 +94,9 @@ class ScriptedTransfers : public TransferSeam {
   class Playing;
 
   std::map<std::string, Script> scripts_;
+  std::map<std::string, std::vector<Script>> next_;
   std::vector<std::string> started_;
+  std::vector<TransferRange> ranges_;
   TimePoint now_;
   int running_ = 0;
 };

@@ -5,8 +5,11 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <limits>
+#include <vector>
 
+#include "packages/sha256.h"
 #include "packages/transfer_errors.h"
 #include "startup/format_text.h"
 #include "startup/messages.h"
@@ -202,6 +205,124 @@ TEST_F(Download, AnErrorFromAWindowEventPassesUnchangedAndLeavesNoFile) {
   }
   EXPECT_THAT(temp.Contents(), IsEmpty());
   EXPECT_EQ(net.Running(), 0);
+}
+
+// A download that breaks, tried again as the package source tries it: each try over the
+// script of one start, the ranges asked for, and what ends up at the target.
+class ResumedDownload : public Download {
+ protected:
+  static constexpr std::uint64_t kSize = 100;
+  const std::string body = ServedBytes(kSize);
+  const std::string tag = "\"v1\"";
+  // The first try: 40 bytes of the file named by tag, then the connection is reset.
+  void BreakAfter40() { net.Next(kUrl).Answer(200, kSize, tag).Data(body.substr(0, 40)).Fail(12031); }
+  std::vector<std::uint64_t> Offsets() const {
+    std::vector<std::uint64_t> offsets;
+    for (const TransferRange& range : net.Ranges()) offsets.push_back(range.offset);
+    return offsets;
+  }
+  std::chrono::milliseconds Waited() const {
+    return std::chrono::duration_cast<std::chrono::milliseconds>(net.Now() - start_);
+  }
+
+  SetupLog log{nullptr};
+  Downloader retrying{window, net, {.retryWaits = {2s, 4s, 8s}}, net.Clock(), net.Sleeper(), &log};
+  const ScriptedTransfers::TimePoint start_ = net.Now();
+};
+
+TEST_F(ResumedDownload, TheServersAnswerDecidesWhetherTheRestIsAppended) {
+  struct Case {
+    const char* what;
+    std::function<void(ScriptedTransfers::Script&)> second;  // the answer to the resumed request
+    std::vector<std::uint64_t> offsets;                      // of every request
+  };
+  const std::string changed = ServedBytes(kSize + 7).substr(7);
+  const Case cases[] = {
+      {"206 from byte 40: appended",
+       [&](auto& s) { s.Answer(206, 60, tag, "bytes 40-99/100").Data(body.substr(40), 16).End(); }, {0, 40}},
+      {"200: the server ignores ranges, or the file changed: all again",
+       [&](auto& s) { s.Answer(200, kSize, "\"v2\"").Data(changed).End(); }, {0, 40}},
+      {"416: from the start, asked again at once", [&](auto& s) { s.Answer(416, 0).End(); }, {0, 40, 0}},
+      {"a range that does not start at byte 40", [&](auto& s) { s.Answer(206, 70, tag, "bytes 30-99/100"); },
+       {0, 40, 0}},
+      {"a range of a file of another length", [&](auto& s) { s.Answer(206, 60, tag, "bytes 40-99/120"); },
+       {0, 40, 0}},
+      {"a range that cannot be read", [&](auto& s) { s.Answer(206, 60, tag, "40-99/100"); }, {0, 40, 0}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    net = ScriptedTransfers();
+    window = RecordingRunState();
+    BreakAfter40();
+    c.second(net.Next(kUrl));
+    const bool changes = std::string(c.what).rfind("200", 0) == 0;
+    net.On(kUrl).Answer(200, kSize, tag).Data(body).End();  // what a fresh request gets
+    retrying.DownloadFile(kUrl, target);
+    EXPECT_EQ(temp.Read("setup.exe"), changes ? changed : body);
+    EXPECT_EQ(Offsets(), c.offsets);
+    EXPECT_EQ(net.Ranges()[1].validator, tag) << "If-Range carries the ETag";
+    EXPECT_THAT(temp.Contents(), ElementsAre("setup.exe"));
+  }
+}
+
+TEST_F(ResumedDownload, TheCounterGoesOnFromTheResumedByteAndTheHashCoversTheWholeFile) {
+  Sha256 hash;
+  hash.Update(body.data(), body.size());
+  BreakAfter40();
+  net.Next(kUrl).Answer(206, 60, tag, "bytes 40-99/100").Data(body.substr(40)).End();
+  retrying.DownloadFile(kUrl, target, hash.FinishHex());
+  EXPECT_EQ(temp.Read("setup.exe"), body);
+  EXPECT_THAT(window.DownloadLines(), ElementsAre(Progress("0 bytes", "100 bytes"), Progress("40 bytes", "100 bytes"),
+                                                  Progress("40 bytes", "100 bytes"), Progress("100 bytes", "100 bytes")));
+
+  // The same two halves, checked against another hash: refused, and not tried again.
+  BreakAfter40();
+  net.Next(kUrl).Answer(206, 60, tag, "bytes 40-99/100").Data(body.substr(40)).End();
+  EXPECT_THROW(retrying.DownloadFile(kUrl, target, std::string(64, 'a')), SetupError);
+  EXPECT_THAT(temp.Contents(), IsEmpty());
+  EXPECT_EQ(net.Started().size(), 4u);
+}
+
+TEST_F(ResumedDownload, WithoutAValidatorTheNextTryStartsAgain) {
+  net.Next(kUrl).Answer(200, kSize).Data(body.substr(0, 40)).Fail(12031);
+  net.Next(kUrl).Answer(200, kSize).Data(body).End();
+  retrying.DownloadFile(kUrl, target);
+  EXPECT_EQ(temp.Read("setup.exe"), body);
+  EXPECT_EQ(Offsets(), (std::vector<std::uint64_t>{0, 0}));
+}
+
+TEST_F(ResumedDownload, BrokenTransfersAndServerErrorsAreTriedThreeTimesAfterTwoFourAndEightSeconds) {
+  // Every try breaks after 10 bytes; the server ignores the ranges asked for.
+  net.On(kUrl).Answer(200, kSize, tag).Data(body.substr(0, 10)).Fail(12031);
+  EXPECT_THROW(retrying.DownloadFile(kUrl, target), SetupError);
+  EXPECT_EQ(Offsets(), (std::vector<std::uint64_t>{0, 10, 10, 10})) << "each try asks for the rest";
+  EXPECT_GE(Waited(), 14s);
+  EXPECT_LT(Waited(), 15s);
+  ASSERT_EQ(log.Events().size(), 4u);
+  EXPECT_EQ(log.Events()[1], "download try 2: " + kUrl + " from byte 10: status 200, 10 bytes, broken, error 12031: "
+                                                       "the connection was reset");
+  EXPECT_GE(window.Pumps(), 14000 / 50) << "the window lived through the waits";
+
+  // Retry in the box that follows resumes too: the 10 bytes were kept.
+  EXPECT_THAT(temp.Contents(), ElementsAre(::testing::Not("setup.exe")));
+  net.On(kUrl).Answer(206, 90, tag, "bytes 10-99/100").Data(body.substr(10)).End();
+  retrying.DownloadFile(kUrl, target);
+  EXPECT_EQ(temp.Read("setup.exe"), body);
+  EXPECT_EQ(net.Ranges().back().offset, 10u);
+
+  for (int status : {500, 502, 503}) {
+    net = ScriptedTransfers();
+    net.Next(kUrl).Answer(status, 0).End();
+    net.On(kUrl).Answer(200, kSize, tag).Data(body).End();
+    retrying.DownloadFile(kUrl, target);
+    EXPECT_EQ(net.Started().size(), 2u) << status;
+  }
+  for (int status : {400, 403, 404, 410}) {
+    net = ScriptedTransfers();
+    net.AnswerStatus(kUrl, status);
+    EXPECT_THROW(retrying.DownloadFile(kUrl, target), SetupError);
+    EXPECT_EQ(net.Started().size(), 1u) << status << " would be answered again";
+  }
 }
 
 }  // namespace

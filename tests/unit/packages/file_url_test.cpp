@@ -53,5 +53,31 @@ TEST(FileUrl, AFileIsCopiedWithTheCounterAndAMissingOneIsTheDownloadError) {
   ExpectDownloadFailure(downloader, "file://" + kit.Path(), failures / "b.exe", failures);  // a folder
 }
 
+TEST(FileUrl, ACopyResumesWhereItBrokeWhileTheFileIsTheSame) {
+  TempFolder kit;
+  kit.Write("a.exe", ServedBytes(150000));
+  ScriptedTransfers network;
+  UrlTransfers transfers(network);
+  const auto answer = [&](const TransferRange& range, std::string* rest = nullptr) {
+    const auto transfer = transfers.Start("file://" + kit.Path() + "/a.exe", std::chrono::seconds(1), range);
+    TransferStep step = transfer->Next(std::chrono::milliseconds(0));
+    if (rest != nullptr) {
+      for (TransferStep data = transfer->Next({}); data.kind == TransferStep::Kind::Data; data = transfer->Next({})) {
+        rest->append(data.data);
+      }
+    }
+    return step;
+  };
+  const TransferStep whole = answer({});
+  EXPECT_EQ(whole.status, 0);
+  EXPECT_EQ(whole.length, 150000u);
+  std::string rest;
+  const TransferStep resumed = answer({100000, whole.validator}, &rest);
+  EXPECT_EQ(resumed.status, 206);
+  EXPECT_EQ(resumed.contentRange, "bytes 100000-149999/150000");
+  EXPECT_TRUE(rest == ServedBytes(150000).substr(100000)) << "the last 50000 bytes, not " << rest.size();
+  EXPECT_EQ(answer({100000, "another file"}).status, 0) << "a changed file is copied whole";
+}
+
 }  // namespace
 }  // namespace kelvano::test

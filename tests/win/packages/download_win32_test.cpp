@@ -26,6 +26,7 @@ namespace {
 using ::testing::Each;
 using ::testing::ElementsAre;
 using ::testing::EndsWith;
+using ::testing::HasSubstr;
 using ::testing::IsEmpty;
 using ::testing::Not;
 using namespace std::chrono_literals;
@@ -165,6 +166,24 @@ TEST_F(WineDownload, TargetThatCannotBeWrittenFails) {
     EXPECT_EQ(error.Source(), "download");
   }
   EXPECT_THAT(temp.Contents(), ElementsAre("package.exe"));
+}
+
+TEST_F(WineDownload, ABrokenDownloadResumesWhereItBrokeAndAChangedFileComesWhole) {
+  SetupLog log{nullptr};
+  Downloader retrying{window, net, {.idleLimit = kIdleLimit, .retryWaits = {0ms, 0ms, 0ms}}, Clock::now, {}, &log};
+  ASSERT_NO_THROW(retrying.DownloadFile(Url("/breaks/2/300000/a"), target));
+  EXPECT_TRUE(temp.Read("package.exe") == ServedBytes(300000)) << "the resumed file is not the one served";
+  // Each try asks for the rest from where the last one broke: half of it comes each time.
+  ASSERT_EQ(log.Events().size(), 3u);
+  EXPECT_THAT(log.Events()[0], HasSubstr(" from byte 0: status 200, 150000 bytes"));
+  EXPECT_THAT(log.Events()[1], HasSubstr(" from byte 150000: status 206, 75000 bytes"));
+  EXPECT_THAT(log.Events()[2], HasSubstr(" from byte 225000: status 206, 75000 bytes, complete"));
+  EXPECT_EQ(window.DownloadLines().back(), Progress(300000, 300000));
+
+  ASSERT_NO_THROW(retrying.DownloadFile(Url("/changes/200000/b"), target));
+  EXPECT_TRUE(temp.Read("package.exe") == ServedBytes(200001).substr(1)) << "not the file as it is now";
+  ASSERT_EQ(log.Events().size(), 5u);
+  EXPECT_THAT(log.Events()[4], HasSubstr(" from byte 100000: status 200, 200000 bytes, complete"));
 }
 
 // Sets the current user's proxy for as long as it lives, as the Internet settings do.

@@ -22,6 +22,14 @@ Paths (N is a byte count; every body is body(N), the pattern the tests compute t
     /proxied/N          as /length/N, but only when asked as a proxy (an absolute URL)
     /file/NAME          the file NAME of a folder that lives as long as the server, named
                         to COMMAND in KELVANO_TEST_HTTP_FILES (as a Windows path, Z:\\...)
+    /breaks/K/N/TAG     body(N) with the ETag "TAG"; the first K requests of the path get
+                        half of what they ask for, then the connection closes
+    /breaks-file/K/NAME the same for the file NAME (its ETag: its size and time of change)
+    /changes/N/TAG      the first request gets half of body(N), ETag "TAG-1"; every later
+                        one a file of another content, ETag "TAG-2"
+
+Every body of these three honours "Range: bytes=FIRST-" with "If-Range" as HTTP/1.1 does:
+206 and the rest while the ETag matches, else 200 and the whole file.
 
 An FTP server on KELVANO_TEST_FTP_PORT serves the same folder to anonymous users in
 passive mode: just what a download needs (USER, PASS, TYPE, PASV, SIZE, RETR, QUIT).
@@ -42,6 +50,14 @@ import urllib.parse
 STALL_SECONDS = 120  # a stalled answer ends on its own after this, should a client never leave
 stopping = threading.Event()
 files_folder = tempfile.mkdtemp(prefix="kelvano-http-files-")
+requests_of = {}  # path: requests so far, for the paths that break their first answers
+requests_lock = threading.Lock()
+
+
+def count_request(path):
+    with requests_lock:
+        requests_of[path] = requests_of.get(path, 0) + 1
+        return requests_of[path]
 
 
 def body(size):
@@ -61,6 +77,17 @@ class Handler(http.server.BaseHTTPRequestHandler):
         parts = [p for p in urllib.parse.urlsplit(self.path).path.split("/") if p]
         if len(parts) == 2 and parts[0] == "file":
             self.serve_file(urllib.parse.unquote(parts[1]))
+            return
+        if len(parts) == 3 and parts[0] == "breaks-file" and parts[1].isdigit():
+            self.serve_file(urllib.parse.unquote(parts[2]), breaks=int(parts[1]))
+            return
+        if len(parts) == 4 and parts[0] == "breaks" and parts[1].isdigit() and parts[2].isdigit():
+            self.serve_resumable(body(int(parts[2])), '"%s"' % parts[3], count_request(self.path) <= int(parts[1]))
+            return
+        if len(parts) == 3 and parts[0] == "changes" and parts[1].isdigit():
+            size, first = int(parts[1]), count_request(self.path) == 1
+            data = body(size) if first else body(size + 1)[1:]
+            self.serve_resumable(data, '"%s-%d"' % (parts[2], 1 if first else 2), first)
             return
         route = getattr(self, "route_" + parts[0], None) if parts else None
         try:
@@ -97,15 +124,41 @@ class Handler(http.server.BaseHTTPRequestHandler):
         self.close_connection = True
         self.connection.shutdown(socket.SHUT_RDWR)
 
-    def serve_file(self, name):
+    def serve_file(self, name, breaks=0):
         path = os.path.join(files_folder, os.path.basename(name))
         if not os.path.isfile(path):
             self.send_page(404, "no such file")
             return
         with open(path, "rb") as f:
             data = f.read()
-        self.send_head(200, len(data))
-        self.wfile.write(data)
+        if breaks == 0:
+            self.send_head(200, len(data))
+            self.wfile.write(data)
+            return
+        info = os.stat(path)
+        self.serve_resumable(data, '"%d-%d"' % (info.st_size, info.st_mtime_ns), count_request(self.path) <= breaks)
+
+    def serve_resumable(self, data, etag, cut):
+        """The rest from FIRST of "Range: bytes=FIRST-" while If-Range names this ETag (206),
+        else all of it (200); cut: half of that, then the connection closes."""
+        asked = self.headers.get("Range", "")
+        if_range = self.headers.get("If-Range")
+        start = 0
+        if asked.startswith("bytes=") and asked.endswith("-") and asked[6:-1].isdigit() and if_range in (None, etag):
+            start = int(asked[6:-1])
+            if start >= len(data):
+                self.send_head(416, 0, [("Content-Range", "bytes */%d" % len(data))])
+                return
+            self.send_head(206, len(data) - start,
+                           [("ETag", etag), ("Content-Range", "bytes %d-%d/%d" % (start, len(data) - 1, len(data)))])
+        else:
+            self.send_head(200, len(data), [("ETag", etag)])
+        rest = data[start:]
+        if not cut:
+            self.wfile.write(rest)
+            return
+        self.wfile.write(rest[: len(rest) // 2])
+        self.hang_up()
 
     def route_length(self, size):
         self.send_head(200, size)

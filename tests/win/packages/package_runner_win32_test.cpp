@@ -7,6 +7,8 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <chrono>
+
 #include <algorithm>
 #include <fstream>
 #include <sstream>
@@ -64,6 +66,9 @@ class WinePackages : public ::testing::Test {
     SetEnvironmentVariableW(L"TEMP", Widen(temp.Path()).c_str());
     SetEnvironmentVariableW(L"KELVANO_INSTALLER_LOG", Widen(logs / "installers.log").c_str());
     SetEnvironmentVariableW(L"KELVANO_INSTALLER_EXIT", nullptr);
+    // The waits before a download is tried again pass at once: the machine's clock jumps.
+    machine.Seams().clock = [this] { return std::chrono::steady_clock::now() + skipped_; };
+    machine.Seams().sleep = [this](std::chrono::milliseconds wait) { skipped_ += wait; };
   }
   ~WinePackages() override {
     SetEnvironmentVariableW(L"TEMP", Widen(savedTemp_).c_str());
@@ -92,6 +97,7 @@ class WinePackages : public ::testing::Test {
   }
 
   const std::string savedTemp_ = Environment(L"TEMP");
+  std::chrono::milliseconds skipped_{0};
   TempFolder temp, logs;
   Win32Machine machine;
   StagedKit kit{machine.Seams().registry, "PRODUCT=KelvanoPackageTest\r\nSERVER=KELVANOTEST\r\n"};
