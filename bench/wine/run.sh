@@ -1,9 +1,10 @@
 #!/bin/bash
 # The setup's Windows code under 32-bit Wine, in a 64-bit Windows prefix of its own:
 # a 200 MB download from a local HTTP server against curl on the same file in the same
-# run, with and without the SHA-256 check, the processor time each takes, the same at a
-# gigabit network's pace, and the time RunAndWait takes to return after its program has
-# ended. Prints medians and the ratios the goals are about.
+# run, with and without the SHA-256 check, the processor time each takes, one whose
+# connection breaks twice and is resumed, the same at a gigabit network's pace, and the
+# time RunAndWait takes to return after its program has ended. Prints medians and the
+# ratios the goals are about.
 set -euo pipefail
 cd "$(dirname "$0")/../.."
 cmake --preset win32 >/dev/null
@@ -29,13 +30,14 @@ target=$bench/downloaded.bin
 windows() { printf 'Z:%s' "$1" | tr / '\\'; }
 median() { sort -n | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
 server_ticks() { awk '{ print $14 + $15 }' "/proc/$server/stat"; }
-# Each line: wall seconds, the downloader's processor seconds, the server's.
+# Each line: wall seconds, the downloader's processor seconds, the bytes of body it
+# received, the server's processor seconds.
 # Each into a new file: replacing an older one of 200 MB costs its removal too.
 curl_run() {
   rm -f "$target"
   local before; before=$(server_ticks)
-  local wall; wall=$(curl -s -o "$target" -w '%{time_total}' "$1")
-  echo "$wall 0 $(( $(server_ticks) - before ))" | awk '{ print $1, $2, $3 / 100 }'
+  local wall; wall=$(curl -s -o "$target" -w '%{time_total} 0 %{size_download}' "$1")
+  echo "$wall $(( $(server_ticks) - before ))" | awk '{ print $1, $2, $3, $4 / 100 }'
 }
 setup_run() {
   local address=$1; shift
@@ -48,11 +50,13 @@ column() { awk -v c="$1" '{ print $c }' "$2" | median; }
 
 /usr/lib/wine/wine build/win32/bench/wine/download_bench.exe "$url" "$(windows "$target")" >/dev/null  # a warm start
 # Interleaved rounds, so that whatever else the machine does weighs on all three alike.
-: > "$bench/curl.times"; : > "$bench/setup.times"; : > "$bench/hash.times"
-for _ in 1 2 3 4 5 6 7; do
+: > "$bench/curl.times"; : > "$bench/setup.times"; : > "$bench/hash.times"; : > "$bench/resume.times"
+for round in 1 2 3 4 5 6 7; do
   curl_run "$url" >> "$bench/curl.times"
   setup_run "$url" >> "$bench/setup.times"
   setup_run "$url" "$sha" >> "$bench/hash.times"
+  # The connection closes twice; each new round is a new path, which breaks afresh.
+  setup_run "http://127.0.0.1:$port/breaking/$round/payload.bin" resume >> "$bench/resume.times"
 done
 # At a gigabit network's pace the processors have time to spare for the check.
 : > "$bench/paced.times"; : > "$bench/paced-hash.times"
@@ -72,13 +76,19 @@ for row in "curl:curl" "setup:setup" "setup with SHA-256:hash"; do
   wall=$(column 1 "$file")
   own=$(column 2 "$file")
   printf '%-26s %8.3f %8.0f %14s %13.2f\n' "${row%:*}" "$wall" "$(echo "200 / $wall" | bc -l)" \
-    "$([ "${row##*:}" = curl ] && echo - || printf '%.2f' "$own")" "$(column 3 "$file")"
+    "$([ "${row##*:}" = curl ] && echo - || printf '%.2f' "$own")" "$(column 4 "$file")"
 done
 printf 'throughput, setup / curl: %.2fx (goal at least 0.80x)\n' "$(echo "$c / $s" | bc -l)"
 printf 'cost of the SHA-256 check: %.1f%% (goal under 10%%)\n' "$(echo "($h - $s) * 100 / $s" | bc -l)"
 # With every processor busy moving the bytes, the check's own processor time cannot hide.
 printf '  the check adds %.2f s of processor time to an unchecked download of %.3f s\n' \
   "$(echo "$(column 2 "$bench/hash.times") - $(column 2 "$bench/setup.times")" | bc -l)" "$s"
+r=$(column 1 "$bench/resume.times")
+size=$(stat -c %s "$payload")
+printf 'a connection that breaks twice, resumed: %.3f s, %.2fx the unbroken download (goal at most 1.20x)\n' \
+  "$r" "$(echo "$r / $s" | bc -l)"
+printf '  bytes received: %.3fx the file (goal at most 1.05x), tried again at once (the setup waits 2 and 4 s)\n' \
+  "$(echo "$(column 3 "$bench/resume.times") / $size" | bc -l)"
 ps=$(column 1 "$bench/paced.times")
 ph=$(column 1 "$bench/paced-hash.times")
 printf 'at the pace of 1 Gbit/s, median of 3: setup %.3f s, with SHA-256 %.3f s: the check costs %.1f%%\n' \
