@@ -32,7 +32,7 @@ struct DownloadLimits {
   // The waits before the tries that follow a broken transfer, one per try (none: the
   // first try is the only one). Answers 4xx and a file of another hash are not tried
   // again: the next try would get them too.
-  std::vector<std::chrono::milliseconds> retryWaits;
+  std::vector<std::chrono::milliseconds> retryWaits = {};
 };
 
 class Downloader {

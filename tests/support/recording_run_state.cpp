@@ -19,27 +19,25 @@ bool Offers(MessageButtons buttons, MessageAnswer answer) {
 }  // namespace
 
 void RecordingRunState::SetInstallationRunning(bool running) {
-  running_ = running;
+  rules_.SetInstallationRunning(running);
   log_.push_back(running ? "running: true" : "running: false");
 }
 
 void RecordingRunState::SetInstallationProgress(bool bVisible, const std::string& sInstallationDescription) {
-  progressVisible_ = bVisible;
-  description_ = sInstallationDescription;
-  downloadLine_.clear();
+  rules_.SetInstallationProgress(bVisible, sInstallationDescription);
   pageSwitches_.push_back({bVisible, sInstallationDescription});
   log_.push_back(bVisible ? "progress: " + sInstallationDescription : "options");
   ProcessPendingEvents();  // as the window does, so that the change is painted
 }
 
 void RecordingRunState::SetDownloadProgress(const std::string& text) {
-  downloadLine_ = text;
+  rules_.SetDownloadProgress(text);
   downloadLines_.push_back(text);
   log_.push_back("download: " + text);
 }
 
 void RecordingRunState::CloseMainWindow() {
-  const bool accepted = !running_;
+  const bool accepted = rules_.AcceptsClose();
   closeRequests_.push_back(accepted);
   if (accepted) closed_ = true;
   log_.push_back(accepted ? "close: accepted" : "close: refused");

@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "system/run_state.h"
+#include "ui/run_rules.h"
 
 namespace kelvano::test {
 
@@ -28,8 +29,8 @@ class RecordingRunState : public RunState {
     bool operator==(const PageSwitch&) const = default;
   };
 
-  // The contract.
-  bool InstallationRunning() const override { return running_; }
+  // The contract, by the window's rules.
+  bool InstallationRunning() const override { return rules_.InstallationRunning(); }
   void SetInstallationRunning(bool running) override;
   void SetInstallationProgress(bool bVisible, const std::string& sInstallationDescription) override;
   void SetDownloadProgress(const std::string& text) override;
@@ -41,9 +42,9 @@ class RecordingRunState : public RunState {
   void ProcessPendingEvents() override;
 
   // What the window shows now.
-  bool ProgressPageVisible() const { return progressVisible_; }  // false: the option page
-  const std::string& Description() const { return description_; }
-  const std::string& DownloadLine() const { return downloadLine_; }
+  bool ProgressPageVisible() const { return rules_.ProgressVisible(); }  // false: the option page
+  const std::string& Description() const { return rules_.Description(); }
+  const std::string& DownloadLine() const { return rules_.DownloadLine(); }
   bool Closed() const { return closed_; }
   bool BusyPointer() const { return busy_; }
 
@@ -82,12 +83,9 @@ class RecordingRunState : public RunState {
     std::function<void()> run;
   };
 
-  bool running_ = false;
-  bool progressVisible_ = false;
+  RunRules rules_;
   bool closed_ = false;
   bool busy_ = false;
-  std::string description_;
-  std::string downloadLine_;
   int pumps_ = 0;
   std::vector<PageSwitch> pageSwitches_;
   std::vector<std::string> downloadLines_;

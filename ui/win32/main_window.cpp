@@ -5,7 +5,6 @@
 #include <stdexcept>
 
 #include "startup/format_text.h"
-#include "startup/messages.h"
 #include "startup/path_helpers.h"
 #include "system/setup_error.h"
 #include "system/text_encoding.h"
@@ -17,8 +16,6 @@ namespace {
 
 constexpr wchar_t kClassName[] = L"KelvanoSetupWindow";
 constexpr UINT kQuietRunMessage = WM_APP + 1;
-constexpr int kCannotClose = 104;
-constexpr int kBusy = 117;
 constexpr COLORREF kWhite = RGB(255, 255, 255);
 constexpr COLORREF kBlack = RGB(0, 0, 0);
 
@@ -38,7 +35,10 @@ void SetItemText(std::vector<PageItem>& items, const char* name, const std::stri
 }  // namespace
 
 frmMM::frmMM(const SetupContext& context, Win32Machine& machine, std::string executablePath)
-    : context_(context), machine_(machine), sequence_(context, machine.Seams(), *this, std::move(executablePath)) {
+    : context_(context),
+      machine_(machine),
+      sequence_(context, machine.Seams(), *this, std::move(executablePath)),
+      rules_(context.Settings().SuppressMessageBoxes) {
   const SetupSettings& settings = context.Settings();
   options_.items = OptionPageItems(settings);
   options_.picture = settings.BackgroundPicture;
@@ -273,7 +273,7 @@ void frmMM::MouseMoved(int x, int y) {
   bool changed = false;
   if (item != nullptr && item->option >= 0) {
     changed = page.highlight.Hover(item->option);
-  } else if (!progressVisible_) {
+  } else if (!rules_.ProgressVisible()) {
     // The option page's background resets the highlight; the progress page has no
     // such handler and keeps its last one.
     changed = page.highlight.Hover(-1);
@@ -302,11 +302,10 @@ void frmMM::OptionClick(int index) {
 void frmMM::RunSequence(int option) {
   // One run at a time: a click that arrives while a run waits (between its packages
   // too) is turned away, as one that arrives during a package is.
-  if (runDepth_ > 0) {
-    ShowMessage(SetupMessageBox(FormatText(LoadMessage(kBusy)), MessageIcon::Warning));
+  if (!rules_.StartRun()) {
+    ShowMessage(RunRules::BusyMessage());
     return;
   }
-  ++runDepth_;
   try {
     machine_.Log().Write("run of option " + std::to_string(option));
     lastOutcome_ = sequence_.RunInstallation(option);
@@ -317,19 +316,18 @@ void frmMM::RunSequence(int option) {
     machine_.Log().Write("run of option " + std::to_string(option) + " failed: " + ErrorDescription(failure));
     ShowError(ErrorDescription(failure));
   }
-  --runDepth_;
-  if (unloadRequested_) Unload();
+  if (rules_.EndRun()) Unload();
 }
 
 void frmMM::LayKit() {
-  ++runDepth_;
+  rules_.StartRun();
   try {
     lastOutcome_ = KitLayout(context_, machine_.Seams(), *this).Lay(context_.Settings().LayoutFolder);
   } catch (const std::exception& failure) {
     lastOutcome_ = InstallationOutcome::PrerequisiteFailed;
     ShowError(ErrorDescription(failure));
   }
-  --runDepth_;
+  rules_.EndRun();
 }
 
 void frmMM::OpenWebsite() {
@@ -348,52 +346,50 @@ void frmMM::OpenWebsite() {
 }
 
 bool frmMM::UserMayClose() {
-  if (!installationRunning_ && runDepth_ == 0) return true;
-  ShowMessage(SetupMessageBox(FormatText(LoadMessage(kCannotClose)), MessageIcon::Warning));
+  if (rules_.AcceptsUserClose()) return true;
+  ShowMessage(RunRules::CannotCloseMessage());
   return false;
 }
 
 void frmMM::Unload() {
   // Inside a run the window goes once the event handler that started it has returned.
-  if (runDepth_ > 0) {
-    unloadRequested_ = true;
-    return;
-  }
-  if (window_ != nullptr) DestroyWindow(window_);
+  if (rules_.Unload() && window_ != nullptr) DestroyWindow(window_);
 }
 
 void frmMM::ShowError(const std::string& description) { ShowMessage(SetupMessageBox(description, MessageIcon::Error)); }
 
+void frmMM::ShowProgressTexts() {
+  SetItemText(progress_.items, kDescriptionLabel, rules_.Description());
+  SetItemText(progress_.items, kDownloadLabel, rules_.DownloadLine());
+  if (window_ != nullptr) InvalidateRect(window_, nullptr, FALSE);
+}
+
 void frmMM::SetInstallationProgress(bool bVisible, const std::string& sInstallationDescription) {
-  progressVisible_ = bVisible;
-  SetItemText(progress_.items, kDescriptionLabel, sInstallationDescription);
-  SetItemText(progress_.items, kDownloadLabel, "");
-  if (window_ != nullptr) {
-    InvalidateRect(window_, nullptr, FALSE);
-    UpdateWindow(window_);
-  }
+  rules_.SetInstallationProgress(bVisible, sInstallationDescription);
+  ShowProgressTexts();
+  if (window_ != nullptr) UpdateWindow(window_);
   ProcessPendingEvents();
 }
 
 void frmMM::SetDownloadProgress(const std::string& text) {
-  SetItemText(progress_.items, kDownloadLabel, text);
-  if (window_ != nullptr) InvalidateRect(window_, nullptr, FALSE);
+  rules_.SetDownloadProgress(text);
+  ShowProgressTexts();
 }
 
 void frmMM::CloseMainWindow() {
-  if (!installationRunning_) {
+  if (rules_.AcceptsClose()) {
     Unload();
     return;
   }
-  ShowMessage(SetupMessageBox(FormatText(LoadMessage(kCannotClose)), MessageIcon::Warning));
+  ShowMessage(RunRules::CannotCloseMessage());
 }
 
 MessageAnswer frmMM::ShowMessage(const MessageBoxRequest& request) {
   MessageBoxRequest owned = request;
   owned.caption = ApplicationTitle();
-  const bool suppressed = context_.Settings().SuppressMessageBoxes;
-  const MessageAnswer answer = suppressed ? UnattendedAnswer(owned.buttons) : Win32MessageBox(window_, &machine_.Log()).Show(owned);
-  machine_.Log().Write(std::string(suppressed ? "message (not shown): " : "message: ") + owned.text + " -> " +
+  const std::optional<MessageAnswer> unseen = rules_.AnswerWithoutABox(owned);
+  const MessageAnswer answer = unseen ? *unseen : Win32MessageBox(window_, &machine_.Log()).Show(owned);
+  machine_.Log().Write(std::string(unseen ? "message (not shown): " : "message: ") + owned.text + " -> " +
                        AnswerName(answer));
   return answer;
 }

@@ -15,6 +15,7 @@
 #include "sequence/kit_layout.h"
 #include "startup/settings.h"
 #include "system/run_state.h"
+#include "ui/run_rules.h"
 #include "ui/setup_pages.h"
 
 namespace kelvano {
@@ -32,9 +33,9 @@ class frmMM : public RunState {
   // How the last run of the installation sequence (or the kit layout) ended.
   InstallationOutcome LastOutcome() const { return lastOutcome_; }
 
-  // The run state.
-  bool InstallationRunning() const override { return installationRunning_; }
-  void SetInstallationRunning(bool running) override { installationRunning_ = running; }
+  // The run state, its rules kept by RunRules.
+  bool InstallationRunning() const override { return rules_.InstallationRunning(); }
+  void SetInstallationRunning(bool running) override { rules_.SetInstallationRunning(running); }
   void SetInstallationProgress(bool bVisible, const std::string& sInstallationDescription) override;
   void SetDownloadProgress(const std::string& text) override;
   void CloseMainWindow() override;
@@ -51,7 +52,7 @@ class frmMM : public RunState {
 
   static LRESULT CALLBACK WindowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
   LRESULT Handle(UINT message, WPARAM wParam, LPARAM lParam);
-  Page& CurrentPage() { return progressVisible_ ? progress_ : options_; }
+  Page& CurrentPage() { return rules_.ProgressVisible() ? progress_ : options_; }
   void Paint(HDC target);
   void PaintPage(HDC dc, const Page& page);
   PixelRect ItemRect(HDC dc, const PageItem& item) const;
@@ -66,6 +67,7 @@ class frmMM : public RunState {
   // A close request of the user (Esc, X, Alt+F4, the end of the session): refused with
   // message 104 while an installation runs.
   bool UserMayClose();
+  void ShowProgressTexts();
   void Unload();
   void ShowError(const std::string& description);
   HFONT FontOf(LabelFont font) const;
@@ -78,12 +80,9 @@ class frmMM : public RunState {
   HICON bigIcon_ = nullptr, smallIcon_ = nullptr;
   HCURSOR handCursor_ = nullptr;
   Page options_, progress_;
-  bool progressVisible_ = false;
-  bool installationRunning_ = false;
+  RunRules rules_;
   bool busy_ = false;
   bool firstActivation_ = true;
-  bool unloadRequested_ = false;
-  int runDepth_ = 0;  // event handlers running the sequence, one inside the other
   InstallationOutcome lastOutcome_ = InstallationOutcome::Nothing;
 };
 

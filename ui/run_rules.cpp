@@ -1,0 +1,51 @@
+#include "ui/run_rules.h"
+
+#include "startup/format_text.h"
+#include "startup/messages.h"
+#include "startup/settings.h"
+
+namespace kelvano {
+namespace {
+
+constexpr int kCannotClose = 104;
+constexpr int kBusy = 117;
+
+}  // namespace
+
+void RunRules::SetInstallationProgress(bool visible, const std::string& description) {
+  progressVisible_ = visible;
+  description_ = description;
+  downloadLine_.clear();
+}
+
+bool RunRules::StartRun() {
+  if (runs_ > 0) return false;
+  ++runs_;
+  return true;
+}
+
+bool RunRules::EndRun() {
+  if (runs_ > 0) --runs_;
+  return runs_ == 0 && unloadRequested_;
+}
+
+bool RunRules::Unload() {
+  if (runs_ == 0) return true;
+  unloadRequested_ = true;
+  return false;
+}
+
+std::optional<MessageAnswer> RunRules::AnswerWithoutABox(const MessageBoxRequest& request) const {
+  if (!suppressMessageBoxes_) return std::nullopt;
+  return UnattendedAnswer(request.buttons);
+}
+
+MessageBoxRequest RunRules::CannotCloseMessage() {
+  return SetupMessageBox(FormatText(LoadMessage(kCannotClose)), MessageIcon::Warning);
+}
+
+MessageBoxRequest RunRules::BusyMessage() {
+  return SetupMessageBox(FormatText(LoadMessage(kBusy)), MessageIcon::Warning);
+}
+
+}  // namespace kelvano
