@@ -15,9 +15,22 @@ constexpr DWORD kPieceSize = 64 * 1024;
 constexpr std::size_t kReadAhead = 1024 * 1024;
 constexpr wchar_t kUserAgent[] = L"Mozilla/4.0 (compatible; Setup)";
 
+// A critical section, held for a scope.
+class CriticalSection {
+ public:
+  CriticalSection() { InitializeCriticalSection(&section_); }
+  ~CriticalSection() { DeleteCriticalSection(&section_); }
+  CriticalSection(const CriticalSection&) = delete;
+  CriticalSection& operator=(const CriticalSection&) = delete;
+  CRITICAL_SECTION& Get() { return section_; }
+
+ private:
+  CRITICAL_SECTION section_;
+};
+
 class Lock {
  public:
-  explicit Lock(CRITICAL_SECTION& section) : section_(section) { EnterCriticalSection(&section_); }
+  explicit Lock(CriticalSection& section) : section_(section.Get()) { EnterCriticalSection(&section_); }
   ~Lock() { LeaveCriticalSection(&section_); }
   Lock(const Lock&) = delete;
   Lock& operator=(const Lock&) = delete;
@@ -26,36 +39,22 @@ class Lock {
   CRITICAL_SECTION& section_;
 };
 
-// What the worker and the UI thread share; the last of the two to leave deletes it.
-class Shared {
- public:
+// What the worker and the UI thread share. The transfer owns it and the worker, which it
+// joins before this goes.
+struct Shared {
   Shared(std::wstring url, DWORD timeout)
       : url(std::move(url)),
         timeout(timeout),
         arrived(CreateEventW(nullptr, FALSE, FALSE, nullptr)),
-        taken(CreateEventW(nullptr, FALSE, FALSE, nullptr)) {
-    InitializeCriticalSection(&lock);
-  }
-  ~Shared() {
-    DeleteCriticalSection(&lock);
-    if (arrived != nullptr) CloseHandle(arrived);
-    if (taken != nullptr) CloseHandle(taken);
-  }
-  Shared(const Shared&) = delete;
-  Shared& operator=(const Shared&) = delete;
-
-  void Release() {
-    if (references.fetch_sub(1) == 1) delete this;
-  }
+        taken(CreateEventW(nullptr, FALSE, FALSE, nullptr)) {}
 
   const std::wstring url;
   const DWORD timeout;
-  const HANDLE arrived;  // the worker moved on
-  const HANDLE taken;    // the UI thread took data, or gave up
-  std::atomic<long> references{2};
-  CRITICAL_SECTION lock;
+  const unique_handle arrived;  // the worker moved on
+  const unique_handle taken;    // the UI thread took data, or gave up
+  CriticalSection lock;
   // Guarded by lock.
-  HINTERNET session = nullptr;  // closed by whoever is first: the worker when done, the UI thread when it gives up
+  unique_hinternet session;  // closed by whoever is first: the worker when done, the UI thread when it gives up
   bool abandoned = false;
   bool answered = false;
   std::optional<std::uint64_t> length;
@@ -64,11 +63,6 @@ class Shared {
   DWORD error = ERROR_SUCCESS;
 };
 
-void CloseSession(Shared& shared) {
-  if (shared.session != nullptr) WinInet().InternetCloseHandle(shared.session);
-  shared.session = nullptr;
-}
-
 void Finish(Shared& shared, DWORD error) {
   Lock lock(shared.lock);
   if (error != ERROR_SUCCESS) {
@@ -76,56 +70,56 @@ void Finish(Shared& shared, DWORD error) {
   } else {
     shared.ended = true;
   }
-  CloseSession(shared);
-  SetEvent(shared.arrived);
+  shared.session.Reset();
+  SetEvent(shared.arrived.Get());
 }
 
 DWORD WINAPI Work(void* parameter) {
   Shared& shared = *static_cast<Shared*>(parameter);
   DWORD loadError = ERROR_SUCCESS;
   const WinInetApi* inet = LoadWinInet(&loadError);
-  HINTERNET session = inet ? inet->InternetOpenW(kUserAgent, INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0) : nullptr;
+  unique_hinternet opened(inet ? inet->InternetOpenW(kUserAgent, INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0)
+                               : nullptr);
   const DWORD openError = inet ? GetLastError() : loadError;
+  HINTERNET session = opened.Get();
   {
     Lock lock(shared.lock);
-    if (session != nullptr && shared.abandoned) WinInet().InternetCloseHandle(session);
-    if (session == nullptr || shared.abandoned) {
-      shared.error = session == nullptr ? openError : ERROR_INTERNET_OPERATION_CANCELLED;
-      SetEvent(shared.arrived);
-      shared.Release();
+    if (!opened || shared.abandoned) {
+      shared.error = !opened ? openError : ERROR_INTERNET_OPERATION_CANCELLED;
+      SetEvent(shared.arrived.Get());
       return 0;
     }
-    shared.session = session;
+    shared.session = std::move(opened);
   }
   for (DWORD option : {INTERNET_OPTION_CONNECT_TIMEOUT, INTERNET_OPTION_SEND_TIMEOUT, INTERNET_OPTION_RECEIVE_TIMEOUT}) {
     DWORD timeout = shared.timeout;
     WinInet().InternetSetOptionW(session, option, &timeout, sizeof timeout);
   }
   // Passive mode: the server does not connect back through the card room's firewall.
-  HINTERNET file = WinInet().InternetOpenUrlW(session, shared.url.c_str(), nullptr, 0,
-                                    INTERNET_FLAG_PASSIVE | INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE, 0);
-  if (file == nullptr) {
+  unique_hinternet file(WinInet().InternetOpenUrlW(
+      session, shared.url.c_str(), nullptr, 0, INTERNET_FLAG_PASSIVE | INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE,
+      0));
+  if (!file) {
     Finish(shared, GetLastError());
-    shared.Release();
     return 0;
   }
   // Windows asks the server for the size; Wine's answer is always 0, taken as unknown
   // (the download then goes without its counter).
   DWORD high = 0;
-  const DWORD low = WinInet().FtpGetFileSize(file, &high);
+  const DWORD low = WinInet().FtpGetFileSize(file.Get(), &high);
   {
     Lock lock(shared.lock);
     shared.answered = true;
     if (low != INVALID_FILE_SIZE && (low != 0 || high != 0)) {
       shared.length = (static_cast<std::uint64_t>(high) << 32) | low;
     }
-    SetEvent(shared.arrived);
+    SetEvent(shared.arrived.Get());
   }
   std::string piece(kPieceSize, '\0');
   DWORD error = ERROR_SUCCESS;
   for (;;) {
     DWORD read = 0;
-    if (!WinInet().InternetReadFile(file, piece.data(), kPieceSize, &read)) {
+    if (!WinInet().InternetReadFile(file.Get(), piece.data(), kPieceSize, &read)) {
       error = GetLastError();
       break;
     }
@@ -133,41 +127,34 @@ DWORD WINAPI Work(void* parameter) {
     Lock lock(shared.lock);
     if (shared.abandoned) break;
     shared.data.append(piece, 0, read);
-    SetEvent(shared.arrived);
+    SetEvent(shared.arrived.Get());
     // Wait for the UI thread to take what is there before reading much further ahead.
     while (shared.data.size() >= kReadAhead && !shared.abandoned) {
-      LeaveCriticalSection(&shared.lock);
-      WaitForSingleObject(shared.taken, 1000);
-      EnterCriticalSection(&shared.lock);
+      LeaveCriticalSection(&shared.lock.Get());
+      WaitForSingleObject(shared.taken.Get(), 1000);
+      EnterCriticalSection(&shared.lock.Get());
     }
   }
-  WinInet().InternetCloseHandle(file);
+  file.Reset();  // before its session, whose closing would free its value for reuse
   Finish(shared, error);
-  shared.Release();
   return 0;
 }
 
 class FtpTransfer final : public Transfer {
  public:
-  FtpTransfer(const std::string& url, DWORD timeout) : shared_(new Shared(Widen(url), timeout)) {
-    DWORD id = 0;
-    const HANDLE thread = CreateThread(nullptr, 0, Work, shared_, 0, &id);
-    if (thread == nullptr) {
-      startError_ = GetLastError();
-      shared_->Release();  // the worker's reference
-    } else {
-      CloseHandle(thread);
-    }
+  FtpTransfer(const std::string& url, DWORD timeout) : shared_(std::make_unique<Shared>(Widen(url), timeout)) {
+    thread_.Reset(CreateThread(nullptr, 0, Work, shared_.get(), 0, nullptr));
+    if (!thread_) startError_ = GetLastError();
   }
 
   ~FtpTransfer() override {
     {
       Lock lock(shared_->lock);
       shared_->abandoned = true;
-      CloseSession(*shared_);  // ends a call that blocks in the worker
-      SetEvent(shared_->taken);
+      shared_->session.Reset();  // ends a call that blocks in the worker
+      SetEvent(shared_->taken.Get());
     }
-    shared_->Release();
+    if (thread_) WaitForSingleObject(thread_.Get(), INFINITE);
   }
 
   TransferStep Next(std::chrono::milliseconds wait) override {
@@ -179,7 +166,8 @@ class FtpTransfer final : public Transfer {
     }
     if (Take(step)) return step;
     const DWORD milliseconds = static_cast<DWORD>(std::max<std::chrono::milliseconds::rep>(wait.count(), 0));
-    MsgWaitForMultipleObjects(1, &shared_->arrived, FALSE, milliseconds, QS_ALLINPUT);
+    const HANDLE arrived = shared_->arrived.Get();
+    MsgWaitForMultipleObjects(1, &arrived, FALSE, milliseconds, QS_ALLINPUT);
     Take(step);
     return step;
   }
@@ -197,7 +185,7 @@ class FtpTransfer final : public Transfer {
     if (!shared_->data.empty()) {
       received_.swap(shared_->data);
       shared_->data.clear();
-      SetEvent(shared_->taken);
+      SetEvent(shared_->taken.Get());
       step.kind = TransferStep::Kind::Data;
       step.data = received_;
       return true;
@@ -214,7 +202,8 @@ class FtpTransfer final : public Transfer {
     return false;
   }
 
-  Shared* shared_;
+  std::unique_ptr<Shared> shared_;
+  unique_handle thread_;  // the worker, joined when the transfer goes
   DWORD startError_ = ERROR_SUCCESS;
   bool answerGiven_ = false;
   std::string received_;  // the data handed out last, valid until the next poll

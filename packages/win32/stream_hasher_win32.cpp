@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "packages/sha256.h"
+#include "system/win32/unique_handle.h"
 
 namespace kelvano {
 namespace {
@@ -21,25 +22,21 @@ class BackgroundHasher : public StreamHasher {
         filled_(CreateSemaphoreW(nullptr, 0, kSlots, nullptr)),
         slots_(kSlots) {
     for (Slot& slot : slots_) slot.bytes.resize(kSlotSize);
-    if (free_ != nullptr && filled_ != nullptr) thread_ = CreateThread(nullptr, 0, Work, this, 0, nullptr);
+    if (free_ && filled_) thread_.Reset(CreateThread(nullptr, 0, Work, this, 0, nullptr));
   }
-  ~BackgroundHasher() override {
-    Stop();
-    if (free_ != nullptr) CloseHandle(free_);
-    if (filled_ != nullptr) CloseHandle(filled_);
-  }
+  ~BackgroundHasher() override { Stop(); }
   BackgroundHasher(const BackgroundHasher&) = delete;
   BackgroundHasher& operator=(const BackgroundHasher&) = delete;
 
   void Update(const void* data, std::size_t size) override {
     auto bytes = static_cast<const std::uint8_t*>(data);
-    if (thread_ == nullptr) {
+    if (!thread_) {
       sha_.Update(bytes, size);  // no thread to spare: as the bytes come
       return;
     }
     while (size > 0) {
       if (!holding_) {
-        WaitForSingleObject(free_, INFINITE);
+        WaitForSingleObject(free_.Get(), INFINITE);
         holding_ = true;
         slots_[next_].size = 0;
       }
@@ -67,35 +64,34 @@ class BackgroundHasher : public StreamHasher {
   static DWORD WINAPI Work(void* self) {
     auto& hasher = *static_cast<BackgroundHasher*>(self);
     for (int slot = 0;; slot = (slot + 1) % kSlots) {
-      WaitForSingleObject(hasher.filled_, INFINITE);
+      WaitForSingleObject(hasher.filled_.Get(), INFINITE);
       const Slot& filled = hasher.slots_[slot];
       if (filled.size == 0) return 0;
       hasher.sha_.Update(filled.bytes.data(), filled.size);
-      ReleaseSemaphore(hasher.free_, 1, nullptr);
+      ReleaseSemaphore(hasher.free_.Get(), 1, nullptr);
     }
   }
 
   void HandOver() {
     next_ = (next_ + 1) % kSlots;
     holding_ = false;
-    ReleaseSemaphore(filled_, 1, nullptr);
+    ReleaseSemaphore(filled_.Get(), 1, nullptr);
   }
 
   // Hands the thread what is left and the end, and waits until it has hashed it all.
   void Stop() {
-    if (thread_ == nullptr) return;
+    if (!thread_) return;
     if (holding_ && slots_[next_].size > 0) HandOver();
-    if (!holding_) WaitForSingleObject(free_, INFINITE);
+    if (!holding_) WaitForSingleObject(free_.Get(), INFINITE);
     slots_[next_].size = 0;
-    ReleaseSemaphore(filled_, 1, nullptr);
-    WaitForSingleObject(thread_, INFINITE);
-    CloseHandle(thread_);
-    thread_ = nullptr;
+    ReleaseSemaphore(filled_.Get(), 1, nullptr);
+    WaitForSingleObject(thread_.Get(), INFINITE);
+    thread_.Reset();
   }
 
-  HANDLE free_;
-  HANDLE filled_;
-  HANDLE thread_ = nullptr;
+  const unique_handle free_;
+  const unique_handle filled_;
+  unique_handle thread_;  // the hashing thread, joined by Stop
   std::vector<Slot> slots_;
   int next_ = 0;
   bool holding_ = false;  // slots_[next_] is being filled

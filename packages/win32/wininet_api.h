@@ -8,6 +8,8 @@
 #include <windows.h>
 #include <wininet.h>
 
+#include "system/win32/unique_handle.h"
+
 namespace kelvano {
 
 struct WinInetApi {
@@ -32,5 +34,8 @@ const WinInetApi* LoadWinInet(DWORD* error = nullptr);
 
 // The loaded functions, for code that holds a WinINet handle (so LoadWinInet succeeded).
 inline const WinInetApi& WinInet() { return *LoadWinInet(); }
+
+inline void CloseInternetHandle(HINTERNET handle) { WinInet().InternetCloseHandle(handle); }
+using unique_hinternet = UniqueHandle<HINTERNET, CloseInternetHandle>;
 
 }  // namespace kelvano

@@ -26,9 +26,6 @@ constexpr wchar_t kUserAgent[] = L"Mozilla/4.0 (compatible; Setup)";
 class Completion {
  public:
   Completion() : buffer(kBufferSize), event_(CreateEventW(nullptr, FALSE, FALSE, nullptr)) {}
-  ~Completion() {
-    if (event_ != nullptr) CloseHandle(event_);
-  }
   Completion(const Completion&) = delete;
   Completion& operator=(const Completion&) = delete;
 
@@ -38,19 +35,19 @@ class Completion {
   }
 
   // Before a call that may complete later, so that only its completion wakes the wait.
-  void Arm() { ResetEvent(event_); }
+  void Arm() { ResetEvent(event_.Get()); }
   // dwResult is non-zero on success; dwError then holds no error (after a query of the
   // available data, the number of bytes), so only a zero dwResult tells a failure.
   void Complete(const INTERNET_ASYNC_RESULT& result) {
     const DWORD error = result.dwError != ERROR_SUCCESS ? result.dwError : ERROR_INTERNET_INTERNAL_ERROR;
     error_.store(result.dwResult != 0 ? ERROR_SUCCESS : error);
-    SetEvent(event_);
+    SetEvent(event_.Get());
   }
   // Waits for the completion, or until window input arrives, at most `wait`.
   bool WaitFor(std::chrono::milliseconds wait) const {
     const DWORD milliseconds = static_cast<DWORD>(std::max<std::chrono::milliseconds::rep>(wait.count(), 0));
-    return event_ != nullptr &&
-           MsgWaitForMultipleObjects(1, &event_, FALSE, milliseconds, QS_ALLINPUT) == WAIT_OBJECT_0;
+    const HANDLE event = event_.Get();
+    return event != nullptr && MsgWaitForMultipleObjects(1, &event, FALSE, milliseconds, QS_ALLINPUT) == WAIT_OBJECT_0;
   }
   DWORD Error() const { return error_.load(); }
 
@@ -63,7 +60,7 @@ class Completion {
  private:
   std::atomic<long> references_{1};
   std::atomic<DWORD> error_{ERROR_SUCCESS};
-  HANDLE event_;
+  unique_handle event_;
 };
 
 void CALLBACK OnStatus(HINTERNET, DWORD_PTR context, DWORD status, LPVOID information, DWORD) {
@@ -75,28 +72,6 @@ void CALLBACK OnStatus(HINTERNET, DWORD_PTR context, DWORD status, LPVOID inform
     completion->Release();  // the last word about the handle
   }
 }
-
-class InternetHandle {
- public:
-  InternetHandle() = default;
-  ~InternetHandle() { Close(); }
-  InternetHandle(const InternetHandle&) = delete;
-  InternetHandle& operator=(const InternetHandle&) = delete;
-  InternetHandle& operator=(HINTERNET handle) {
-    Close();
-    handle_ = handle;
-    return *this;
-  }
-  void Close() {
-    if (handle_ != nullptr) WinInet().InternetCloseHandle(handle_);
-    handle_ = nullptr;
-  }
-  HINTERNET Get() const { return handle_; }
-  explicit operator bool() const { return handle_ != nullptr; }
-
- private:
-  HINTERNET handle_ = nullptr;
-};
 
 std::optional<std::uint64_t> ParseLength(std::wstring_view text) {
   if (text.empty() || text.size() > 19) return std::nullopt;
@@ -146,9 +121,9 @@ class WinInetTransfer final : public Transfer {
   TransferStep Failed(DWORD error);
 
   Completion* completion_ = new Completion;
-  InternetHandle session_;
-  InternetHandle connection_;
-  InternetHandle request_;
+  unique_hinternet session_;
+  unique_hinternet connection_;
+  unique_hinternet request_;
   DWORD openError_ = ERROR_SUCCESS;
   const std::wstring headers_;  // kept for the send, which may complete later
   Stage stage_ = Stage::Sending;
@@ -165,9 +140,9 @@ WinInetTransfer::WinInetTransfer(const std::string& url, std::chrono::millisecon
 
 WinInetTransfer::~WinInetTransfer() {
   // Closing cancels a pending call; its completion may still arrive on a worker thread.
-  request_.Close();
-  connection_.Close();
-  session_.Close();
+  request_.Reset();
+  connection_.Reset();
+  session_.Reset();
   completion_->Release();
 }
 
@@ -192,7 +167,8 @@ DWORD WinInetTransfer::Open(const std::string& url, DWORD timeout) {
   const std::wstring password(parts.lpszPassword ? parts.lpszPassword : L"", parts.dwPasswordLength);
 
   // The system's proxy settings, as every other program of the user's sees them.
-  session_ = WinInet().InternetOpenW(kUserAgent, INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, INTERNET_FLAG_ASYNC);
+  session_.Reset(
+      WinInet().InternetOpenW(kUserAgent, INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, INTERNET_FLAG_ASYNC));
   if (!session_) return GetLastError();
   for (DWORD option : {INTERNET_OPTION_CONNECT_TIMEOUT, INTERNET_OPTION_SEND_TIMEOUT, INTERNET_OPTION_RECEIVE_TIMEOUT}) {
     WinInet().InternetSetOptionW(session_.Get(), option, &timeout, sizeof timeout);
@@ -201,8 +177,9 @@ DWORD WinInetTransfer::Open(const std::string& url, DWORD timeout) {
     return GetLastError();
   }
   // Context 0: WinINet reports nothing about the connection handle.
-  connection_ = WinInet().InternetConnectW(session_.Get(), host.c_str(), parts.nPort, user.empty() ? nullptr : user.c_str(),
-                                 password.empty() ? nullptr : password.c_str(), INTERNET_SERVICE_HTTP, 0, 0);
+  connection_.Reset(WinInet().InternetConnectW(session_.Get(), host.c_str(), parts.nPort,
+                                              user.empty() ? nullptr : user.c_str(),
+                                              password.empty() ? nullptr : password.c_str(), INTERNET_SERVICE_HTTP, 0, 0));
   if (!connection_) return GetLastError();
 
   const wchar_t* accept[] = {L"*/*", nullptr};
@@ -211,8 +188,8 @@ DWORD WinInetTransfer::Open(const std::string& url, DWORD timeout) {
   // The request handle's reference, taken first: a failing open may already report
   // the handle closing. Should it fail without that, a little memory stays behind.
   completion_->AddRef();
-  request_ = WinInet().HttpOpenRequestW(connection_.Get(), L"GET", object.c_str(), nullptr, nullptr, accept, flags,
-                              reinterpret_cast<DWORD_PTR>(completion_));
+  request_.Reset(WinInet().HttpOpenRequestW(connection_.Get(), L"GET", object.c_str(), nullptr, nullptr, accept,
+                                            flags, reinterpret_cast<DWORD_PTR>(completion_)));
   if (!request_) return GetLastError();
   return ERROR_SUCCESS;
 }

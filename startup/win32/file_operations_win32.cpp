@@ -4,20 +4,20 @@
 
 #include "startup/path_helpers.h"
 #include "system/text_encoding.h"
+#include "system/win32/unique_handle.h"
 
 namespace kelvano {
 
 std::vector<std::string> FilesIn(const std::string& folder) {
   std::vector<std::string> names;
   WIN32_FIND_DATAW found;
-  const HANDLE find = FindFirstFileW(Widen(PathJoin(folder, "*")).c_str(), &found);
-  if (find == INVALID_HANDLE_VALUE) return names;
+  const unique_hfind find(FindFirstFileW(Widen(PathJoin(folder, "*")).c_str(), &found));
+  if (!find) return names;
   do {
     if ((found.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) == 0) {
       names.push_back(Narrow(found.cFileName));
     }
-  } while (FindNextFileW(find, &found));
-  FindClose(find);
+  } while (FindNextFileW(find.Get(), &found));
   std::sort(names.begin(), names.end());
   return names;
 }

@@ -4,26 +4,9 @@
 
 #include "startup/path_helpers.h"
 #include "system/text_encoding.h"
+#include "system/win32/unique_handle.h"
 
 namespace kelvano {
-namespace {
-
-class FindHandle {
- public:
-  explicit FindHandle(HANDLE handle) : handle_(handle) {}
-  ~FindHandle() {
-    if (handle_ != INVALID_HANDLE_VALUE) FindClose(handle_);
-  }
-  FindHandle(const FindHandle&) = delete;
-  FindHandle& operator=(const FindHandle&) = delete;
-  bool Valid() const { return handle_ != INVALID_HANDLE_VALUE; }
-  HANDLE Get() const { return handle_; }
-
- private:
-  HANDLE handle_;
-};
-
-}  // namespace
 
 std::string AppFolder() {
   std::vector<wchar_t> buffer(MAX_PATH);
@@ -43,9 +26,9 @@ bool FileExists(const std::string& path) {
   if (path.empty()) return false;
   WIN32_FIND_DATAW found;
   const UINT oldMode = SetErrorMode(SEM_FAILCRITICALERRORS);  // no "insert a disk" box
-  FindHandle find(FindFirstFileW(Widen(path).c_str(), &found));
+  const unique_hfind find(FindFirstFileW(Widen(path).c_str(), &found));
   SetErrorMode(oldMode);
-  if (!find.Valid()) return false;
+  if (!find) return false;
   const DWORD excluded = FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
   do {
     if ((found.dwFileAttributes & excluded) == 0) return true;
@@ -58,8 +41,8 @@ void DeleteFolderTree(const std::string& folder) {
   const std::wstring wideFolder = Widen(folder);
   {
     WIN32_FIND_DATAW found;
-    FindHandle find(FindFirstFileW((wideFolder + L"\\*").c_str(), &found));
-    if (find.Valid()) {
+    const unique_hfind find(FindFirstFileW((wideFolder + L"\\*").c_str(), &found));
+    if (find) {
       do {
         const std::wstring name = found.cFileName;
         if (name == L"." || name == L"..") continue;
@@ -81,22 +64,17 @@ void DeleteFolderTree(const std::string& folder) {
   RemoveDirectoryW(wideFolder.c_str());
 }
 
-}  // namespace kelvano
-
-namespace kelvano {
-
 std::optional<std::string> ReadWholeFile(const std::string& path) {
-  const HANDLE file = CreateFileW(Widen(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                  nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return std::nullopt;
+  const unique_hfile file(CreateFileW(Widen(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                     OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file) return std::nullopt;
   std::string content;
   char buffer[65536];
   DWORD read = 0;
   bool ok = true;
-  while ((ok = ReadFile(file, buffer, sizeof buffer, &read, nullptr) != 0) && read > 0) {
+  while ((ok = ReadFile(file.Get(), buffer, sizeof buffer, &read, nullptr) != 0) && read > 0) {
     content.append(buffer, read);
   }
-  CloseHandle(file);
   if (!ok) return std::nullopt;
   return content;
 }

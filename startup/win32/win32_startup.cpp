@@ -42,9 +42,11 @@ class OlePicture : public Picture {
 
  private:
   static int HimetricToPixels(long himetric, int axis) {
-    HDC screen = GetDC(nullptr);
+    const HDC screen = GetDC(nullptr);
+    const auto release = ScopeExit([screen] {
+      if (screen != nullptr) ReleaseDC(nullptr, screen);
+    });
     const int dpi = screen != nullptr ? GetDeviceCaps(screen, axis) : 96;
-    if (screen != nullptr) ReleaseDC(nullptr, screen);
     return MulDiv(static_cast<int>(himetric), dpi, 2540);
   }
 
@@ -80,20 +82,15 @@ Win32InstanceLock::Win32InstanceLock(std::string executablePath) {
   name_ = name;
 }
 
-Win32InstanceLock::~Win32InstanceLock() {
-  if (mutex_ != nullptr) CloseHandle(mutex_);
-}
+Win32InstanceLock::~Win32InstanceLock() = default;
 
 bool Win32InstanceLock::AnotherInstanceRuns() {
-  if (mutex_ != nullptr) return false;
-  HANDLE mutex = CreateMutexW(nullptr, FALSE, name_.c_str());
+  if (mutex_) return false;
+  unique_handle mutex(CreateMutexW(nullptr, FALSE, name_.c_str()));
   const DWORD error = GetLastError();
-  if (mutex == nullptr) return error == ERROR_ACCESS_DENIED;  // held by another user's instance
-  if (error == ERROR_ALREADY_EXISTS) {
-    CloseHandle(mutex);
-    return true;
-  }
-  mutex_ = mutex;
+  if (!mutex) return error == ERROR_ACCESS_DENIED;  // held by another user's instance
+  if (error == ERROR_ALREADY_EXISTS) return true;
+  mutex_ = std::move(mutex);
   return false;
 }
 

@@ -7,6 +7,7 @@
 
 #include "startup/main.h"
 #include "startup/picture.h"
+#include "system/win32/unique_handle.h"
 
 namespace kelvano {
 
@@ -24,7 +25,7 @@ class Win32InstanceLock : public InstanceLock {
 
  private:
   std::wstring name_;
-  HANDLE mutex_ = nullptr;
+  unique_handle mutex_;
 };
 
 // Pictures through OLE (JPEG, BMP, GIF, icons), as IPicture objects.

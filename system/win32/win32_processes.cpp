@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "system/text_encoding.h"
+#include "system/win32/unique_handle.h"
 
 namespace kelvano {
 namespace {
@@ -52,8 +53,7 @@ long Win32Processes::ShellStart(const std::string& commandLine, std::uint32_t& p
     return static_cast<long>(GetLastError());
   }
   // Only the id is handed on, as the shell start does.
-  CloseHandle(info.hThread);
-  CloseHandle(info.hProcess);
+  const unique_handle process(info.hProcess), thread(info.hThread);
   processId = info.dwProcessId;
   return ERROR_SUCCESS;
 }

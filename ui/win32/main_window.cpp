@@ -44,21 +44,15 @@ frmMM::frmMM(const SetupContext& context, Win32Machine& machine, std::string exe
   options_.picture = settings.BackgroundPicture;
   progress_.items = ProgressPageItems(settings);
   progress_.picture = settings.InstallationPicture;
-  optionFont_ = MakeFont(L"Calibri", 14.25, true);
-  descriptionFont_ = MakeFont(L"Calibri", 9.75, false);
-  closeFont_ = MakeFont(L"Courier New", 14.25, true);
+  optionFont_.Reset(MakeFont(L"Calibri", 14.25, true));
+  descriptionFont_.Reset(MakeFont(L"Calibri", 9.75, false));
+  closeFont_.Reset(MakeFont(L"Courier New", 14.25, true));
   handCursor_ = LoadCursorW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(kHandCursorResource));
   if (handCursor_ == nullptr) handCursor_ = LoadCursorW(nullptr, IDC_HAND);
 }
 
 frmMM::~frmMM() {
   if (window_ != nullptr) DestroyWindow(window_);
-  for (HFONT font : {optionFont_, descriptionFont_, closeFont_}) {
-    if (font != nullptr) DeleteObject(font);
-  }
-  for (HICON icon : {bigIcon_, smallIcon_}) {
-    if (icon != nullptr) DestroyIcon(icon);
-  }
 }
 
 void frmMM::ShowAndRun() {
@@ -84,12 +78,12 @@ void frmMM::ShowAndRun() {
   }
   // Setup.ico of the kit, at the shell's icon sizes; without it the program's own.
   const std::wstring icon = Widen(PathJoin(context_.AppFolder(), "Setup.ico"));
-  bigIcon_ = static_cast<HICON>(LoadImageW(nullptr, icon.c_str(), IMAGE_ICON, GetSystemMetrics(SM_CXICON),
-                                           GetSystemMetrics(SM_CYICON), LR_LOADFROMFILE));
-  smallIcon_ = static_cast<HICON>(LoadImageW(nullptr, icon.c_str(), IMAGE_ICON, GetSystemMetrics(SM_CXSMICON),
-                                             GetSystemMetrics(SM_CYSMICON), LR_LOADFROMFILE));
-  if (bigIcon_ != nullptr) SendMessageW(window_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(bigIcon_));
-  if (smallIcon_ != nullptr) SendMessageW(window_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon_));
+  bigIcon_.Reset(static_cast<HICON>(LoadImageW(nullptr, icon.c_str(), IMAGE_ICON, GetSystemMetrics(SM_CXICON),
+                                                GetSystemMetrics(SM_CYICON), LR_LOADFROMFILE)));
+  smallIcon_.Reset(static_cast<HICON>(LoadImageW(nullptr, icon.c_str(), IMAGE_ICON, GetSystemMetrics(SM_CXSMICON),
+                                                  GetSystemMetrics(SM_CYSMICON), LR_LOADFROMFILE)));
+  if (bigIcon_) SendMessageW(window_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(bigIcon_.Get()));
+  if (smallIcon_) SendMessageW(window_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon_.Get()));
   machine_.Shell().SetOwnerWindow(window_);
   SetInstallationProgress(false, "");
 
@@ -195,11 +189,11 @@ LRESULT frmMM::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
 
 HFONT frmMM::FontOf(LabelFont font) const {
   switch (font) {
-    case LabelFont::Option: return optionFont_;
-    case LabelFont::Close: return closeFont_;
+    case LabelFont::Option: return optionFont_.Get();
+    case LabelFont::Close: return closeFont_.Get();
     case LabelFont::Description: break;
   }
-  return descriptionFont_;
+  return descriptionFont_.Get();
 }
 
 PixelRect frmMM::ItemRect(HDC dc, const PageItem& item) const {
@@ -218,11 +212,11 @@ PixelRect frmMM::ItemRect(HDC dc, const PageItem& item) const {
 
 const PageItem* frmMM::ItemAt(int x, int y) {
   const HDC dc = GetDC(window_);
+  const auto release = ScopeExit([&] { ReleaseDC(window_, dc); });
   const PageItem* found = nullptr;
   for (const PageItem& item : CurrentPage().items) {
     if (item.visible && item.click != ClickAction::None && ItemRect(dc, item).Contains(x, y)) found = &item;
   }
-  ReleaseDC(window_, dc);
   return found;
 }
 
@@ -230,28 +224,25 @@ void frmMM::Paint(HDC target) {
   // Into a bitmap first, so that nothing flickers and no old text stays under new text.
   RECT client;
   GetClientRect(window_, &client);
-  const HDC dc = CreateCompatibleDC(target);
-  const HBITMAP bitmap = CreateCompatibleBitmap(target, client.right, client.bottom);
-  const HGDIOBJ oldBitmap = SelectObject(dc, bitmap);
-  FillRect(dc, &client, GetSysColorBrush(COLOR_BTNFACE));
-  PaintPage(dc, CurrentPage());
-  BitBlt(target, 0, 0, client.right, client.bottom, dc, 0, 0, SRCCOPY);
-  SelectObject(dc, oldBitmap);
-  DeleteObject(bitmap);
-  DeleteDC(dc);
+  const unique_hdc dc(CreateCompatibleDC(target));
+  const unique_hgdiobj bitmap(CreateCompatibleBitmap(target, client.right, client.bottom));
+  const HGDIOBJ oldBitmap = SelectObject(dc.Get(), bitmap.Get());
+  FillRect(dc.Get(), &client, GetSysColorBrush(COLOR_BTNFACE));
+  PaintPage(dc.Get(), CurrentPage());
+  BitBlt(target, 0, 0, client.right, client.bottom, dc.Get(), 0, 0, SRCCOPY);
+  SelectObject(dc.Get(), oldBitmap);
 }
 
 void frmMM::PaintPage(HDC dc, const Page& page) {
   const int width = kPageWidthTwips / kTwipsPerPixel, height = kPageHeightTwips / kTwipsPerPixel;
   if (page.picture) page.picture->Draw(dc, 0, 0, width, height);
   // The frame: one pixel in the window-text colour, nothing inside.
-  const HPEN pen = CreatePen(PS_SOLID, 1, GetSysColor(COLOR_WINDOWTEXT));
-  const HGDIOBJ oldPen = SelectObject(dc, pen);
+  const unique_hgdiobj pen(CreatePen(PS_SOLID, 1, GetSysColor(COLOR_WINDOWTEXT)));
+  const HGDIOBJ oldPen = SelectObject(dc, pen.Get());
   const HGDIOBJ oldBrush = SelectObject(dc, GetStockObject(NULL_BRUSH));
   Rectangle(dc, 0, 0, width, height);
   SelectObject(dc, oldBrush);
   SelectObject(dc, oldPen);
-  DeleteObject(pen);
 
   SetBkMode(dc, TRANSPARENT);
   for (const PageItem& item : page.items) {

@@ -15,6 +15,7 @@
 #include "sequence/kit_layout.h"
 #include "startup/settings.h"
 #include "system/run_state.h"
+#include "system/win32/unique_handle.h"
 #include "ui/run_rules.h"
 #include "ui/setup_pages.h"
 
@@ -76,8 +77,8 @@ class frmMM : public RunState {
   Win32Machine& machine_;
   InstallationSequence sequence_;
   HWND window_ = nullptr;
-  HFONT optionFont_ = nullptr, descriptionFont_ = nullptr, closeFont_ = nullptr;
-  HICON bigIcon_ = nullptr, smallIcon_ = nullptr;
+  unique_hfont optionFont_, descriptionFont_, closeFont_;
+  unique_hicon bigIcon_, smallIcon_;
   HCURSOR handCursor_ = nullptr;
   Page options_, progress_;
   RunRules rules_;

@@ -3,6 +3,7 @@
 #include <cstdint>
 
 #include "system/text_encoding.h"
+#include "system/win32/unique_handle.h"
 #include "system/win32/system_time.h"
 #include "system/write_all.h"
 #include "unzip/win32/zip_file_system_win32.h"
@@ -10,40 +11,14 @@
 namespace kelvano {
 namespace {
 
-// A kernel handle; files use INVALID_HANDLE_VALUE for none, mappings null.
-class Handle {
- public:
-  explicit Handle(HANDLE handle = nullptr) : handle_(handle == INVALID_HANDLE_VALUE ? nullptr : handle) {}
-  ~Handle() { Close(); }
-  Handle(Handle&& other) noexcept : handle_(other.handle_) { other.handle_ = nullptr; }
-  Handle& operator=(Handle&& other) noexcept {
-    if (this != &other) {
-      Close();
-      handle_ = other.handle_;
-      other.handle_ = nullptr;
-    }
-    return *this;
-  }
-  HANDLE Get() const { return handle_; }
-  explicit operator bool() const { return handle_ != nullptr; }
-  void Close() {
-    if (handle_) CloseHandle(handle_);
-    handle_ = nullptr;
-  }
-
- private:
-  HANDLE handle_;
-};
-
 class Win32View : public MappedView {
  public:
   Win32View(void* base, std::size_t lead, std::size_t size) : base_(base), lead_(lead), size_(size) {}
-  ~Win32View() override { UnmapViewOfFile(base_); }
-  std::uint8_t* Data() override { return static_cast<std::uint8_t*>(base_) + lead_; }
+  std::uint8_t* Data() override { return static_cast<std::uint8_t*>(base_.Get()) + lead_; }
   std::size_t Size() const override { return size_; }
 
  private:
-  void* base_;
+  unique_mapped_view base_;
   std::size_t lead_;
   std::size_t size_;
 };
@@ -67,7 +42,7 @@ std::unique_ptr<MappedView> MapRange(HANDLE mapping, DWORD access, std::uint64_t
 
 class Win32Archive : public ArchiveFile {
  public:
-  Win32Archive(Handle file, Handle mapping, std::uint64_t size)
+  Win32Archive(unique_hfile file, unique_handle mapping, std::uint64_t size)
       : file_(std::move(file)), mapping_(std::move(mapping)), size_(size) {}
   std::uint64_t Size() const override { return size_; }
   std::unique_ptr<MappedView> Map(std::uint64_t offset, std::size_t length) override {
@@ -75,8 +50,8 @@ class Win32Archive : public ArchiveFile {
   }
 
  private:
-  Handle file_;
-  Handle mapping_;  // none for an empty file, which has nothing to map
+  unique_hfile file_;
+  unique_handle mapping_;  // none for an empty file, which has nothing to map
   std::uint64_t size_;
 };
 
@@ -91,11 +66,11 @@ bool ToFileTime(const DateTime& local, FILETIME& utc) {
 // large output beside the view of its compressed data.
 class Win32Output : public OutputFile {
  public:
-  Win32Output(Handle file, std::wstring path, bool appends)
+  Win32Output(unique_hfile file, std::wstring path, bool appends)
       : file_(std::move(file)), path_(std::move(path)), appends_(appends) {}
   ~Win32Output() override {
-    mapping_.Close();
-    file_.Close();
+    mapping_.Reset();
+    file_.Reset();
     if (!kept_) DeleteFileW(path_.c_str());
   }
   // Gives the file its final length (the mapping object does that too), so that a full
@@ -108,9 +83,8 @@ class Win32Output : public OutputFile {
       return size <= static_cast<std::uint64_t>(INT64_MAX) && SetFilePointerEx(file_.Get(), end, nullptr, FILE_BEGIN) &&
              SetEndOfFile(file_.Get()) && SetFilePointerEx(file_.Get(), start, nullptr, FILE_BEGIN);
     }
-    mapping_ = Handle(
-        CreateFileMappingW(file_.Get(), nullptr, PAGE_READWRITE, static_cast<DWORD>(size >> 32),
-                           static_cast<DWORD>(size), nullptr));
+    mapping_.Reset(CreateFileMappingW(file_.Get(), nullptr, PAGE_READWRITE, static_cast<DWORD>(size >> 32),
+                                      static_cast<DWORD>(size), nullptr));
     return static_cast<bool>(mapping_);
   }
   bool Appends() const override { return appends_; }
@@ -126,8 +100,8 @@ class Win32Output : public OutputFile {
   void Keep() override { kept_ = true; }
 
  private:
-  Handle file_;
-  Handle mapping_;  // none when appended
+  unique_hfile file_;
+  unique_handle mapping_;  // none when appended
   std::wstring path_;
   const bool appends_;
   bool kept_ = false;
@@ -139,13 +113,13 @@ class Win32ZipFileSystem : public ZipFileSystem {
 
   std::unique_ptr<ArchiveFile> OpenArchive(const std::string& path) override {
     // Read access is all it takes: a read-only archive opens too.
-    Handle file(CreateFileW(Widen(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                            FILE_ATTRIBUTE_NORMAL, nullptr));
+    unique_hfile file(CreateFileW(Widen(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr));
     LARGE_INTEGER size;
     if (!file || !GetFileSizeEx(file.Get(), &size)) return nullptr;
-    Handle mapping;
+    unique_handle mapping;
     if (size.QuadPart > 0) {
-      mapping = Handle(CreateFileMappingW(file.Get(), nullptr, PAGE_READONLY, 0, 0, nullptr));
+      mapping.Reset(CreateFileMappingW(file.Get(), nullptr, PAGE_READONLY, 0, 0, nullptr));
       if (!mapping) return nullptr;
     }
     return std::make_unique<Win32Archive>(std::move(file), std::move(mapping),
@@ -154,8 +128,8 @@ class Win32ZipFileSystem : public ZipFileSystem {
 
   std::unique_ptr<OutputFile> CreateOutput(const std::string& path, std::uint64_t size) override {
     const std::wstring wide = Widen(path);
-    Handle file(CreateFileW(wide.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                            FILE_ATTRIBUTE_NORMAL, nullptr));
+    unique_hfile file(CreateFileW(wide.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) return nullptr;
     auto output = std::make_unique<Win32Output>(std::move(file), wide, size >= appendedFromSize_);
     if (!output->Reserve(size)) return nullptr;  // deletes the file
