@@ -16,9 +16,6 @@
 namespace kelvano {
 namespace {
 
-constexpr int kProgressMessage = 102;
-constexpr int kFailedMessage = 128;
-
 bool IsSuccessStatus(int status) { return status == 0 || (status >= 200 && status <= 299); }
 
 // A number of at most 19 digits at the start of text, which it leaves after the number.
@@ -127,7 +124,7 @@ void Downloader::DownloadFile(const std::string& url, const std::string& targetP
   // Kept for the next call only where the server will give the rest.
   if (outcome == Outcome::Refused || !kept_->Resumable()) kept_.reset();
   DeleteFileQuietly(targetPath);
-  throw SetupError(kDownloadFailedError, kDownloadErrorSource, FormatText(LoadMessage(kFailedMessage), url));
+  throw SetupError(kDownloadFailedError, kDownloadErrorSource, FormatText(LoadMessage(message::kDownloadError), url));
 }
 
 Downloader::Outcome Downloader::Try(Kept& kept, std::size_t number) {
@@ -261,7 +258,7 @@ void Downloader::Wait(std::chrono::milliseconds duration) {
 void Downloader::ShowProgress(std::uint64_t received, std::uint64_t total) {
   // Counts beyond a positive 32-bit number cannot be shown; the window still lives.
   if (total > 0 && total <= static_cast<std::uint64_t>(std::numeric_limits<std::int32_t>::max())) {
-    runState_.SetDownloadProgress(FormatText(LoadMessage(kProgressMessage),
+    runState_.SetDownloadProgress(FormatText(LoadMessage(message::kDownloaded),
                                              FormatByteSize(static_cast<std::int32_t>(received)),
                                              FormatByteSize(static_cast<std::int32_t>(total))));
   }

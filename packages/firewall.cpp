@@ -1,5 +1,6 @@
 #include "packages/firewall.h"
 
+#include "startup/fill_placeholders.h"
 #include "startup/path_helpers.h"
 #include "system/process_runner.h"
 #include "system/registry_manager.h"
@@ -9,24 +10,6 @@ namespace kelvano {
 namespace {
 
 constexpr char kSqlServerKey[] = "SOFTWARE\\Microsoft\\Microsoft SQL Server\\";
-
-// Fills {0} and {1} as they are: a path such as C:\new\tools must not have its "\n" or
-// "\t" turned into a line break or a tab, as the message formatter would.
-std::string Fill(std::string_view command, const std::string& zero, const std::string& one = {}) {
-  std::string out;
-  for (std::size_t i = 0; i < command.size(); ++i) {
-    if (command.compare(i, 3, "{0}") == 0) {
-      out += zero;
-      i += 2;
-    } else if (command.compare(i, 3, "{1}") == 0) {
-      out += one;
-      i += 2;
-    } else {
-      out += command[i];
-    }
-  }
-  return out;
-}
 
 }  // namespace
 
@@ -72,14 +55,14 @@ bool Firewall::ConfigureSqlFirewall() {
   const std::string netsh = NetshPath();
   const std::string& product = context_.Settings().ProductName;
   if (dialect == Dialect::Firewall) {
-    RunNetsh(netsh, Fill("firewall add allowedprogram program={0} name={1}SQL mode=ENABLE scope=ALL profile=ALL",
-                         Quoted(program), product));
+    RunNetsh(netsh, FillPlaceholders("firewall add allowedprogram program={0} name={1}SQL mode=ENABLE scope=ALL profile=ALL",
+                                     {Quoted(program), product}));
     RunNetsh(netsh, "firewall add allowedprogram protocol=UDP port=1434 name=SQLServerBrowser mode=ENABLE scope=ALL "
                     "profile=ALL");
   } else {
-    RunNetsh(netsh, Fill("advfirewall firewall add rule name={1}SQL program={0} enable=yes dir=in profile=any "
-                         "action=allow",
-                         Quoted(program), product));
+    RunNetsh(netsh, FillPlaceholders("advfirewall firewall add rule name={1}SQL program={0} enable=yes dir=in profile=any "
+                                     "action=allow",
+                                     {Quoted(program), product}));
     RunNetsh(netsh, "advfirewall firewall add rule name=SQLServerBrowser protocol=UDP localport=1434 enable=yes dir=in "
                     "profile=any action=allow");
   }
@@ -96,14 +79,14 @@ bool Firewall::ConfigureProductFirewall() {
   if (dialect == Dialect::None) return false;
   const std::string netsh = NetshPath();
   if (dialect == Dialect::Firewall) {
-    RunNetsh(netsh, Fill("firewall add allowedprogram program={0} name={1} mode=ENABLE scope=ALL profile=ALL",
-                         Quoted(program), product));
+    RunNetsh(netsh, FillPlaceholders("firewall add allowedprogram program={0} name={1} mode=ENABLE scope=ALL profile=ALL",
+                                     {Quoted(program), product}));
   } else {
-    RunNetsh(netsh, Fill("advfirewall firewall add rule program={0} name={1} enable=yes dir=in profile=any action=allow",
-                         Quoted(program), product));
+    RunNetsh(netsh, FillPlaceholders("advfirewall firewall add rule program={0} name={1} enable=yes dir=in profile=any action=allow",
+                                     {Quoted(program), product}));
     const int port = context_.Settings().ApiPort;
     if (port >= 1 && port <= 32767) {
-      RunNetsh(netsh, Fill("http add urlacl url=http://+:{0}/ user=everyone", std::to_string(port)));
+      RunNetsh(netsh, FillPlaceholders("http add urlacl url=http://+:{0}/ user=everyone", {std::to_string(port)}));
     } else {
       // http://+:0/ would reserve nothing the product listens on.
       machine_.log.Write("URL reservation skipped: ApiPort " + std::to_string(port) + " is no port (1 to 32767)");

@@ -19,9 +19,6 @@ namespace {
 
 constexpr char kSource[] = "RunPackage";
 
-constexpr int kInstalling = 109;
-constexpr int kDownloadFailed = 111;
-constexpr int kInstallFailed = 112;
 
 // The units after the installer is there that Retry repeats, in the order they run.
 enum class Step { Remove, Install, Done };
@@ -120,7 +117,7 @@ class PackageRunner::Run {
   }
 
   void Install() {
-    runner_.window_.SetInstallationProgress(true, FormatText(LoadMessage(kInstalling), displayName_));
+    runner_.window_.SetInstallationProgress(true, FormatText(LoadMessage(message::kInstalling), displayName_));
     const std::string type = AsciiLower(installer_.size() < 3 ? installer_ : installer_.substr(installer_.size() - 3));
     std::string commandLine;
     if (type == "msi") {
@@ -164,7 +161,7 @@ class PackageRunner::Run {
 bool AskRetryAfterFailure(RunState& window, const std::string& displayName, bool hasDownloadDescription,
                           const std::exception& failure) {
   try {
-    const std::string text = FormatText(LoadMessage(hasDownloadDescription ? kDownloadFailed : kInstallFailed),
+    const std::string text = FormatText(LoadMessage(hasDownloadDescription ? message::kDownloadFailed : message::kInstallFailed),
                                         displayName, ErrorDescription(failure));
     return window.ShowMessage(SetupMessageBox(text, MessageIcon::Error, MessageButtons::RetryCancel)) ==
            MessageAnswer::Retry;

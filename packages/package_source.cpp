@@ -14,13 +14,6 @@ namespace {
 
 constexpr char kSource[] = "RunPackage";
 
-enum Message {
-  kDownloading = 106,
-  kUncompressing = 107,
-  kArchiveFailed = 108,
-  kInstallerMissing = 110,
-};
-
 DownloadLimits AutomaticRetries() {
   using std::chrono::seconds;
   DownloadLimits limits;
@@ -88,7 +81,7 @@ PackageSource::Step PackageSource::Perform(Step step, const std::string& shipped
       if (!description_.Describes()) return Step::CheckInstaller;
       return Step::Places;
     case Step::Places:
-      window_.SetInstallationProgress(true, FormatText(LoadMessage(kDownloading), displayName_));
+      window_.SetInstallationProgress(true, FormatText(LoadMessage(message::kDownloading), displayName_));
       places_ = placesOf_(description_);
       return Step::Download;
     case Step::Download:
@@ -107,7 +100,7 @@ PackageSource::Step PackageSource::Perform(Step step, const std::string& shipped
         // The user may copy the installer in place, or the network come back: Retry
         // looks for it again from the start.
         retryFrom_ = Step::Locate;
-        Fail(FormatText(LoadMessage(kInstallerMissing), installer_));
+        Fail(FormatText(LoadMessage(message::kInstallerMissing), installer_));
       }
       return Step::Done;
     case Step::Done:
@@ -133,15 +126,15 @@ void PackageSource::Download() {
 void PackageSource::Extract() {
   // Checked before anything is extracted: a path that leaves the folder is refused.
   const std::string inArchive = description_.InstallerInArchive();
-  window_.SetInstallationProgress(true, FormatText(LoadMessage(kUncompressing), displayName_));
+  window_.SetInstallationProgress(true, FormatText(LoadMessage(message::kUncompressing), displayName_));
   Log("extracting " + places_->download + " to " + places_->extraction);
   cUnzip zip(machine_.files);
   // A broken archive may be downloaded whole on Retry.
   retryFrom_ = Step::Locate;
-  if (!zip.Init(places_->download) || !zip.Unzip(places_->extraction)) Fail(LoadMessage(kArchiveFailed));
+  if (!zip.Init(places_->download) || !zip.Unzip(places_->extraction)) Fail(LoadMessage(message::kArchiveFailed));
   installer_ = PathJoin(places_->extraction, inArchive);
   if (!places_->installer.empty() && installer_ != places_->installer) {
-    if (!MoveFileReplacing(installer_, places_->installer)) Fail(FormatText(LoadMessage(kInstallerMissing), installer_));
+    if (!MoveFileReplacing(installer_, places_->installer)) Fail(FormatText(LoadMessage(message::kInstallerMissing), installer_));
     installer_ = places_->installer;
   }
 }

@@ -12,10 +12,6 @@
 namespace kelvano {
 namespace {
 
-constexpr int kOsNotRecognised = 113;
-constexpr int kOsNotSupported = 114;
-constexpr int kXpNeedsServicePack3 = 115;
-
 constexpr char kDotNet48Key[] = "SOFTWARE\\Microsoft\\NET Framework Setup\\NDP\\v4\\Full";
 constexpr char kDotNet35Key[] = "SOFTWARE\\Microsoft\\NET Framework Setup\\NDP\\v3.5";
 constexpr std::int32_t kDotNet48Release = 528040;
@@ -43,7 +39,7 @@ bool PrerequisiteDetection::CheckVersion() {
   OsVersion version;
   if (machine_.system.QueryVersion(version) != 0) {
     machine_.log.Write("detection: the Windows version cannot be read");
-    ShowError(kOsNotRecognised);
+    ShowError(message::kOsNotRecognised);
     return false;
   }
   machine_.log.Write("detection: Windows platform " + std::to_string(version.platformId) + ", version " +
@@ -51,11 +47,11 @@ bool PrerequisiteDetection::CheckVersion() {
                      std::to_string(version.buildNumber) + " \"" + version.servicePack.c_str() + "\"");
   if (version.platformId != os::kPlatformNt) {
     if (version.platformId > os::kPlatformNt) return true;  // a platform this setup does not know
-    ShowError(kOsNotSupported);
+    ShowError(message::kOsNotSupported);
     return false;
   }
   if (version.majorVersion == 3 || version.majorVersion == 4) {
-    ShowError(kOsNotSupported);
+    ShowError(message::kOsNotSupported);
     return false;
   }
   // Windows 2000, Server 2003 and XP x64 (5.0, 5.2) and everything from Vista on pass.
@@ -65,7 +61,7 @@ bool PrerequisiteDetection::CheckVersion() {
   servicePack.erase(std::remove(servicePack.begin(), servicePack.end(), '\0'), servicePack.end());
   if (AsciiLower(TrimBlanks(servicePack)) == "service pack 3") return true;
 
-  if (window_.ShowMessage(SetupMessageBox(FormatText(LoadMessage(kXpNeedsServicePack3)), MessageIcon::Error,
+  if (window_.ShowMessage(SetupMessageBox(FormatText(LoadMessage(message::kXpNeedsServicePack3)), MessageIcon::Error,
                                           MessageButtons::YesNo)) == MessageAnswer::Yes) {
     // The system's URL handler downloads it; what it does is not waited for.
     machine_.shell.OpenDocument("open", kXpServicePack3Url, "", "", shell::kHide);

@@ -10,14 +10,13 @@
 namespace kelvano {
 namespace {
 
-constexpr int kUninstalling = 135;
 constexpr char kUninstallKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
 
 }  // namespace
 
 bool EarlierVersionRemover::RemoveEarlierVersion(const std::string& productCode) {
   if (productCode.empty()) return true;
-  window_.SetInstallationProgress(true, FormatText(LoadMessage(kUninstalling), context_.Settings().ProductName));
+  window_.SetInstallationProgress(true, FormatText(LoadMessage(message::kUninstalling), context_.Settings().ProductName));
   const std::string uninstall = RegistryValueToText(RegistryManager(machine_.registry)
                                                         .GetRegistryValue(registry::kLocalMachine,
                                                                           kUninstallKey + productCode,

@@ -9,22 +9,6 @@
 #include "system/text_encoding.h"
 
 namespace kelvano {
-namespace {
-
-enum Message {
-  kCompleted = 101,
-  kBusy = 117,
-  kOtherSetupType = 118,
-  kDotNet35Failed = 119,
-  kDotNet35Missing = 121,
-  kDotNet48Failed = 122,
-  kSqlServerFailed = 124,
-  kRestartNeeded = 125,
-  kProductFailed = 127,
-  kFirewallFailed = 134,
-};
-
-}  // namespace
 
 int ExitCodeOf(InstallationOutcome outcome) {
   switch (outcome) {
@@ -85,7 +69,7 @@ InstallationOutcome InstallationSequence::RunQuickSupport() {
   // The support tool is a convenience: nothing about it may stop the setup.
   try {
     if (window_.InstallationRunning()) {
-      Show(kBusy, MessageIcon::Warning);
+      Show(message::kBusy, MessageIcon::Warning);
       return InstallationOutcome::Busy;
     }
     catalogue_.RunQuickSupport();
@@ -96,7 +80,7 @@ InstallationOutcome InstallationSequence::RunQuickSupport() {
 
 InstallationOutcome InstallationSequence::RunServerOrClient(SetupOption option) {
   if (window_.InstallationRunning()) {
-    Show(kBusy, MessageIcon::Warning);
+    Show(message::kBusy, MessageIcon::Warning);
     return InstallationOutcome::Busy;
   }
   const SetupSettings& settings = context_.Settings();
@@ -104,7 +88,7 @@ InstallationOutcome InstallationSequence::RunServerOrClient(SetupOption option) 
   if (!settings.QuietMode) {
     const std::string stored = AsciiLower(context_.StoredSetupType());
     if ((stored == "server" && option == SetupOption::Client) || (stored == "client" && option == SetupOption::Server)) {
-      if (Show(kOtherSetupType, MessageIcon::Question, MessageButtons::YesNo, {}, true) != MessageAnswer::Yes) {
+      if (Show(message::kOtherSetupType, MessageIcon::Question, MessageButtons::YesNo, {}, true) != MessageAnswer::Yes) {
         return InstallationOutcome::Declined;
       }
     }
@@ -135,10 +119,10 @@ InstallationOutcome InstallationSequence::RunServerOrClient(SetupOption option) 
     }
   }
   if (!installed) {
-    Show(kProductFailed, MessageIcon::Error);
+    Show(message::kProductFailed, MessageIcon::Error);
     return Failed(InstallationOutcome::ProductFailed);
   }
-  if (!settings.QuietMode) Show(kCompleted, MessageIcon::Information);
+  if (!settings.QuietMode) Show(message::kCompleted, MessageIcon::Information);
   return InstallationOutcome::Completed;
 }
 
@@ -152,15 +136,15 @@ bool InstallationSequence::InstallFrameworks() {
   // The messages name older framework versions than their steps; they are shown as the
   // product has always shown them.
   if (!detection_.IsDotNet35Sp1Installed() && !catalogue_.InstallDotNet35Sp1()) {
-    Show(kDotNet35Failed, MessageIcon::Error);
+    Show(message::kDotNet35Failed, MessageIcon::Error);
     return false;
   }
   if (!detection_.IsDotNet35Sp1Installed()) {
-    Show(kDotNet35Missing, MessageIcon::Error, MessageButtons::Ok, {product});
+    Show(message::kDotNet35Missing, MessageIcon::Error, MessageButtons::Ok, {product});
     return false;
   }
   if (!detection_.IsDotNet48Installed() && !catalogue_.InstallDotNet48()) {
-    Show(kDotNet48Failed, MessageIcon::Error, MessageButtons::Ok, {product});
+    Show(message::kDotNet48Failed, MessageIcon::Error, MessageButtons::Ok, {product});
     return false;
   }
   return true;
@@ -170,7 +154,7 @@ InstallationSequence::SqlResult InstallationSequence::InstallSqlServer() {
   // An existing instance is left as it is: no service check, no firewall rules.
   if (detection_.IsSqlInstanceInstalled()) return SqlResult::Ready;
   if (!catalogue_.InstallSqlServer()) {
-    Show(kSqlServerFailed, MessageIcon::Error);
+    Show(message::kSqlServerFailed, MessageIcon::Error);
     return SqlResult::Failed;
   }
   ModServices services(machine_.services);
@@ -181,7 +165,7 @@ InstallationSequence::SqlResult InstallationSequence::InstallSqlServer() {
     restart = !services.StartServiceByName(service, "");
   }
   if (restart) return SqlResult::RestartNeeded;
-  if (!firewall_.ConfigureSqlFirewall()) Show(kFirewallFailed, MessageIcon::Warning);
+  if (!firewall_.ConfigureSqlFirewall()) Show(message::kFirewallFailed, MessageIcon::Warning);
   return SqlResult::Ready;
 }
 
@@ -197,7 +181,7 @@ InstallationOutcome InstallationSequence::OfferRestart(SetupOption option) {
   // Written before the question, and kept whatever the answer: the run after the next
   // logon finds the instance and goes on with the product.
   RegistryManager(machine_.registry).AddCmdLine2RunOnce(product + " Setup", ResumeCommandLine(option));
-  if (Show(kRestartNeeded, MessageIcon::Warning, MessageButtons::YesNo, {product}) == MessageAnswer::Yes) {
+  if (Show(message::kRestartNeeded, MessageIcon::Warning, MessageButtons::YesNo, {product}) == MessageAnswer::Yes) {
     RestartSystem(window_, machine_.shutdown);
   }
   return InstallationOutcome::RestartPending;

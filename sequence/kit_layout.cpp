@@ -8,14 +8,6 @@
 #include "system/system_info.h"
 
 namespace kelvano {
-namespace {
-
-std::string Localized(const char* italian, const char* english) {
-  return UserInterfaceLanguage() == MessageLanguage::English ? english : italian;
-}
-
-}  // namespace
-
 bool KitLayout::CopyKit(const std::string& folder) {
   const std::string source = context_.AppFolder();
   for (const char* sub : {"", "Misc", "Prerequisites", "Tools", "Setup"}) {
@@ -34,8 +26,7 @@ bool KitLayout::CopyKit(const std::string& folder) {
 InstallationOutcome KitLayout::Lay(const std::string& folder) {
   machine_.log.Write("layout: a kit in " + folder);
   if (folder.empty() || !CopyKit(folder)) {
-    const std::string text = FormatText(
-        Localized("Impossibile creare il kit nella cartella {0}.", "Could not make the kit in the folder {0}."), folder);
+    const std::string text = FormatText(LoadMessage(message::kLayoutFolderFailed), folder);
     window_.ShowMessage(SetupMessageBox(text, MessageIcon::Error));
     return InstallationOutcome::PrerequisiteFailed;
   }
@@ -52,11 +43,7 @@ InstallationOutcome KitLayout::Lay(const std::string& folder) {
   window_.SetInstallationProgress(false, "");
   window_.SetBusyPointer(false);
   if (cancelled) return InstallationOutcome::Cancelled;
-  const std::string summary = FormatText(Localized("Il kit per l'installazione senza internet è pronto nella cartella {0}.\\n"
-                                                   "Pacchetti scaricati: {1}.",
-                                                   "The kit for installing without internet is ready in the folder {0}.\\n"
-                                                   "Packages downloaded: {1}."),
-                                         folder, downloaded_);
+  const std::string summary = FormatText(LoadMessage(message::kLayoutReady), folder, downloaded_);
   window_.ShowMessage(SetupMessageBox(summary, MessageIcon::Information));
   return InstallationOutcome::Completed;
 }

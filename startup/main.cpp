@@ -1,12 +1,13 @@
 #include "startup/main.h"
 
+#include "startup/fill_placeholders.h"
+#include "startup/messages.h"
 #include "system/setup_error.h"
 
 namespace kelvano {
 
 std::string StartupFailureText(const std::string& productName, const std::string& technicalDescription) {
-  return "Si è verificato un errore durante l'avvio del programma di installazione di " + productName +
-         "\r\nIl messaggio tecnico dell'errore è: " + technicalDescription;
+  return FillPlaceholders(LoadMessage(message::kStartupFailed), {productName, technicalDescription});
 }
 
 std::string CommandLineArguments(std::string_view line) {

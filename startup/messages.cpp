@@ -91,6 +91,34 @@ constexpr Message kCatalogue[] = {
      "not be accessible."},
     {135, "Disintallazione di {0}, l'operazione potrebbe richiedere qualche minuto, si prega di attendere.",
      "Uninstalling {0}, this operation could take a while, please wait..."},
+    {137,
+     "Si è verificato un errore durante l'avvio del programma di installazione di {0}\\nIl messaggio tecnico "
+     "dell'errore è: {1}",
+     "There was an error starting the setup of {0}\\nTechnical error message is: {1}"},
+    {138, "Impossibile creare il kit nella cartella {0}.", "Could not make the kit in the folder {0}."},
+    {139, "Il kit per l'installazione senza internet è pronto nella cartella {0}.\\nPacchetti scaricati: {1}.",
+     "The kit for installing without internet is ready in the folder {0}.\\nPackages downloaded: {1}."},
+    {140,
+     "Setup.exe [/q] [/v VERSIONE] [/nosql] [/noframework] [/log PERCORSO] [/layout CARTELLA] "
+     "[/suppressmsgboxes] [/?]\\n\\n"
+     "/q\\tsenza intervento: installa il tipo di setup registrato dal prodotto (Server su un computer nuovo)\\n"
+     "/v VERSIONE\\tla versione del prodotto negli indirizzi di download\\n"
+     "/nosql\\tun Server senza SQL Server Express\\n"
+     "/noframework\\tsenza i .NET Framework\\n"
+     "/log PERCORSO\\til file di log (se non indicato, in TEMP)\\n"
+     "/layout CARTELLA\\tscarica ogni pacchetto in CARTELLA: un kit per i computer senza internet\\n"
+     "/suppressmsgboxes\\trisponde subito a ogni messaggio (Annulla, No, OK) e lo scrive nel log\\n\\n"
+     "Codici di uscita: 0 riuscito, 3010 riavvio necessario, 1602 interrotto dall'utente, 1603 non riuscito.",
+     "Setup.exe [/q] [/v VERSION] [/nosql] [/noframework] [/log PATH] [/layout FOLDER] [/suppressmsgboxes] "
+     "[/?]\\n\\n"
+     "/q\\tunattended: installs the setup type recorded by the product (Server on a new machine)\\n"
+     "/v VERSION\\tthe product version for the download addresses\\n"
+     "/nosql\\ta Server without SQL Server Express\\n"
+     "/noframework\\twithout the .NET Frameworks\\n"
+     "/log PATH\\tthe log file (by default in TEMP)\\n"
+     "/layout FOLDER\\tdownloads every package into FOLDER, a kit for machines without internet\\n"
+     "/suppressmsgboxes\\tanswers every message at once (Cancel, No, OK) and logs it\\n\\n"
+     "Exit codes: 0 success, 3010 restart needed, 1602 ended by the user, 1603 failed."},
 };
 
 }  // namespace

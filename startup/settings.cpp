@@ -83,18 +83,6 @@ std::vector<std::string> DescribeSettings(const SetupSettings& settings) {
           "setting SuppressMessageBoxes: " + flag(settings.SuppressMessageBoxes)};
 }
 
-std::string CommandLineHelp() {
-  return "Setup.exe [/q] [/v VERSION] [/nosql] [/noframework] [/log PATH] [/layout FOLDER] [/suppressmsgboxes] [/?]\n\n"
-         "/q\tunattended: installs the setup type recorded by the product (Server on a new machine)\n"
-         "/v VERSION\tthe product version for the download addresses\n"
-         "/nosql\ta Server without SQL Server Express\n"
-         "/noframework\twithout the .NET Frameworks\n"
-         "/log PATH\tthe log file (by default in TEMP)\n"
-         "/layout FOLDER\tdownloads every package into FOLDER, a kit for machines without internet\n"
-         "/suppressmsgboxes\tanswers every message at once (Cancel, No, OK) and logs it\n\n"
-         "Exit codes: 0 success, 3010 restart needed, 1602 ended by the user, 1603 failed.";
-}
-
 std::string ScrambleText(std::string_view text) {
   if (text.empty()) return {};
   std::string out;

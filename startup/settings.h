@@ -40,8 +40,6 @@ struct SetupSettings {
 // written anywhere.
 std::vector<std::string> DescribeSettings(const SetupSettings& settings);
 
-// The text of "/?": the options of the command line.
-std::string CommandLineHelp();
 
 // The caption of every message box.
 std::string ApplicationTitle();

@@ -5,13 +5,6 @@
 #include "startup/settings.h"
 
 namespace kelvano {
-namespace {
-
-constexpr int kCannotClose = 104;
-constexpr int kBusy = 117;
-
-}  // namespace
-
 void RunRules::SetInstallationProgress(bool visible, const std::string& description) {
   progressVisible_ = visible;
   description_ = description;
@@ -41,11 +34,11 @@ std::optional<MessageAnswer> RunRules::AnswerWithoutABox(const MessageBoxRequest
 }
 
 MessageBoxRequest RunRules::CannotCloseMessage() {
-  return SetupMessageBox(FormatText(LoadMessage(kCannotClose)), MessageIcon::Warning);
+  return SetupMessageBox(FormatText(LoadMessage(message::kCannotClose)), MessageIcon::Warning);
 }
 
 MessageBoxRequest RunRules::BusyMessage() {
-  return SetupMessageBox(FormatText(LoadMessage(kBusy)), MessageIcon::Warning);
+  return SetupMessageBox(FormatText(LoadMessage(message::kBusy)), MessageIcon::Warning);
 }
 
 }  // namespace kelvano

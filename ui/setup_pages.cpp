@@ -44,11 +44,11 @@ PageItem Description(const char* name, std::string text, int left, int top, int 
 void AddSupportAndWebsite(std::vector<PageItem>& items, const SetupSettings& settings) {
   items.push_back(OptionLabel(2, "Quick Support", 1575, 5715, 1680, 345, true));
   items.back().visible = settings.SupportEnabled;
-  items.push_back(Description("labelSupportDescription", Message(132, settings.ProductName), 1575, 6090, 3180, 285));
+  items.push_back(Description("labelSupportDescription", Message(message::kSupportDescription, settings.ProductName), 1575, 6090, 3180, 285));
   items.back().visible = settings.SupportEnabled;
   items.push_back(OptionLabel(3, "Web", 5790, 5730, 555, 345, true));
   items.back().visible = settings.WebsiteEnabled;
-  items.push_back(Description("labelWebsiteDescription", Message(133, settings.ProductName), 5790, 6105, 3180, 285));
+  items.push_back(Description("labelWebsiteDescription", Message(message::kWebsiteDescription, settings.ProductName), 5790, 6105, 3180, 285));
   items.back().visible = settings.WebsiteEnabled;
 }
 
@@ -59,8 +59,8 @@ std::vector<PageItem> OptionPageItems(const SetupSettings& settings) {
   items.push_back(OptionLabel(0, "Server", 5070, 1785, 780, 345, true));
   items.push_back(OptionLabel(1, "Client", 5070, 3375, 975, 390, false));
   AddSupportAndWebsite(items, settings);
-  items.push_back(Description("labelInstallationServer", Message(129, settings.ProductName), 5070, 2175, 4260, 795, true));
-  items.push_back(Description("LabelInstallationClient", Message(130, settings.ProductName), 5085, 3810, 4260, 795, true));
+  items.push_back(Description("labelInstallationServer", Message(message::kServerDescription, settings.ProductName), 5070, 2175, 4260, 795, true));
+  items.push_back(Description("LabelInstallationClient", Message(message::kClientDescription, settings.ProductName), 5085, 3810, 4260, 795, true));
 
   PageItem close;
   close.name = "lblEsci";
@@ -89,7 +89,7 @@ std::vector<PageItem> OptionPageItems(const SetupSettings& settings) {
 
 std::vector<PageItem> ProgressPageItems(const SetupSettings& settings) {
   std::vector<PageItem> items;
-  items.push_back(Description("Label1", Message(131, settings.ProductName), 3525, 2490, 5160, 345));
+  items.push_back(Description("Label1", Message(message::kInstallationInProgress, settings.ProductName), 3525, 2490, 5160, 345));
   items.back().font = LabelFont::Option;
   items.push_back(Description(kDescriptionLabel, "", 3525, 2985, 5160, 795, true));
   items.push_back(Description(kDownloadLabel, "", 3525, 4755, 5160, 360));

@@ -7,6 +7,7 @@
 #include "packages/win32/win32_machine.h"
 #include "startup/format_text.h"
 #include "startup/main.h"
+#include "startup/messages.h"
 #include "startup/path_helpers.h"
 #include "startup/win32/win32_startup.h"
 #include "system/system_info.h"
@@ -58,7 +59,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     for (const std::string& line : kelvano::DescribeSettings(context.Settings())) log.Write(line);
     if (context.Settings().ShowHelp) {
       if (!context.Settings().SuppressMessageBoxes) {
-        messages.Show(kelvano::SetupMessageBox(kelvano::FormatText(kelvano::CommandLineHelp()),
+        messages.Show(kelvano::SetupMessageBox(kelvano::FormatText(kelvano::LoadMessage(kelvano::message::kCommandLineHelp)),
                                                kelvano::MessageIcon::Information));
       }
       return;
