@@ -45,17 +45,13 @@ class PackageRunner::Run {
   }
 
   ~Run() {
-    // Every error is ignored from here on: the clean-up must reach its end.
-    try {
+    // Every error is only logged from here on: the clean-up must reach its end.
+    CleanUp("the removal of its extraction folder", [&] {
       if (!temp_.empty()) DeleteFolderTree(ExtractionRoot());
-    } catch (...) {
-    }
+    });
     RunState& window = runner_.window_;
     window.SetInstallationRunning(false);
-    try {
-      window.SetInstallationProgress(false, "");
-    } catch (...) {
-    }
+    CleanUp("the switch back to the option page", [&] { window.SetInstallationProgress(false, ""); });
     window.SetBusyPointer(false);
   }
 
@@ -139,6 +135,15 @@ class PackageRunner::Run {
     if (exitCode != 0) result_ = false;
   }
 
+  template <typename Step>
+  void CleanUp(const char* what, Step step) {
+    try {
+      step();
+    } catch (...) {
+      source_.Log(std::string(what) + " failed: " + DescribeCurrentError());
+    }
+  }
+
   [[noreturn]] static void Fail(const std::string& description) {
     throw SetupError(kPackageFailedError, kSource, description);
   }
@@ -158,18 +163,6 @@ class PackageRunner::Run {
   bool result_ = false;
 };
 
-bool AskRetryAfterFailure(RunState& window, const std::string& displayName, bool hasDownloadDescription,
-                          const std::exception& failure) {
-  try {
-    const std::string text = FormatText(LoadMessage(hasDownloadDescription ? message::kDownloadFailed : message::kInstallFailed),
-                                        displayName, ErrorDescription(failure));
-    return window.ShowMessage(SetupMessageBox(text, MessageIcon::Error, MessageButtons::RetryCancel)) ==
-           MessageAnswer::Retry;
-  } catch (...) {
-    return false;
-  }
-}
-
 bool PackageRunner::RunPackage(const std::string& displayName, const std::string& installerPath,
                                const std::string& arguments, const std::string& downloadDescription,
                                const std::string& earlierVersionCode) {
@@ -178,6 +171,7 @@ bool PackageRunner::RunPackage(const std::string& displayName, const std::string
     Run run(*this, displayName, installerPath, arguments, downloadDescription, earlierVersionCode);
     return run.Perform();
   } catch (...) {
+    machine_.log.Write("package " + displayName + ": failed: " + DescribeCurrentError());
     return false;
   }
 }

@@ -17,12 +17,6 @@ namespace kelvano {
 // folder) carry this number.
 inline constexpr std::int32_t kPackageFailedError = static_cast<std::int32_t>(0x80040002u);
 
-// The box of a package that failed: message 111 when it has a download description,
-// 112 otherwise, naming the error, with Retry and Cancel. True for Retry; false for
-// Cancel, and when the box itself cannot be shown.
-bool AskRetryAfterFailure(RunState& window, const std::string& displayName, bool hasDownloadDescription,
-                          const std::exception& failure);
-
 class PackageRunner {
  public:
   PackageRunner(const SetupContext& context, Machine& machine, RunState& window, EarlierVersionRemoval& removal)

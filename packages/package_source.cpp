@@ -43,10 +43,11 @@ PackageSource::PackageSource(const SetupContext& context, Machine& machine, RunS
       downloader_(window, machine.transfers, AutomaticRetries(), machine.clock, machine.sleep, &machine.log) {}
 
 PackageSource::~PackageSource() {
-  // Every error is ignored here: the clean-up must reach its end.
+  // Every error is only logged here: the clean-up must reach its end.
   try {
     RemoveTemporaryFiles();
   } catch (...) {
+    Log("the removal of its temporary files failed: " + DescribeCurrentError());
   }
 }
 
@@ -140,7 +141,16 @@ void PackageSource::Extract() {
 }
 
 bool PackageSource::AskRetry(const std::exception& failure) {
-  return AskRetryAfterFailure(window_, displayName_, HasDownloadDescription(), failure);
+  try {
+    const int message = HasDownloadDescription() ? message::kDownloadFailed : message::kInstallFailed;
+    const std::string text = FormatText(LoadMessage(message), displayName_, ErrorDescription(failure));
+    return window_.ShowMessage(SetupMessageBox(text, MessageIcon::Error, MessageButtons::RetryCancel)) ==
+           MessageAnswer::Retry;
+  } catch (...) {
+    // A box that cannot be asked is a Cancel.
+    Log("the Retry/Cancel box failed: " + DescribeCurrentError());
+    return false;
+  }
 }
 
 void PackageSource::Log(const std::string& event) { machine_.log.Write("package " + displayName_ + ": " + event); }

@@ -44,7 +44,9 @@ class PackageSource {
   std::optional<std::string> Obtain(const std::string& shipped);
 
   bool HasDownloadDescription() const { return !descriptionText_.empty(); }
-  // The Retry/Cancel box of this package for a failure; true for Retry.
+  // The box of this package's failure: message 111 when it has a download description,
+  // 112 otherwise, naming the error, with Retry and Cancel. True for Retry; false for
+  // Cancel, and when the box itself cannot be shown.
   bool AskRetry(const std::exception& failure);
   void Log(const std::string& event);
 

@@ -6,6 +6,7 @@
 #include "startup/path_helpers.h"
 #include "system/mod_services.h"
 #include "system/registry_manager.h"
+#include "system/setup_error.h"
 #include "system/text_encoding.h"
 
 namespace kelvano {
@@ -74,6 +75,7 @@ InstallationOutcome InstallationSequence::RunQuickSupport() {
     }
     catalogue_.RunQuickSupport();
   } catch (...) {
+    machine_.log.Write("Quick Support failed: " + DescribeCurrentError());
   }
   return InstallationOutcome::Nothing;
 }

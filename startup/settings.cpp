@@ -37,13 +37,6 @@ std::vector<std::string_view> SplitLines(std::string_view text) {
   return lines;
 }
 
-// Runs one start-up step; a failing step leaves its field as it was.
-void Step(const std::function<void()>& step) {
-  try {
-    step();
-  } catch (const std::exception&) {
-  }
-}
 
 std::string_view TrimSpaces(std::string_view text) { return TrimBlanks(text); }
 
@@ -170,32 +163,40 @@ std::string SetupContext::ReadStoredNetwork() const {
   return stored;
 }
 
+void SetupContext::Step(const char* what, const std::function<void()>& step) {
+  try {
+    step();
+  } catch (const std::exception& failure) {
+    skippedSteps_.push_back(std::string("settings: ") + what + " skipped: " + ErrorDescription(failure));
+  }
+}
+
 void SetupContext::LoadSettings(PictureLoader& pictures) {
-  Step([&] {
+  Step("the product, its code, the SQL Server instance and its password", [&] {
     settings_.ProductName = ReadSetting("PRODUCT");
     settings_.ProductCode = ReadSetting("PRODUCTCODE");
     settings_.ServerName = ReadSetting("SERVER");
     settings_.SaPassword = ReadSetting("SERVERSAPASSWORD");
   });
-  Step([&] { settings_.ApiPort = ToInt16(LeadingNumber(ReadSetting("APIPORT")), "LoadSettings"); });
-  Step([&] { settings_.Network = ProductKeyExists() ? ReadStoredNetwork() : ReadSetting("NETWORK"); });
-  Step([&] {
+  Step("the API port", [&] { settings_.ApiPort = ToInt16(LeadingNumber(ReadSetting("APIPORT")), "LoadSettings"); });
+  Step("the network", [&] { settings_.Network = ProductKeyExists() ? ReadStoredNetwork() : ReadSetting("NETWORK"); });
+  Step("Quick Support and the web site", [&] {
     settings_.SupportEnabled = LeadingNumber(ReadSetting("ENABLESUPPORT")) != 0;
     settings_.WebsiteEnabled = LeadingNumber(ReadSetting("ENABLEWEBSITE")) != 0;
   });
-  Step([&] {
+  Step("the pictures", [&] {
     settings_.BackgroundPicture = pictures.Load(MiscPicturePath("background.jpg"));
     settings_.InstallationPicture = pictures.Load(MiscPicturePath("installation.jpg"));
   });
-  Step([&] {
+  Step("the default sa password", [&] {
     if (settings_.SaPassword.empty()) settings_.SaPassword = DefaultSaPassword();
   });
 }
 
 void SetupContext::ParseCommandLine(std::string_view commandLine) {
-  Step([&] { settings_.QuietMode = ReadSetting("MODE") == "quite"; });
-  Step([&] { settings_.ProductVersion = ReadSetting("VERSION"); });
-  Step([&] {
+  Step("the quiet mode", [&] { settings_.QuietMode = ReadSetting("MODE") == "quite"; });
+  Step("the product version", [&] { settings_.ProductVersion = ReadSetting("VERSION"); });
+  Step("the command line", [&] {
     // Each "/" starts a token that runs to the next "/"; text before the first is ignored.
     std::size_t start = commandLine.find('/');
     while (start != std::string_view::npos) {

@@ -3,6 +3,7 @@
 // say, read once and then shared read-only by the whole setup.
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -66,6 +67,8 @@ class SetupContext {
   // Fill the settings; each step that fails is skipped. Called once each, in this order.
   void LoadSettings(PictureLoader& pictures);
   void ParseCommandLine(std::string_view commandLine);
+  // What the steps skipped, and why: one line each for the log.
+  const std::vector<std::string>& SkippedSteps() const { return skippedSteps_; }
 
   const SetupSettings& Settings() const { return settings_; }
   const std::string& AppFolder() const { return appFolder_; }
@@ -83,10 +86,13 @@ class SetupContext {
 
  private:
   std::string ProductKey() const;
+  // Runs one step; a failing step leaves its fields as they were, and is noted.
+  void Step(const char* what, const std::function<void()>& step);
 
   std::string appFolder_;
   RegistrySeam& registry_;
   SetupSettings settings_;
+  std::vector<std::string> skippedSteps_;
 };
 
 }  // namespace kelvano

@@ -32,6 +32,17 @@ inline std::string ErrorDescription(const std::exception& failure) {
   return error != nullptr ? error->Description() : std::string(failure.what());
 }
 
+// Inside a catch block: the description of the error being handled, of any type.
+inline std::string DescribeCurrentError() {
+  try {
+    throw;
+  } catch (const std::exception& failure) {
+    return ErrorDescription(failure);
+  } catch (...) {
+    return "Unknown error";
+  }
+}
+
 // Numbers of the run-time errors that several layers raise.
 namespace error_number {
 inline constexpr std::int32_t kInvalidProcedureCall = 5;

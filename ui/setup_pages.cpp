@@ -3,15 +3,17 @@
 #include "startup/format_text.h"
 #include "startup/messages.h"
 #include "startup/path_helpers.h"
+#include "system/setup_error.h"
 
 namespace kelvano {
 namespace {
 
-std::string Message(int number, const std::string& productName) {
+std::string Message(int number, const std::string& productName, SetupLog* log) {
   // A page that cannot fill a text shows the control without it.
   try {
     return FormatText(LoadMessage(number), productName);
-  } catch (const std::exception&) {
+  } catch (...) {
+    if (log != nullptr) log->Write("page text " + std::to_string(number) + " left empty: " + DescribeCurrentError());
     return {};
   }
 }
@@ -41,26 +43,26 @@ PageItem Description(const char* name, std::string text, int left, int top, int 
 }
 
 // Quick Support and Web with their descriptions, the same on both pages.
-void AddSupportAndWebsite(std::vector<PageItem>& items, const SetupSettings& settings) {
+void AddSupportAndWebsite(std::vector<PageItem>& items, const SetupSettings& settings, SetupLog* log) {
   items.push_back(OptionLabel(2, "Quick Support", 1575, 5715, 1680, 345, true));
   items.back().visible = settings.SupportEnabled;
-  items.push_back(Description("labelSupportDescription", Message(message::kSupportDescription, settings.ProductName), 1575, 6090, 3180, 285));
+  items.push_back(Description("labelSupportDescription", Message(message::kSupportDescription, settings.ProductName, log), 1575, 6090, 3180, 285));
   items.back().visible = settings.SupportEnabled;
   items.push_back(OptionLabel(3, "Web", 5790, 5730, 555, 345, true));
   items.back().visible = settings.WebsiteEnabled;
-  items.push_back(Description("labelWebsiteDescription", Message(message::kWebsiteDescription, settings.ProductName), 5790, 6105, 3180, 285));
+  items.push_back(Description("labelWebsiteDescription", Message(message::kWebsiteDescription, settings.ProductName, log), 5790, 6105, 3180, 285));
   items.back().visible = settings.WebsiteEnabled;
 }
 
 }  // namespace
 
-std::vector<PageItem> OptionPageItems(const SetupSettings& settings) {
+std::vector<PageItem> OptionPageItems(const SetupSettings& settings, SetupLog* log) {
   std::vector<PageItem> items;
   items.push_back(OptionLabel(0, "Server", 5070, 1785, 780, 345, true));
   items.push_back(OptionLabel(1, "Client", 5070, 3375, 975, 390, false));
-  AddSupportAndWebsite(items, settings);
-  items.push_back(Description("labelInstallationServer", Message(message::kServerDescription, settings.ProductName), 5070, 2175, 4260, 795, true));
-  items.push_back(Description("LabelInstallationClient", Message(message::kClientDescription, settings.ProductName), 5085, 3810, 4260, 795, true));
+  AddSupportAndWebsite(items, settings, log);
+  items.push_back(Description("labelInstallationServer", Message(message::kServerDescription, settings.ProductName, log), 5070, 2175, 4260, 795, true));
+  items.push_back(Description("LabelInstallationClient", Message(message::kClientDescription, settings.ProductName, log), 5085, 3810, 4260, 795, true));
 
   PageItem close;
   close.name = "lblEsci";
@@ -87,13 +89,13 @@ std::vector<PageItem> OptionPageItems(const SetupSettings& settings) {
   return items;
 }
 
-std::vector<PageItem> ProgressPageItems(const SetupSettings& settings) {
+std::vector<PageItem> ProgressPageItems(const SetupSettings& settings, SetupLog* log) {
   std::vector<PageItem> items;
-  items.push_back(Description("Label1", Message(message::kInstallationInProgress, settings.ProductName), 3525, 2490, 5160, 345));
+  items.push_back(Description("Label1", Message(message::kInstallationInProgress, settings.ProductName, log), 3525, 2490, 5160, 345));
   items.back().font = LabelFont::Option;
   items.push_back(Description(kDescriptionLabel, "", 3525, 2985, 5160, 795, true));
   items.push_back(Description(kDownloadLabel, "", 3525, 4755, 5160, 360));
-  AddSupportAndWebsite(items, settings);
+  AddSupportAndWebsite(items, settings, log);
   return items;
 }
 

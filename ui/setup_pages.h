@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "startup/settings.h"
+#include "system/setup_log.h"
 
 namespace kelvano {
 
@@ -53,10 +54,11 @@ struct PageItem {
 };
 
 // The option page: Server, Client, Quick Support and Web with their descriptions, the
-// click areas left of Server and Client, and the close control.
-std::vector<PageItem> OptionPageItems(const SetupSettings& settings);
+// click areas left of Server and Client, and the close control. A text that cannot be
+// made stays empty, and the log says so.
+std::vector<PageItem> OptionPageItems(const SetupSettings& settings, SetupLog* log = nullptr);
 // The progress page: heading, step description, download line, Quick Support and Web.
-std::vector<PageItem> ProgressPageItems(const SetupSettings& settings);
+std::vector<PageItem> ProgressPageItems(const SetupSettings& settings, SetupLog* log = nullptr);
 
 // Names of the progress page's two texts, which the logic sets.
 inline constexpr char kDescriptionLabel[] = "labelInstallationDescription";

@@ -57,6 +57,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     log.WriteTo(kelvano::OpenLogFile(LogPath(context, machine.Seams(), messages)));
     log.Write("Setup.exe " + executable + " started with the command line: " + arguments);
     for (const std::string& line : kelvano::DescribeSettings(context.Settings())) log.Write(line);
+    for (const std::string& line : context.SkippedSteps()) log.Write(line);
     if (context.Settings().ShowHelp) {
       if (!context.Settings().SuppressMessageBoxes) {
         messages.Show(kelvano::SetupMessageBox(kelvano::FormatText(kelvano::LoadMessage(kelvano::message::kCommandLineHelp)),

@@ -40,9 +40,9 @@ frmMM::frmMM(const SetupContext& context, Win32Machine& machine, std::string exe
       sequence_(context, machine.Seams(), *this, std::move(executablePath)),
       rules_(context.Settings().SuppressMessageBoxes) {
   const SetupSettings& settings = context.Settings();
-  options_.items = OptionPageItems(settings);
+  options_.items = OptionPageItems(settings, &machine.Log());
   options_.picture = settings.BackgroundPicture;
-  progress_.items = ProgressPageItems(settings);
+  progress_.items = ProgressPageItems(settings, &machine.Log());
   progress_.picture = settings.InstallationPicture;
   optionFont_.Reset(MakeFont(L"Calibri", 14.25, true));
   descriptionFont_.Reset(MakeFont(L"Calibri", 9.75, false));

@@ -77,6 +77,11 @@ TEST_F(SettingsTest, ApiPortIsRoundedHalfToEvenAndMustFitSixteenBits) {
     WriteSettings(std::string("APIPORT=") + text + "\n");
     EXPECT_EQ(Load().Settings().ApiPort, expected) << "APIPORT=" << text;
   }
+  // A step that fails is skipped, and the log is told why.
+  WriteSettings("APIPORT=70000\n");
+  EXPECT_THAT(Load().SkippedSteps(), ::testing::ElementsAre(::testing::StartsWith("settings: the API port skipped: ")));
+  WriteSettings("APIPORT=8080\n");
+  EXPECT_THAT(Load().SkippedSteps(), ::testing::IsEmpty());
 }
 
 TEST_F(SettingsTest, FlagsAreTrueForANonZeroLeadingNumber) {
