@@ -5,6 +5,7 @@
 #include <limits>
 
 #include "system/setup_error.h"
+#include "unzip/directory_location.h"
 #include "unzip/folder_path.h"
 #include "unzip/inflate.h"
 #include "unzip/zip_records.h"
@@ -102,52 +103,19 @@ bool cUnzip::Init(const std::string& sZipName) {
 }
 
 bool cUnzip::ReadDirectory(ArchiveWindows& archive) {
-  // The end record is searched backwards from the end: a comment may follow it.
-  const std::uint64_t fileSize = archive.FileSize();
-  const std::uint64_t tailSize = std::min<std::uint64_t>(fileSize, kEndSize + kMaxComment);
-  const std::optional<ArchiveWindow> tail = archive.Read(fileSize - tailSize, tailSize);
-  if (!tail) {
-    SetError(kMappingFile);
+  const DirectoryLocation location = LocateDirectory(archive);
+  if (location.error) {
+    SetError(location.error);
     return false;
   }
-  std::optional<EndRecord> end = FindEndRecord(tail->Data(), tail->Size());
-  if (!end) {
-    SetError(kUnknownHeader);
-    return false;
-  }
-  const std::uint64_t endPosition = fileSize - tailSize + end->offsetInTail;
-
-  // The central directory runs up to the end records.
-  std::uint64_t directoryEnd = endPosition;
-  if (endPosition >= kZip64LocatorSize) {
-    const std::optional<ArchiveWindow> locator = archive.Read(endPosition - kZip64LocatorSize, kZip64LocatorSize);
-    const std::optional<std::uint64_t> zip64Position = locator ? ReadZip64Locator(locator->Data()) : std::nullopt;
-    if (zip64Position) {
-      const std::optional<ArchiveWindow> record = archive.Read(*zip64Position, kZip64EndSize);
-      if (!record || *zip64Position > endPosition - kZip64LocatorSize - kZip64EndSize ||
-          !ReadZip64End(record->Data(), *end)) {
-        SetError(kUnknownHeader);
-        return false;
-      }
-      directoryEnd = *zip64Position;
-    }
-  }
-  // Every record takes at least its fixed part: a count that cannot fit is refused
-  // before anything is sized by it.
-  if (end->directoryOffset > directoryEnd ||
-      end->entries > (directoryEnd - end->directoryOffset) / kCentralHeaderSize ||
-      end->entries > static_cast<std::uint64_t>(std::numeric_limits<std::int32_t>::max())) {
-    SetError(kInvalidCenterHeader);
-    return false;
-  }
-  const std::optional<ArchiveWindow> directory =
-      archive.Read(end->directoryOffset, directoryEnd - end->directoryOffset);
-  if (!directory) {
+  const std::optional<ArchiveWindow> directory = archive.Read(location.start, location.end - location.start);
+  const std::optional<ArchiveWindow> comment = archive.Read(location.commentStart, location.commentLength);
+  if (!directory || !comment) {
     SetError(kMappingFile);
     return false;
   }
 
-  entries_.resize(static_cast<std::size_t>(end->entries));
+  entries_.resize(static_cast<std::size_t>(location.entries));
   std::size_t at = 0;
   for (std::size_t i = 0; i < entries_.size(); ++i) {
     currentIndex_ = static_cast<std::int32_t>(i);
@@ -156,11 +124,11 @@ bool cUnzip::ReadDirectory(ArchiveWindows& archive) {
       SetError(kInvalidCenterHeader);
       return false;
     }
+    entries_[i].localHeaderOffset = SaturatingAdd(entries_[i].localHeaderOffset, location.shift);
     at += length;
   }
 
-  const std::uint8_t* comment = tail->Data() + end->offsetInTail + kEndSize;
-  comments_ = DecodeEntryText(std::string_view(reinterpret_cast<const char*>(comment), end->commentLength), false);
+  comments_ = DecodeEntryText(std::string_view(reinterpret_cast<const char*>(comment->Data()), comment->Size()), false);
   return true;
 }
 

@@ -23,7 +23,7 @@ struct ZipEntry {
   std::uint32_t diskNumber = 0;
   std::uint16_t internalAttributes = 0;
   std::uint32_t externalAttributes = 0;
-  std::uint64_t localHeaderOffset = 0;
+  std::uint64_t localHeaderOffset = 0;  // in the file: moved by any bytes in front of the archive
   std::string fileName;        // UTF-8, "\" between folders
   bool isDirectory = false;    // a name ending in "\" with nothing to extract
   std::vector<std::uint8_t> extra;

@@ -57,7 +57,8 @@ std::optional<EndRecord> FindEndRecord(const std::uint8_t* tail, std::size_t tai
     const std::uint16_t commentLength = ReadLe16(tail + at + 20);
     const std::size_t room = tailSize - at - kEndSize;
     if (commentLength > room) continue;
-    EndRecord end{at, ReadLe16(tail + at + 8), ReadLe32(tail + at + 16), commentLength};
+    const EndRecord end{at, ReadLe16(tail + at + 8), ReadLe16(tail + at + 10), ReadLe32(tail + at + 12),
+                        ReadLe32(tail + at + 16), commentLength};
     if (commentLength == room) return end;
     if (!fitting) fitting = end;
   }
@@ -72,6 +73,8 @@ std::optional<std::uint64_t> ReadZip64Locator(const std::uint8_t* locator) {
 bool ReadZip64End(const std::uint8_t* record, EndRecord& end) {
   if (ReadLe32(record) != kZip64EndSignature) return false;
   end.entries = ReadLe64(record + 24);
+  end.entriesInAll = ReadLe64(record + 32);
+  end.directorySize = ReadLe64(record + 40);
   end.directoryOffset = ReadLe64(record + 48);
   return true;
 }

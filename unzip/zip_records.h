@@ -46,6 +46,8 @@ inline std::uint64_t ReadLe64(const std::uint8_t* p) {
 struct EndRecord {
   std::size_t offsetInTail = 0;
   std::uint64_t entries = 0;          // on this disk
+  std::uint64_t entriesInAll = 0;     // on every disk
+  std::uint64_t directorySize = 0;
   std::uint64_t directoryOffset = 0;
   std::uint16_t commentLength = 0;
 };
@@ -56,8 +58,8 @@ std::optional<EndRecord> FindEndRecord(const std::uint8_t* tail, std::size_t tai
 // The Zip64 locator in the 20 bytes before the classic end record: the position of
 // the Zip64 end record, when there is one.
 std::optional<std::uint64_t> ReadZip64Locator(const std::uint8_t* locator);
-// The Zip64 end record (56 bytes): its entry count and directory offset replace those
-// of the classic record. False when its signature is wrong.
+// The Zip64 end record (56 bytes): its entry counts, directory size and offset replace
+// those of the classic record. False when its signature is wrong.
 bool ReadZip64End(const std::uint8_t* record, EndRecord& end);
 
 // Reads the central record at the start of the available bytes into entry. Returns

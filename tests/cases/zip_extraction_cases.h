@@ -119,8 +119,9 @@ class ZipExtractionRules : public ::testing::TestWithParam<ZipFilesKind> {
   std::string Target() const { return fs_.folder + "\\out"; }
   std::string Out(const std::string& relative) const { return Target() + "\\" + relative; }
 
-  Run Extract(const ZipBuilder& builder, const ZipFilter& filter = {}) {
-    fs_.write(ArchivePath(), builder.Build());
+  Run Extract(const ZipBuilder& builder, const ZipFilter& filter = {}) { return Extract(builder.Build(), filter); }
+  Run Extract(const std::string& archive, const ZipFilter& filter = {}) {
+    fs_.write(ArchivePath(), archive);
     Run run;
     cUnzip zip(*fs_.files);
     zip.Error = [&run](std::int32_t index, const std::string& text) { run.errors.emplace_back(index, text); };
@@ -263,6 +264,33 @@ TEST_P(ZipExtractionRules, OverlappingMembersAreRefused) {
   EXPECT_FALSE(run.unzip);
   EXPECT_THAT(run.errors, ElementsAre(Pair(0, zip_error::kOverlapping), Pair(2, zip_error::kOverlapping)));
   EXPECT_THAT(Written(), ElementsAre("out\\", "out\\other.txt"));
+}
+
+TEST_P(ZipExtractionRules, AnArchiveBehindBytesOfItsOwnIsExtractedAndCheckedAsEver) {
+  // A self-extractor's stub in front, its offsets corrected for it (zip -A) or not:
+  // names and overlaps are refused all the same.
+  const std::string stub = "MZ" + std::string(3000, '\x90');
+  for (const bool adjusted : {false, true}) {
+    for (const bool zip64 : {false, true}) {
+      SCOPED_TRACE(std::string(adjusted ? "adjusted" : "as made") + (zip64 ? ", Zip64" : ""));
+      ZipBuilder builder;
+      builder.Add(ZipMember::Stored("docs/readme.txt", "Read me first."))
+          .Add(ZipMember::Compressed("bin/setup.dat", DeflateSampleStream(), DeflateSampleContent()))
+          .Add(ZipMember::Stored("../escape.txt", "x"));
+      ZipMember alias = ZipMember::Stored("alias.txt", "Read me first.");
+      alias.localHeaderOffset = adjusted ? stub.size() : 0;
+      builder.Add(alias);
+      if (adjusted) builder.StartAt(stub.size());
+      if (zip64) builder.Zip64End();
+      fs_ = GetParam().make();
+      const Run run = Extract(stub + builder.Build());
+      EXPECT_TRUE(run.init);
+      EXPECT_THAT(run.errors, ElementsAre(Pair(0, zip_error::kOverlapping), Pair(2, zip_error::kInvalidFileName),
+                                          Pair(3, zip_error::kOverlapping)));
+      EXPECT_THAT(Written(), ElementsAre("out\\", "out\\bin\\", "out\\bin\\setup.dat"));
+      EXPECT_EQ(fs_.read(Out("bin\\setup.dat")), DeflateSampleContent());
+    }
+  }
 }
 
 TEST_P(ZipExtractionRules, AStreamLongerThanItsFileEndsTheCallAndLeavesNothing) {

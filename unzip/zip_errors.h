@@ -1,0 +1,22 @@
+#pragma once
+// The texts with which the zip reader reports what it refuses.
+
+namespace kelvano {
+
+namespace zip_error {
+inline constexpr const char* kMappingFile = "Error mapping file ";
+inline constexpr const char* kUnknownHeader = "Unknown header";
+inline constexpr const char* kInvalidCenterHeader = "Invalid center header";
+inline constexpr const char* kCreatingFolder = "Error creating folder";
+inline constexpr const char* kInvalidSignature = "Invalid signature";
+inline constexpr const char* kEncryption = "Encryption not supported";
+inline constexpr const char* kUnReduce = "UnReduce not supported";
+inline constexpr const char* kCompression = "Compression not supported";
+inline constexpr const char* kCreatingOutputFolder = "Error creating output folder";
+inline constexpr const char* kInvalidFileName = "Invalid file name";
+inline constexpr const char* kCrc = "CRC error";
+inline constexpr const char* kOverlapping = "Entry overlaps another entry";
+inline constexpr const char* kStoredSize = "Stored size mismatch";
+}  // namespace zip_error
+
+}  // namespace kelvano
