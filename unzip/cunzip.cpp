@@ -127,6 +127,11 @@ bool cUnzip::ReadDirectory(ArchiveWindows& archive) {
     entries_[i].localHeaderOffset = SaturatingAdd(entries_[i].localHeaderOffset, location.shift);
     at += length;
   }
+  if (!IsWholeDirectory(location, *directory, at)) {
+    currentIndex_ = -1;
+    SetError(kUnreadDirectory);
+    return false;
+  }
 
   comments_ = DecodeEntryText(std::string_view(reinterpret_cast<const char*>(comment->Data()), comment->Size()), false);
   return true;

@@ -40,15 +40,25 @@ std::optional<std::uint64_t> ReadZip64Record(ArchiveWindows& archive, std::uint6
 }
 
 // Whether a directory starting at start, with every offset moved by shift, finds its
-// first member. A damaged directory offset finds none.
+// first member. A damaged directory offset finds none; an encrypted directory, refused
+// later, is taken as found.
 bool FindsFirstMember(ArchiveWindows& archive, std::uint64_t start, std::uint64_t end, std::uint64_t shift) {
   const std::uint64_t longestRecord = kCentralHeaderSize + 3 * std::uint64_t{0xFFFF};
   const std::optional<ArchiveWindow> directory = archive.Read(start, std::min(end - start, longestRecord));
   if (!directory || directory->Size() < 4) return false;
+  if (ReadLe32(directory->Data()) == kArchiveExtraDataSignature) return true;
   ZipEntry first;
   if (ReadCentralRecord(directory->Data(), directory->Size(), first) == 0) return false;
   const std::uint64_t header = first.localHeaderOffset + shift;
   return header >= shift && SignatureAt(archive, header) == kLocalHeaderSignature;
+}
+
+// The member at the archive's start masks its local header's values: the directory
+// that holds them is encrypted.
+bool MasksItsHeaders(ArchiveWindows& archive, std::uint64_t archiveStart) {
+  const std::optional<ArchiveWindow> header = archive.Read(archiveStart, kLocalHeaderSize);
+  return header && ReadLe32(header->Data()) == kLocalHeaderSignature &&
+         (ReadLe16(header->Data() + 6) & kMaskedHeadersFlag) != 0;
 }
 
 }  // namespace
@@ -77,6 +87,7 @@ DirectoryLocation LocateDirectory(ArchiveWindows& archive) {
 
   DirectoryLocation location;
   location.end = directoryEnd;
+  location.statedSize = end->directorySize;
   location.entries = end->entries;
   location.commentStart = endPosition + kEndSize;
   location.commentLength = end->commentLength;
@@ -92,6 +103,10 @@ DirectoryLocation LocateDirectory(ArchiveWindows& archive) {
     }
   }
 
+  if (SignatureAt(archive, location.start) == kArchiveExtraDataSignature || MasksItsHeaders(archive, location.shift)) {
+    return Refused(kEncryption);
+  }
+  if (end->entries != end->entriesInAll) return Refused(kEntryCountMismatch);
   // Every record takes at least its fixed part: a count that cannot fit is refused
   // before anything is sized by it.
   if (location.start > directoryEnd || end->entries > (directoryEnd - location.start) / kCentralHeaderSize ||
@@ -99,6 +114,15 @@ DirectoryLocation LocateDirectory(ArchiveWindows& archive) {
     return Refused(kInvalidCenterHeader);
   }
   return location;
+}
+
+bool IsWholeDirectory(const DirectoryLocation& location, const ArchiveWindow& directory, std::size_t walked) {
+  const std::size_t rest = directory.Size() - walked;
+  // Bytes between the directory and the end records, past the size the end record
+  // gives, are no part of it.
+  if (rest == 0 || (walked > 0 && walked == location.statedSize)) return true;
+  const std::uint8_t* after = directory.Data() + walked;
+  return rest >= 6 && ReadLe32(after) == kDigitalSignatureSignature && std::size_t{6} + ReadLe16(after + 4) == rest;
 }
 
 }  // namespace kelvano

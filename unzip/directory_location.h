@@ -15,6 +15,7 @@ struct DirectoryLocation {
   const char* error = nullptr;    // a zip_error text when the archive is refused
   std::uint64_t start = 0;        // of the first central record, in the file
   std::uint64_t end = 0;          // where the end records begin
+  std::uint64_t statedSize = 0;   // the directory's size by its end record
   std::uint64_t entries = 0;      // announced
   std::uint64_t shift = 0;        // bytes in front of the archive: add to every member's offset
   std::uint64_t commentStart = 0;
@@ -22,7 +23,13 @@ struct DirectoryLocation {
 };
 
 // Refuses archives that cannot be read (mapping failure, no end record, a Zip64 record
-// missing) and those whose announced entries cannot fit.
+// missing), whose end records disagree, whose announced entries cannot fit, and those
+// whose directory is encrypted.
 DirectoryLocation LocateDirectory(ArchiveWindows& archive);
+
+// Whether the announced records, walked bytes from the directory's start, are the whole
+// directory: only its digital signature may follow them, or bytes past the size its end
+// record gives.
+bool IsWholeDirectory(const DirectoryLocation& location, const ArchiveWindow& directory, std::size_t walked);
 
 }  // namespace kelvano

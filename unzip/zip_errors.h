@@ -17,6 +17,12 @@ inline constexpr const char* kInvalidFileName = "Invalid file name";
 inline constexpr const char* kCrc = "CRC error";
 inline constexpr const char* kOverlapping = "Entry overlaps another entry";
 inline constexpr const char* kStoredSize = "Stored size mismatch";
+// The entries on this disk are not all the entries: a part of a split archive, or a
+// damaged end record.
+inline constexpr const char* kEntryCountMismatch = "End record's entry counts disagree";
+// Records past the announced entries, or bytes that are no record: entries would be
+// left out unseen.
+inline constexpr const char* kUnreadDirectory = "Central directory holds more than its announced entries";
 }  // namespace zip_error
 
 }  // namespace kelvano

@@ -19,6 +19,9 @@ inline constexpr std::uint32_t kCentralHeaderSignature = 0x02014b50;
 inline constexpr std::uint32_t kEndSignature = 0x06054b50;
 inline constexpr std::uint32_t kZip64EndSignature = 0x06064b50;
 inline constexpr std::uint32_t kZip64LocatorSignature = 0x07064b50;
+// In front of a central directory that is encrypted, and after one that is signed.
+inline constexpr std::uint32_t kArchiveExtraDataSignature = 0x08064b50;
+inline constexpr std::uint32_t kDigitalSignatureSignature = 0x05054b50;
 
 inline constexpr std::size_t kLocalHeaderSize = 30;
 inline constexpr std::size_t kCentralHeaderSize = 46;
@@ -29,6 +32,8 @@ inline constexpr std::size_t kMaxComment = 65535;
 
 inline constexpr std::uint16_t kEncryptedFlag = 1 << 0;
 inline constexpr std::uint16_t kUtf8Flag = 1 << 11;
+// The local headers' values are masked: the central directory is encrypted.
+inline constexpr std::uint16_t kMaskedHeadersFlag = 1 << 13;
 }  // namespace zip_record
 
 inline std::uint16_t ReadLe16(const std::uint8_t* p) {

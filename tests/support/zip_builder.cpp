@@ -104,6 +104,19 @@ ZipBuilder& ZipBuilder::AnnouncedEntries(std::uint64_t count) {
   entries_ = count;
   return *this;
 }
+ZipBuilder& ZipBuilder::EntriesOnThisDisk(std::uint64_t count) {
+  entriesOnThisDisk_ = count;
+  return *this;
+}
+ZipBuilder& ZipBuilder::AfterDirectory(std::string bytes, bool inItsSize) {
+  afterDirectory_ = std::move(bytes);
+  afterDirectoryInItsSize_ = inItsSize;
+  return *this;
+}
+ZipBuilder& ZipBuilder::OpaqueDirectory(std::string bytes) {
+  opaqueDirectory_ = std::move(bytes);
+  return *this;
+}
 ZipBuilder& ZipBuilder::DirectoryOffset(std::uint64_t offset) {
   directoryOffset_ = offset;
   return *this;
@@ -151,7 +164,7 @@ std::string ZipBuilder::Build() const {
   }
 
   const std::uint64_t directoryStart = start_ + out.size();
-  for (std::size_t i = 0; i < members_.size(); ++i) {
+  for (std::size_t i = 0; i < members_.size() && !opaqueDirectory_; ++i) {
     const ZipMember& m = members_[i];
     const std::uint64_t offset = m.localHeaderOffset.value_or(localOffsets_[i]);
     std::string zip64Central;
@@ -182,8 +195,12 @@ std::string ZipBuilder::Build() const {
     Put32(out, m.zip64 ? kSaturated : offset);
     out += m.name + zip64Central + m.extra + m.comment;
   }
+  out += opaqueDirectory_.value_or("");
+  if (afterDirectoryInItsSize_) out += afterDirectory_;
   const std::uint64_t directoryEnd = start_ + out.size();
+  if (!afterDirectoryInItsSize_) out += afterDirectory_;
   const std::uint64_t entries = entries_.value_or(members_.size());
+  const std::uint64_t entriesOnThisDisk = entriesOnThisDisk_.value_or(entries);
   const std::uint64_t directoryOffset = directoryOffset_.value_or(directoryStart);
 
   if (zip64End_) {
@@ -194,7 +211,7 @@ std::string ZipBuilder::Build() const {
     Put16(out, 45);
     Put32(out, 0);
     Put32(out, 0);
-    Put64(out, entries);
+    Put64(out, entriesOnThisDisk);
     Put64(out, entries);
     Put64(out, directoryEnd - directoryStart);
     Put64(out, directoryOffset);
@@ -206,7 +223,7 @@ std::string ZipBuilder::Build() const {
   Put32(out, 0x06054b50);
   Put16(out, 0);
   Put16(out, 0);
-  Put16(out, zip64End_ ? 0xFFFF : entries);
+  Put16(out, zip64End_ ? 0xFFFF : entriesOnThisDisk);
   Put16(out, zip64End_ ? 0xFFFF : entries);
   Put32(out, zip64End_ ? kSaturated : directoryEnd - directoryStart);
   Put32(out, zip64End_ ? kSaturated : directoryOffset);

@@ -56,8 +56,14 @@ class ZipBuilder {
   // the caller's, a sparse gap for instance).
   ZipBuilder& StartAt(std::uint64_t offset);
   ZipBuilder& AnnouncedEntries(std::uint64_t count);
+  // The count of entries on this disk, where it differs from the count in all.
+  ZipBuilder& EntriesOnThisDisk(std::uint64_t count);
   ZipBuilder& DirectoryOffset(std::uint64_t offset);
   ZipBuilder& Trailing(std::string bytes);
+  // Bytes after the central records, in the directory's size or outside it.
+  ZipBuilder& AfterDirectory(std::string bytes, bool inItsSize = true);
+  // Bytes in place of the central records (an encrypted directory, say).
+  ZipBuilder& OpaqueDirectory(std::string bytes);
 
   std::string Build() const;
   // Where each member's local header starts in the file (valid after Build).
@@ -69,8 +75,12 @@ class ZipBuilder {
   bool zip64End_ = false;
   std::uint64_t start_ = 0;
   std::optional<std::uint64_t> entries_;
+  std::optional<std::uint64_t> entriesOnThisDisk_;
   std::optional<std::uint64_t> directoryOffset_;
   std::string trailing_;
+  std::string afterDirectory_;
+  bool afterDirectoryInItsSize_ = true;
+  std::optional<std::string> opaqueDirectory_;
   mutable std::vector<std::uint64_t> localOffsets_;
 };
 

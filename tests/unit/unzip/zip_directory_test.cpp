@@ -126,6 +126,49 @@ TEST_F(ZipDirectory, ADirectoryThatDoesNotHoldItsRecordsIsRefused) {
   EXPECT_THAT(errors_, ElementsAre(Pair(0, zip_error::kInvalidCenterHeader), Pair(-1, zip_error::kInvalidCenterHeader)));
 }
 
+TEST_F(ZipDirectory, ADirectoryThatCannotBeReadWholeIsRefusedNotTakenForEmpty) {
+  const ZipBuilder two = ZipBuilder().Add(ZipMember::Stored("a.txt", "a")).Add(ZipMember::Stored("b.txt", "b"));
+  const std::pair<ZipBuilder, const char*> cases[] = {
+      {ZipBuilder(two).Zip64End().EntriesOnThisDisk(0), zip_error::kEntryCountMismatch},
+      {ZipBuilder(two).EntriesOnThisDisk(1), zip_error::kEntryCountMismatch},
+      {ZipBuilder(two).AnnouncedEntries(0), zip_error::kUnreadDirectory},
+      {ZipBuilder(two).AnnouncedEntries(1), zip_error::kUnreadDirectory},
+      {ZipBuilder(two).AfterDirectory("a record of no kind"), zip_error::kUnreadDirectory},
+  };
+  for (const auto& [archive, error] : cases) {
+    errors_.clear();
+    EXPECT_FALSE(Init(archive.Build())) << error;
+    EXPECT_THAT(errors_, ElementsAre(Pair(-1, error)));
+    EXPECT_FALSE(zip_.Unzip("out"));
+  }
+  EXPECT_EQ(files_.Files().size(), 1u) << "nothing extracted";
+  // What may follow the records: the directory's signature, and bytes outside its size.
+  ASSERT_TRUE(Init(ZipBuilder(two).AfterDirectory(std::string("PK\x05\x05\x04\x00sign", 10)).Build()));
+  ASSERT_TRUE(Init(ZipBuilder(two).AfterDirectory("padding", false).Build()));
+  EXPECT_TRUE(zip_.Unzip("out"));
+  EXPECT_EQ(Content("out\\b.txt"), "b");
+}
+
+TEST_F(ZipDirectory, AnEncryptedDirectoryIsRefusedAsEncryptedEntriesAre) {
+  // Ciphertext in place of the records, behind the archive extra data record or the
+  // decryption header; the local headers mask their values.
+  ZipMember masked = ZipMember::Stored("1", "ciphertext");
+  masked.flags = 1 | 1 << 13;
+  ZipMember encrypted = ZipMember::Stored("setup.exe", "ciphertext");
+  encrypted.flags = 1;
+  const std::string ciphertext(200, '\x5A');
+  const std::string extraData = std::string("PK\x06\x08\x04\x00\x00\x00", 8) + "\x01\x02\x03\x04";
+  const ZipBuilder cases[] = {
+      ZipBuilder().Add(masked).OpaqueDirectory(extraData + ciphertext).AnnouncedEntries(0),
+      ZipBuilder().Add(encrypted).OpaqueDirectory(extraData + ciphertext).Zip64End(),
+      ZipBuilder().Add(masked).OpaqueDirectory(ciphertext),
+  };
+  for (const ZipBuilder& archive : cases) EXPECT_FALSE(Init(archive.Build()));
+  EXPECT_THAT(errors_, ElementsAre(Pair(-1, zip_error::kEncryption), Pair(-1, zip_error::kEncryption),
+                                   Pair(-1, zip_error::kEncryption)));
+  EXPECT_FALSE(zip_.Unzip("out"));
+}
+
 TEST_F(ZipDirectory, AWrongLocalSignatureIsReportedAndTheMemberStillExtracted) {
   ZipMember odd = ZipMember::Stored("odd.txt", "still here");
   odd.localSignature = 0x12345678;

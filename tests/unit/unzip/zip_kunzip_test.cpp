@@ -49,8 +49,13 @@ TEST_F(Kunzip, ExitsTwoWhenTheArchiveCannotBeRead) {
   files_.AddFile("text.zip", "no archive in here, just text");
   EXPECT_EQ(Run({"text.zip", "out"}), 2);
   EXPECT_EQ(Run({"only-one-argument"}), 2);
+  // Its directory seen as empty, it once exited 0 with nothing extracted.
+  ZipMember masked = ZipMember::Stored("1", "ciphertext");
+  masked.flags = 1 | 1 << 13;
+  files_.AddFile("sealed.zip", ZipBuilder().Add(masked).OpaqueDirectory("ciphertext").AnnouncedEntries(0).Build());
+  EXPECT_EQ(Run({"sealed.zip", "out"}), 2);
   EXPECT_THAT(printed_, ElementsAre("missing.zip: Error mapping file missing.zip", "text.zip: Unknown header",
-                                    "usage: kunzip ARCHIVE FOLDER [PATTERN]"));
+                                    "usage: kunzip ARCHIVE FOLDER [PATTERN]", "sealed.zip: Encryption not supported"));
 }
 
 TEST_F(Kunzip, ExitsTwoWhenARunTimeErrorEndsTheCall) {
