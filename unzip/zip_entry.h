@@ -25,7 +25,7 @@ struct ZipEntry {
   std::uint32_t externalAttributes = 0;
   std::uint64_t localHeaderOffset = 0;  // in the file: moved by any bytes in front of the archive
   std::string fileName;        // UTF-8, "\" between folders
-  bool isDirectory = false;    // a name ending in "\" with nothing to extract
+  bool isDirectory = false;    // nothing to extract, named with a final "\" or of MS-DOS's folder attribute
   std::vector<std::uint8_t> extra;
   std::string fileComment;
 };

@@ -12,6 +12,14 @@ using namespace zip_record;
 constexpr std::uint16_t kZip64ExtraId = 0x0001;
 constexpr std::uint32_t kSaturated32 = 0xFFFFFFFF;
 constexpr std::uint16_t kSaturated16 = 0xFFFF;
+constexpr std::uint32_t kDosFolderAttribute = 0x10;
+
+// Systems whose external attributes hold the MS-DOS ones in their low byte: MS-DOS and
+// FAT, OS/2's HPFS, VFAT, and NTFS both as the format numbers it (10) and as
+// Info-ZIP's Windows programs do (11).
+bool HasDosAttributes(std::uint8_t system) {
+  return system == 0 || system == 6 || system == 10 || system == 11 || system == 14;
+}
 
 // Replaces the central record's saturated fields by their values from the Zip64 extra
 // field, in the order the format gives them. False when a field is missing from it.
@@ -117,8 +125,10 @@ std::size_t ReadCentralRecord(const std::uint8_t* data, std::size_t available, Z
     return 0;
   }
   // Some archivers give folders an empty compressed stream: nothing to extract either.
-  entry.isDirectory = !entry.fileName.empty() && entry.fileName.back() == '\\' &&
-                      (entry.compressedSize == 0 || entry.uncompressedSize == 0);
+  // Archivers of MS-DOS and Windows may mark a folder by its attribute alone.
+  const bool named = !entry.fileName.empty() && entry.fileName.back() == '\\';
+  const bool marked = HasDosAttributes(data[5]) && (entry.externalAttributes & kDosFolderAttribute) != 0;
+  entry.isDirectory = (named || marked) && (entry.compressedSize == 0 || entry.uncompressedSize == 0);
   return total;
 }
 

@@ -175,6 +175,27 @@ TEST_P(ZipExtractionRules, AFolderNameWithContentIsNoFolder) {
   EXPECT_THAT(Written(), ElementsAre("out\\", "out\\folder\\"));
 }
 
+TEST_P(ZipExtractionRules, AFolderMarkedByItsMsDosAttributeAloneIsAFolder) {
+  // As archivers of MS-DOS and Windows write them: no final "/", the folder attribute.
+  ZipMember ntfs = ZipMember::Folder("bin/x64");
+  ntfs.systemMadeBy = 10;
+  ZipMember unix = ZipMember::Folder("notes");  // on Unix the attribute means nothing
+  unix.systemMadeBy = 3;
+  ZipMember marked = ZipMember::Stored("setup.ini", "holds bytes, so no folder");
+  marked.externalAttributes = 0x10;
+  const Run run = Extract(ZipBuilder()
+                              .Add(ZipMember::Folder("bin"))
+                              .Add(ntfs)
+                              .Add(ZipMember::Stored("bin/x64/setup.exe", "MZ"))
+                              .Add(unix)
+                              .Add(marked));
+  EXPECT_TRUE(run.unzip);
+  EXPECT_THAT(run.errors, IsEmpty());
+  EXPECT_THAT(Written(), ElementsAre("out\\", "out\\bin\\", "out\\bin\\x64\\", "out\\bin\\x64\\setup.exe",
+                                     "out\\notes", "out\\setup.ini"));
+  EXPECT_EQ(fs_.read(Out("notes")), "");
+}
+
 TEST_P(ZipExtractionRules, AFileInTheWayOfAFolderIsReported) {
   const Run run = Extract(ZipBuilder()
                               .Add(ZipMember::Stored("taken", "a file"))
