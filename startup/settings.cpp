@@ -16,9 +16,13 @@ namespace {
 constexpr unsigned char kScrambledDefaultSaPassword[] = {0x01, 0xCA, 0xF4, 0xB4, 0x9F, 0xEB, 0xC6,
                                                          0xE6, 0xAA, 0x98, 0xC7, 0xEF, 0xAD};
 
-// The settings file as text: a UTF-8 byte-order mark is dropped; valid UTF-8 is taken
-// as it is, anything else is read in the ANSI code page.
+// The settings file as text. Notepad's "Unicode" is UTF-16 with a byte-order mark, which
+// Windows' own profile reader takes too, little-endian or big; a UTF-8 mark is dropped.
+// Without a mark, valid UTF-8 is taken as it is, anything else is read in the ANSI code
+// page.
 std::string DecodeSettingsFile(std::string bytes) {
+  if (bytes.compare(0, 2, "\xFF\xFE") == 0) return DecodeUtf16(std::string_view(bytes).substr(2), false);
+  if (bytes.compare(0, 2, "\xFE\xFF") == 0) return DecodeUtf16(std::string_view(bytes).substr(2), true);
   if (bytes.compare(0, 3, "\xEF\xBB\xBF") == 0) bytes.erase(0, 3);
   return IsValidUtf8(bytes) ? bytes : DecodeAnsi(bytes);
 }

@@ -111,6 +111,17 @@ std::string Utf16ToUtf8(std::u16string_view utf16) {
   return out;
 }
 
+std::string DecodeUtf16(std::string_view bytes, bool bigEndian) {
+  std::u16string units;
+  units.reserve(bytes.size() / 2 + 1);
+  for (std::size_t i = 0; i + 1 < bytes.size(); i += 2) {
+    const auto first = static_cast<unsigned char>(bytes[i]), second = static_cast<unsigned char>(bytes[i + 1]);
+    units += static_cast<char16_t>(bigEndian ? first << 8 | second : second << 8 | first);
+  }
+  if (bytes.size() % 2 != 0) units += u'\uFFFD';
+  return Utf16ToUtf8(units);
+}
+
 bool IsValidUtf8(std::string_view bytes) {
   for (std::size_t i = 0; i < bytes.size();) {
     char32_t cp;

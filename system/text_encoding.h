@@ -10,6 +10,9 @@ namespace kelvano {
 
 std::u16string Utf8ToUtf16(std::string_view utf8);
 std::string Utf16ToUtf8(std::u16string_view utf16);
+// UTF-16 bytes, little- or big-endian, as UTF-8. An unpaired surrogate and a last odd
+// byte each become U+FFFD: visible where they were, nothing dropped unseen.
+std::string DecodeUtf16(std::string_view bytes, bool bigEndian);
 bool IsValidUtf8(std::string_view bytes);
 
 // Windows-1252 and OEM 437, the code pages of a western Windows; the Windows builds

@@ -5,6 +5,7 @@
 #include "tests/support/memory_registry.h"
 #include "system/registry_manager.h"
 #include "system/setup_error.h"
+#include "system/text_encoding.h"
 #include "tests/support/temp_folder.h"
 
 namespace kelvano::test {
@@ -58,10 +59,30 @@ TEST_F(SettingsTest, LinesAreTrimmedButValuesKeepBlanksAfterTheEqualsSign) {
 
 TEST_F(SettingsTest, MissingFileGivesEmptyTexts) { EXPECT_EQ(Read("PRODUCT"), ""); }
 
-TEST_F(SettingsTest, ByteOrderMarkDoesNotHideTheFirstKey) {
-  WriteSettings("\xEF\xBB\xBFPRODUCT=Kelvano\r\nNETWORK=Sala è\r\n");
-  EXPECT_EQ(Read("PRODUCT"), "Kelvano");
-  EXPECT_EQ(Read("NETWORK"), "Sala è");
+// The text as UTF-16 behind its byte-order mark, as Notepad saves "Unicode".
+std::string Utf16File(std::string_view text, bool bigEndian) {
+  std::string bytes = bigEndian ? "\xFE\xFF" : "\xFF\xFE";
+  for (const char16_t unit : Utf8ToUtf16(text)) {
+    const char high = static_cast<char>(unit >> 8), low = static_cast<char>(unit & 0xFF);
+    bytes += bigEndian ? std::string{high, low} : std::string{low, high};
+  }
+  return bytes;
+}
+
+TEST_F(SettingsTest, UnicodeFilesWithTheirMarkReadAsTheSameSettings) {
+  const std::string text = "PRODUCT=Kelvano\r\nNETWORK=Sala è € \xF0\x9F\x82\xA1\r\nSERVER=SQL1";
+  for (const std::string& file : {"\xEF\xBB\xBF" + text, Utf16File(text, false), Utf16File(text, true)}) {
+    WriteSettings(file);
+    const SetupSettings settings = Load().Settings();
+    EXPECT_EQ(settings.ProductName, "Kelvano");
+    EXPECT_EQ(settings.Network, "Sala è € \xF0\x9F\x82\xA1") << "a character beyond 16 bits, in two units";
+    EXPECT_EQ(settings.ServerName, "SQL1");
+  }
+  // Damage shows where it is: an unpaired surrogate, a last odd byte.
+  const std::string loneSurrogate("\x00\xD8", 2);
+  WriteSettings(Utf16File("PRODUCT=Kel", false) + loneSurrogate + Utf16File("vano\nSERVER=A", false).substr(2) + "B");
+  EXPECT_EQ(Read("PRODUCT"), "Kel\xEF\xBF\xBDvano");
+  EXPECT_EQ(Read("SERVER"), "A\xEF\xBF\xBD");
 }
 
 TEST_F(SettingsTest, FileThatIsNotUtf8IsReadInTheAnsiCodePage) {
