@@ -158,8 +158,7 @@ std::string FormatNumberPattern(double value, std::string_view pattern) {
   } else if (value == 0 && sections.size() > 2 && !sections[2].empty()) {
     section = sections[2];
   }
-  double magnitude = std::fabs(value);
-  if (section.find('%') != std::string_view::npos) magnitude *= 100;
+  const double magnitude = std::fabs(value);
 
   // The digit field runs from the first to the last placeholder.
   const std::size_t first = section.find_first_of("0#");
@@ -181,14 +180,24 @@ std::string FormatNumberPattern(double value, std::string_view pattern) {
   }
   const bool grouping = integerField.find(',') != std::string_view::npos;
 
-  // Round half away from zero at the last shown decimal.
-  const double scale = std::pow(10.0, maxFraction);
-  const double rounded = std::floor(magnitude * scale + 0.5) / scale;
-  char buffer[400];
-  std::snprintf(buffer, sizeof buffer, "%.*f", maxFraction, rounded);
-  std::string digits = buffer;
-  std::string integerPart = digits.substr(0, digits.find('.'));
-  std::string fractionPart = maxFraction > 0 ? digits.substr(digits.find('.') + 1) : std::string();
+  // "%" shows a hundred times the value: two decimals more, then the point moved past
+  // them, which no value can overflow.
+  const int percentShift = section.find('%') != std::string_view::npos ? 2 : 0;
+  const int decimals = maxFraction + percentShift;
+  // Round half away from zero at the last shown decimal. A value too large to hold
+  // decimals there has nothing to round, and scaling it would overflow.
+  const double scale = std::pow(10.0, decimals);
+  const double scaled = magnitude * scale;
+  const double rounded = scaled < 0x1p53 ? std::floor(scaled + 0.5) / scale : magnitude;
+  // Room for the 309 digits of the largest double, the point and every decimal.
+  std::string digits(static_cast<std::size_t>(decimals) + 312, '\0');
+  digits.resize(static_cast<std::size_t>(std::snprintf(digits.data(), digits.size(), "%.*f", decimals, rounded)));
+  const std::size_t digitsPoint = digits.find('.');
+  std::string integerPart = digits.substr(0, digitsPoint);
+  std::string fractionPart = decimals > 0 ? digits.substr(digitsPoint + 1) : std::string();
+  integerPart += fractionPart.substr(0, percentShift);
+  fractionPart.erase(0, percentShift);
+  integerPart.erase(0, std::min(integerPart.find_first_not_of('0'), integerPart.size() - 1));
   while (static_cast<int>(fractionPart.size()) > minFraction && !fractionPart.empty() && fractionPart.back() == '0') {
     fractionPart.pop_back();
   }

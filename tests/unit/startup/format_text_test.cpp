@@ -1,3 +1,4 @@
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include "startup/format_text.h"
@@ -78,6 +79,12 @@ TEST(FormatText, NumberPatterns) {
   EXPECT_EQ(FormatText("{0:0%}", 0.256), "26%");
   EXPECT_EQ(FormatText("{0:0.0;(0.0)}", -1.25), "(1.3)");
   EXPECT_EQ(FormatText("{0:#,##0}", "1234567"), "1,234,567");
+  // Neither a value too large for its decimals nor decimals past a double's range
+  // come out as "inf" or "nan", nor are digits cut short.
+  EXPECT_THAT(FormatText("{0:0.00}", 2e306), ::testing::MatchesRegex("2[0-9]{306}\\.00"));
+  EXPECT_THAT(FormatText("{0:0%}", 2e306), ::testing::MatchesRegex("2[0-9]{308}%"));
+  EXPECT_EQ(FormatText("{0:0.0%}", 0.12345), "12.3%");
+  EXPECT_EQ(FormatText("{0:0." + std::string(400, '0') + "}", 0.5), "0.5" + std::string(399, '0'));
 }
 
 }  // namespace
