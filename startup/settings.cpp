@@ -16,17 +16,6 @@ namespace {
 constexpr unsigned char kScrambledDefaultSaPassword[] = {0x01, 0xCA, 0xF4, 0xB4, 0x9F, 0xEB, 0xC6,
                                                          0xE6, 0xAA, 0x98, 0xC7, 0xEF, 0xAD};
 
-// The settings file as text. Notepad's "Unicode" is UTF-16 with a byte-order mark, which
-// Windows' own profile reader takes too, little-endian or big; a UTF-8 mark is dropped.
-// Without a mark, valid UTF-8 is taken as it is, anything else is read in the ANSI code
-// page.
-std::string DecodeSettingsFile(std::string bytes) {
-  if (bytes.compare(0, 2, "\xFF\xFE") == 0) return DecodeUtf16(std::string_view(bytes).substr(2), false);
-  if (bytes.compare(0, 2, "\xFE\xFF") == 0) return DecodeUtf16(std::string_view(bytes).substr(2), true);
-  if (bytes.compare(0, 3, "\xEF\xBB\xBF") == 0) bytes.erase(0, 3);
-  return IsValidUtf8(bytes) ? bytes : DecodeAnsi(bytes);
-}
-
 std::vector<std::string_view> SplitLines(std::string_view text) {
   std::vector<std::string_view> lines;
   std::size_t start = 0;
@@ -107,12 +96,14 @@ std::string DefaultSaPassword() {
                                        sizeof kScrambledDefaultSaPassword));
 }
 
-std::string ReadSettingIn(const std::string& folder, std::string_view key) {
-  const std::string path = folder + "\\settings.ini";
-  if (!FileExists(path)) return {};
-  const std::optional<std::string> bytes = ReadWholeFile(path);
-  if (!bytes) return {};
-  const std::string text = DecodeSettingsFile(*bytes);
+std::string SettingsText(std::string fileBytes) {
+  if (fileBytes.compare(0, 2, "\xFF\xFE") == 0) return DecodeUtf16(std::string_view(fileBytes).substr(2), false);
+  if (fileBytes.compare(0, 2, "\xFE\xFF") == 0) return DecodeUtf16(std::string_view(fileBytes).substr(2), true);
+  if (fileBytes.compare(0, 3, "\xEF\xBB\xBF") == 0) fileBytes.erase(0, 3);
+  return IsValidUtf8(fileBytes) ? fileBytes : DecodeAnsi(fileBytes);
+}
+
+std::string FindSetting(std::string_view text, std::string_view key) {
   for (std::string_view line : SplitLines(text)) {
     line = TrimSpaces(line);
     if (line.empty() || line.size() < key.size()) continue;
@@ -123,6 +114,13 @@ std::string ReadSettingIn(const std::string& folder, std::string_view key) {
     return std::string(line.substr(equals + 1));
   }
   return {};
+}
+
+std::string ReadSettingIn(const std::string& folder, std::string_view key) {
+  const std::string path = folder + "\\settings.ini";
+  if (!FileExists(path)) return {};
+  const std::optional<std::string> bytes = ReadWholeFile(path);
+  return bytes ? FindSetting(SettingsText(*bytes), key) : std::string();
 }
 
 SetupContext::SetupContext(std::string appFolder, RegistrySeam& registry)

@@ -55,8 +55,17 @@ std::string ScrambleText(std::string_view text);
 // The built-in sa password, kept only in its scrambled form.
 std::string DefaultSaPassword();
 
-// The value of key in FOLDER\settings.ini: the first line that begins with the key (in
-// any case) and has "=", everything after that "="; empty when there is none.
+// The bytes of settings.ini as text. Notepad's "Unicode" is UTF-16 with a byte-order
+// mark, which Windows' own profile reader takes too, little-endian or big; a UTF-8 mark
+// is dropped. Without a mark, valid UTF-8 is taken as it is, anything else is read in
+// the ANSI code page.
+std::string SettingsText(std::string fileBytes);
+
+// The value of key in that text: the first line that begins with the key (in any case)
+// and has "=", everything after that "="; empty when there is none.
+std::string FindSetting(std::string_view text, std::string_view key);
+
+// The same in FOLDER\settings.ini; empty when it cannot be read.
 std::string ReadSettingIn(const std::string& folder, std::string_view key);
 
 // The settings and the reads of the product's registry key, for one setup folder.

@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """Seed archives for zip_fuzzer: small, and each showing a part of the format the
 reader handles (methods, folders, comments, data descriptors, Zip64, UTF-8 and hostile
-names). Usage: zip_fuzzer_seeds.py FOLDER"""
+names, bytes in front of an archive, folders marked by their MS-DOS attribute). Usage: zip_fuzzer_seeds.py FOLDER"""
 import io
 import os
 import sys
@@ -38,10 +38,22 @@ def seed(name, members, method=zipfile.ZIP_DEFLATED, comment=b"", zip64=False, s
     return raw.getvalue()
 
 
-seed("deflate.zip", [("a.txt", text), ("dir/", b""), ("dir/b.bin", bytes(range(256)))])
+plain = seed("deflate.zip", [("a.txt", text), ("dir/", b""), ("dir/b.bin", bytes(range(256)))])
 seed("stored.zip", [("x", b"stored"), ("empty", b"")], zipfile.ZIP_STORED, b"a comment")
 seed("streamed.zip", [("s.txt", text)], stream=True)
-seed("zip64.zip", [("z.bin", text)], zip64=True)
+zip64 = seed("zip64.zip", [("z.bin", text)], zip64=True)
+# A self-extractor's stub in front, the offsets left as they were.
+for name, archive in (("stub.zip", plain), ("zip64-stub.zip", zip64)):
+    with open(os.path.join(folder, name), "wb") as f:
+        f.write(b"MZ" + b"\x90" * 500 + archive)
+dos = io.BytesIO()
+with zipfile.ZipFile(dos, "w") as archive:
+    entry = zipfile.ZipInfo("dir")
+    entry.create_system, entry.external_attr = 0, 0x10
+    archive.writestr(entry, b"")
+    archive.writestr("dir/a.txt", text)
+with open(os.path.join(folder, "dos-folder.zip"), "wb") as f:
+    f.write(dos.getvalue())
 seed("names.zip", [("caf\u00e9/\u20ac.txt", b"u"), ("../up.txt", b"x"), ("CON", b"d"), ("a:b", b"s")])
 deflate64 = bytearray(seed("deflate64.zip", [("d64.txt", text)]))
 # The same stream as method 9: a deflate stream is a valid deflate64 one without long matches.
