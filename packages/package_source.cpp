@@ -132,7 +132,10 @@ void PackageSource::Extract() {
   cUnzip zip(machine_.files);
   // A broken archive may be downloaded whole on Retry.
   retryFrom_ = Step::Locate;
-  if (!zip.Init(places_->download) || !zip.Unzip(places_->extraction)) Fail(LoadMessage(message::kArchiveFailed));
+  if (!zip.Init(places_->download) || !zip.Unzip(places_->extraction)) {
+    Log("extraction failed: " + zip.LastError());  // the box says only that it failed
+    Fail(LoadMessage(message::kArchiveFailed));
+  }
   installer_ = PathJoin(places_->extraction, inArchive);
   if (!places_->installer.empty() && installer_ != places_->installer) {
     if (!MoveFileReplacing(installer_, places_->installer)) Fail(FormatText(LoadMessage(message::kInstallerMissing), installer_));

@@ -201,6 +201,8 @@ TEST_F(RunPackageTest, RetryDownloadsAgainWithTheSameAddressAfterAFailedOrBroken
   EXPECT_TRUE(Run(kit.Path("none.exe"), "", url + "|net48.zip|1|setup.exe"));
   EXPECT_THAT(Messages(), ElementsAre(Failure(true, FormatText(LoadMessage(128), url)),
                                       Failure(true, LoadMessage(108))));
+  EXPECT_THAT(machine.log.Events(), ::testing::Contains(HasSubstr("extraction failed: Unknown header")))
+      << "the log says what the box does not";
   // The refusal is tried again three times on its own before the box asks.
   EXPECT_THAT(machine.network.Started(), ElementsAre(url, url, url, url, url, url));
   ExpectCleanedUp();
