@@ -1,6 +1,5 @@
 #include "startup/format_text.h"
 
-#include <cstdio>
 #include <optional>
 #include <vector>
 
@@ -14,13 +13,56 @@ namespace {
 
 const char kSource[] = "FormatText";
 
+bool IsSpace(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
+
+// The fields of "yyyy-mm-dd[ hh:nn[:ss]]" that text holds, counted as
+// sscanf(text, "%4d-%2d-%2d %2d:%2d:%2d%c") counts them: up to the first that fails, a
+// character after the seconds as a seventh. Written out, as the C library's scanf
+// would bring a large formatter into the program for this one use.
+int ScanDateFields(std::string_view text, DateTime& date) {
+  text = text.substr(0, text.find('\0'));
+  std::size_t at = 0;
+  const auto blanks = [&] {
+    while (at < text.size() && IsSpace(text[at])) ++at;
+  };
+  // %Nd: blanks, then at most N characters of an optional sign and digits.
+  const auto number = [&](int width, int& field) {
+    blanks();
+    int used = 0;
+    bool negative = false;
+    if (at < text.size() && (text[at] == '+' || text[at] == '-')) {
+      negative = text[at++] == '-';
+      ++used;
+    }
+    int digits = 0, value = 0;
+    for (; at < text.size() && used < width && text[at] >= '0' && text[at] <= '9'; ++at, ++used, ++digits) {
+      value = value * 10 + (text[at] - '0');
+    }
+    if (digits > 0) field = negative ? -value : value;
+    return digits > 0;
+  };
+  const auto literal = [&](char c) { return at < text.size() && text[at] == c && ++at; };
+  int fields = 0;
+  if (!number(4, date.year)) return fields;
+  ++fields;
+  if (!literal('-') || !number(2, date.month)) return fields;
+  ++fields;
+  if (!literal('-') || !number(2, date.day)) return fields;
+  ++fields;
+  blanks();
+  if (!number(2, date.hour)) return fields;
+  ++fields;
+  if (!literal(':') || !number(2, date.minute)) return fields;
+  ++fields;
+  if (!literal(':') || !number(2, date.second)) return fields;
+  ++fields;
+  return at < text.size() ? fields + 1 : fields;
+}
+
 std::optional<DateTime> ParseDateText(std::string_view text) {
   // yyyy-mm-dd[ hh:nn[:ss]]
   DateTime date;
-  char tail = 0;
-  const std::string copy(TrimBlanks(text));
-  const int fields = std::sscanf(copy.c_str(), "%4d-%2d-%2d %2d:%2d:%2d%c", &date.year, &date.month,
-                                 &date.day, &date.hour, &date.minute, &date.second, &tail);
+  const int fields = ScanDateFields(TrimBlanks(text), date);
   if ((fields == 3 || fields == 5 || fields == 6) && IsValidDate(date)) return date;
   return std::nullopt;
 }

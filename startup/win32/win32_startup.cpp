@@ -3,7 +3,6 @@
 #include <ole2.h>
 #include <olectl.h>
 
-#include <cstdio>
 #include <cstring>
 #include <vector>
 
@@ -77,9 +76,10 @@ std::string ExecutablePath() {
 Win32InstanceLock::Win32InstanceLock(std::string executablePath) {
   std::wstring path = Widen(executablePath);
   CharLowerBuffW(path.data(), static_cast<DWORD>(path.size()));
-  wchar_t name[64];
-  std::swprintf(name, 64, L"KelvanoSetup-%08x", Fnv1a(path));
-  name_ = name;
+  // "KelvanoSetup-" and the hash in eight hexadecimal digits.
+  name_ = L"KelvanoSetup-";
+  const std::uint32_t hash = Fnv1a(path);
+  for (int shift = 28; shift >= 0; shift -= 4) name_ += L"0123456789abcdef"[(hash >> shift) & 0xF];
 }
 
 Win32InstanceLock::~Win32InstanceLock() = default;

@@ -1,9 +1,13 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <cstdio>
+
 #include "startup/format_text.h"
 #include "startup/messages.h"
+#include "system/date_time.h"
 #include "system/setup_error.h"
+#include "system/text_encoding.h"
 
 namespace kelvano::test {
 namespace {
@@ -59,6 +63,28 @@ TEST(FormatText, DateForms) {
   EXPECT_EQ(FormatText("{0}", DateTime{2026, 12, 8}), "08/12/2026");
   EXPECT_EQ(FormatText("{0:d}", "2026-01-31"), "31/01/2026") << "a text that reads as a date";
   EXPECT_EQ(ErrorNumberOf([] { FormatText("{0:d}", "not a date"); }), 13);
+}
+
+TEST(FormatText, ATextReadsAsADateAsTheCLibraryScansIt) {
+  // The reference: sscanf with "%4d-%2d-%2d %2d:%2d:%2d%c"; 3, 5 or 6 fields make a date.
+  for (const char* text : {"2026-01-31", " 2026-1-2 ", "2026- 1- 2", "2026-01-02 3:04", "2026-01-02 03:04:05",
+                           "2026-01-02\t03:04:05", "2026-01-02x", "2026-01-02 03:04x", "+2026-01-02", "-2026-01-02",
+                           "2026-01-02 03:04:05x", "2026-01-02 -1:04", "20260-1-2", "2026-01", "2026-01-02 03",
+                           "2026-13-02", "2026-+1-02", "2026-01-02  03:04"}) {
+    const std::string trimmed(TrimBlanks(text));
+    DateTime date;
+    char tail = 0;
+    const int fields = std::sscanf(trimmed.c_str(), "%4d-%2d-%2d %2d:%2d:%2d%c", &date.year, &date.month, &date.day,
+                                   &date.hour, &date.minute, &date.second, &tail);
+    if ((fields == 3 || fields == 5 || fields == 6) && IsValidDate(date)) {
+      char expected[64];
+      std::snprintf(expected, sizeof expected, "%04d-%02d-%02d %02d:%02d:%02d", date.year, date.month, date.day,
+                    date.hour, date.minute, date.second);
+      EXPECT_EQ(FormatText("{0:yyyy-mm-dd hh:nn:ss}", text), expected) << text;
+    } else {
+      EXPECT_EQ(ErrorNumberOf([&] { FormatText("{0:d}", text); }), 13) << text << " is no date";
+    }
+  }
 }
 
 TEST(FormatText, DatePatterns) {
