@@ -2,7 +2,7 @@
 
 add_library(kelvano_options INTERFACE)
 target_include_directories(kelvano_options INTERFACE ${PROJECT_SOURCE_DIR})
-target_compile_options(kelvano_options INTERFACE -Wall -Wextra -Wno-unused-parameter)
+target_compile_options(kelvano_options INTERFACE -Wall -Wextra)
 # GCC 12 warns of overlapping copies in its own std::string concatenation (a known false
 # positive of the i686 build).
 if(CMAKE_CXX_COMPILER_ID STREQUAL "GNU")

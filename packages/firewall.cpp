@@ -99,7 +99,7 @@ void Firewall::RunNetsh(const std::string& netshPath, const std::string& netshAr
   RunStateMessages messages(window_);
   SystemInfo system(machine_.system, messages, ApplicationTitle());
   ProcessRunner(machine_.processes, system, window_)
-      .RunAndWait(Quoted(netshPath) + " " + netshArguments, ParentFolder(netshPath), 20, 6,
+      .RunAndWait(Quoted(netshPath) + " " + netshArguments, ParentFolder(netshPath),
                   process::kInheritCallerPriority);
 }
 

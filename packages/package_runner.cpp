@@ -130,7 +130,7 @@ class PackageRunner::Run {
       return;
     }
     const std::int32_t exitCode = ProcessRunner(runner_.machine_.processes, system_, runner_.window_)
-                                      .RunAndWait(commandLine, ParentFolder(installer_), 20, 1,
+                                      .RunAndWait(commandLine, ParentFolder(installer_),
                                                   process::kInheritCallerPriority);
     if (exitCode != 0) result_ = false;
   }

@@ -27,8 +27,8 @@ bool EarlierVersionRemover::RemoveEarlierVersion(const std::string& productCode)
     const std::string systemFolder = system.SystemFolder();
     // By full path from the system folder, never from the setup's own folder.
     ProcessRunner(machine_.processes, system, window_)
-        .RunAndWait(Quoted(PathJoin(systemFolder, "msiexec.exe")) + " /qn /norestart /x" + productCode, systemFolder, 20,
-                    6, process::kInheritCallerPriority);
+        .RunAndWait(Quoted(PathJoin(systemFolder, "msiexec.exe")) + " /qn /norestart /x" + productCode, systemFolder,
+                    process::kInheritCallerPriority);
   }
   window_.SetInstallationProgress(false, "");
   return true;

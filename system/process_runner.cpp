@@ -15,7 +15,7 @@ using ScopedProcessHandle = SeamHandle<ProcessSeam, ProcessHandle, &ProcessSeam:
 }  // namespace
 
 std::int32_t ProcessRunner::RunAndWait(const std::string& commandLine, const std::string& workingFolder,
-                                       std::int32_t count, std::int32_t style, std::uint32_t creationFlags) {
+                                       std::uint32_t creationFlags) {
   if (system_.IsWindowsNT()) return RunOnNt(commandLine, workingFolder, creationFlags);
   return RunOnOlderWindows(commandLine);
 }

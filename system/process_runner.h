@@ -23,9 +23,9 @@ class ProcessRunner {
 
   // Runs commandLine in workingFolder (the setup's own folder when Windows refuses it)
   // and returns the program's exit code as it is (3010 stays 3010), or -1 when it could
-  // not be started. count and style are accepted for the callers and not used.
-  std::int32_t RunAndWait(const std::string& commandLine, const std::string& workingFolder, std::int32_t count,
-                          std::int32_t style, std::uint32_t creationFlags);
+  // not be started.
+  std::int32_t RunAndWait(const std::string& commandLine, const std::string& workingFolder,
+                          std::uint32_t creationFlags);
 
  private:
   std::int32_t RunOnNt(const std::string& commandLine, const std::string& workingFolder,

@@ -58,7 +58,7 @@ int wmain(int argc, wchar_t** argv) {
   std::vector<double> delays;
   for (int i = 0; i < 50; ++i) {
     const std::string command = "\"" + kelvano::Narrow(self) + "\" child \"" + kelvano::Narrow(stamp) + "\"";
-    runner.RunAndWait(command, "", 20, 1, 0x20000);
+    runner.RunAndWait(command, "", 0x20000);
     const long long returned = Now();
     long long ended = 0;
     FILE* in = _wfopen(stamp.c_str(), L"rb");

@@ -45,7 +45,7 @@ long MemoryProcesses::ShellStart(const std::string& commandLine, std::uint32_t& 
   return 0;
 }
 
-long MemoryProcesses::OpenProcessById(std::uint32_t access, bool inheritHandle, std::uint32_t processId,
+long MemoryProcesses::OpenProcessById(std::uint32_t /*access*/, bool /*inheritHandle*/, std::uint32_t processId,
                                       ProcessHandle& process) {
   if (processId < kFirstProcessId || processId - kFirstProcessId >= runs_.size()) {
     return process::kInvalidParameter;
@@ -55,7 +55,7 @@ long MemoryProcesses::OpenProcessById(std::uint32_t access, bool inheritHandle, 
   return 0;
 }
 
-std::uint32_t MemoryProcesses::WaitForProcessOrInput(ProcessHandle process, std::uint32_t milliseconds) {
+std::uint32_t MemoryProcesses::WaitForProcessOrInput(ProcessHandle process, std::uint32_t /*milliseconds*/) {
   ++waits_;
   Run* run = RunOf(process);
   if (run == nullptr) return process::kWaitFailed;

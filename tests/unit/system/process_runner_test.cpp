@@ -36,7 +36,7 @@ class RunAndWaitRules : public ::testing::Test {
   void TearDown() override { EXPECT_EQ(processes_.OpenHandleCount(), 0u) << "a handle was left open"; }
 
   std::int32_t Run(const std::string& commandLine, const std::string& folder = "C:\\Kit") {
-    return ProcessRunner(processes_, system_, pump_).RunAndWait(commandLine, folder, 20, 6, 0x20000);
+    return ProcessRunner(processes_, system_, pump_).RunAndWait(commandLine, folder, 0x20000);
   }
 
   MemoryProcesses processes_;
@@ -101,7 +101,7 @@ TEST(RunAndWaitVersion, UnreadableVersionEndsTheProgramBeforeAnythingStarts) {
   MemoryProcesses processes;
   processes.AddProgram("setup.exe", {});
   CountingPump pump;
-  EXPECT_THROW(ProcessRunner(processes, system, pump).RunAndWait("setup.exe", "", 20, 1, 0x20000), ProcessEnded);
+  EXPECT_THROW(ProcessRunner(processes, system, pump).RunAndWait("setup.exe", "", 0x20000), ProcessEnded);
   EXPECT_TRUE(processes.Starts().empty());
 }
 
@@ -145,7 +145,7 @@ class RunAndWaitCalls : public ::testing::Test {
     EXPECT_CALL(seam_, Close(ProcessHandle{100}));
     EXPECT_CALL(seam_, Close(ProcessHandle{200}));
   }
-  std::int32_t Run() { return ProcessRunner(seam_, system_, pump_).RunAndWait("setup.exe", "", 20, 1, 0x20000); }
+  std::int32_t Run() { return ProcessRunner(seam_, system_, pump_).RunAndWait("setup.exe", "", 0x20000); }
 
   ::testing::NiceMock<MockProcessSeam> seam_;
   MemorySystemInfo systemSeam_;
@@ -186,7 +186,7 @@ TEST(RunAndWaitOlderCalls, OpensTheProcessForSynchronizingOnly) {
   EXPECT_CALL(seam, ShellStart("setup.exe /q", _)).WillOnce(DoAll(SetArgReferee<1>(77u), Return(0)));
   EXPECT_CALL(seam, OpenProcessById(0x100000u, true, 77u, _)).WillOnce(Return(5));
   EXPECT_CALL(seam, WaitForProcessOrInput(_, _)).Times(0);
-  EXPECT_EQ(ProcessRunner(seam, system, pump).RunAndWait("setup.exe /q", "", 20, 1, 0x20000), -1);
+  EXPECT_EQ(ProcessRunner(seam, system, pump).RunAndWait("setup.exe /q", "", 0x20000), -1);
 }
 
 }  // namespace

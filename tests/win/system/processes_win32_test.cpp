@@ -65,7 +65,7 @@ class WineProcesses : public ::testing::Test {
 
   std::int32_t Run(const std::string& arguments, const std::string& folder = "") {
     return ProcessRunner(processes_, system_, pump_)
-        .RunAndWait(Child() + " " + arguments, folder, 20, 1, process::kInheritCallerPriority);
+        .RunAndWait(Child() + " " + arguments, folder, process::kInheritCallerPriority);
   }
   static std::string Child() { return Quoted(BesideTest("kelvano_test_child.exe")); }
 
@@ -86,7 +86,7 @@ TEST_F(WineProcesses, ExitCodesComeBackAsTheProgramGaveThem) {
 
 TEST_F(WineProcesses, MissingProgramGivesMinusOneWithoutWaiting) {
   const std::string missing = Quoted(BesideTest("kelvano_no_such_program.exe")) + " /q";
-  EXPECT_EQ(ProcessRunner(processes_, system_, pump_).RunAndWait(missing, "", 20, 1, 0x20000), -1);
+  EXPECT_EQ(ProcessRunner(processes_, system_, pump_).RunAndWait(missing, "", 0x20000), -1);
   EXPECT_EQ(pump_.pumps, 0);
 }
 
