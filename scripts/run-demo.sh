@@ -63,7 +63,7 @@ if [ -z "${DISPLAY:-}" ]; then
 fi
 # An Italian Windows, as in most card rooms: the setup speaks Italian there.
 wine="env LANG=it_IT.UTF-8 LC_ALL=it_IT.UTF-8 /usr/lib/wine/wine"
-windows() { printf 'Z:%s' "$1" | tr / '\\'; }
+. cmake/wine/windows-path.sh
 shot() {  # shot NAME: the setup's window as it is now
   local window
   window=$(timeout 5 xdotool search --onlyvisible --name '^Kelvano setup$' 2>/dev/null | tail -1)

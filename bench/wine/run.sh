@@ -27,7 +27,7 @@ for _ in $(seq 50); do
 done
 url=http://127.0.0.1:$port/payload.bin
 target=$bench/downloaded.bin
-windows() { printf 'Z:%s' "$1" | tr / '\\'; }
+. cmake/wine/windows-path.sh
 median() { sort -n | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
 server_ticks() { awk '{ print $14 + $15 }' "/proc/$server/stat"; }
 # Each line: wall seconds, the downloader's processor seconds, the bytes of body it

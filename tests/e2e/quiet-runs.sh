@@ -7,7 +7,7 @@ export KELVANO_WINE_TIMEOUT=120
 fail=0
 failed() { echo "FAILED: $*"; fail=1; }
 check() { [ "$2" = "$3" ] || failed "$1: expected [$2], got [$3]"; }
-windows() { printf 'Z:%s' "$1" | tr / '\\'; }
+. "$(dirname "${BASH_SOURCE[0]}")/../../cmake/wine/windows-path.sh"
 sha256() { sha256sum "$1" | cut -d' ' -f1; }
 
 settings='PRODUCT=Kelvano\r\nPRODUCTCODE={6A1F3C2E-8B4D-4E7A-9C5B-2D3E4F5A6B7C}\r\nSERVER=KELVANO\r\nAPIPORT=8080\r\nNETWORK=LAN1\r\nMODE=quite\r\n'

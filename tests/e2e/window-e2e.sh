@@ -7,6 +7,7 @@
 set -u
 setup=$(realpath "$1") standins=$(realpath "$2") helper=$(realpath "$3") work=$(realpath -m "$4")
 wine_run=$(realpath "$(dirname "$0")/../../cmake/wine/wine-run.sh")
+. "$(dirname "$0")/../../cmake/wine/windows-path.sh"
 export KELVANO_WINE_TIMEOUT=120
 fail=0
 failures=0
@@ -120,7 +121,7 @@ check "exit code after X" 0 "$(wait_end 20)"
 echo "--- during a package: Esc, the system close command and the session's end are refused; Quick Support gets 117"
 make_kit 'ENABLESUPPORT=1\r\n'
 rm -f "$work/standins.log"
-start_setup KELVANO_STANDIN_SLEEP=12000 KELVANO_STANDIN_LOG="Z:$(printf '%s' "$work/standins.log" | tr / '\\')"
+start_setup KELVANO_STANDIN_SLEEP=12000 KELVANO_STANDIN_LOG="$(windows "$work/standins.log")"
 click 290 260  # the Client click area left of its label
 # Until the first installer runs (a loaded machine may take a while to get there).
 for _ in $(seq 100); do [ -s "$work/standins.log" ] && break; sleep 0.2; done

@@ -8,6 +8,7 @@
 
 #include <string>
 
+#include "startup/path_helpers.h"
 #include "system/message_box.h"
 #include "system/text_encoding.h"
 
@@ -20,14 +21,6 @@ inline std::string BesideTest(const std::string& fileName) {
   std::wstring folder(path, length);
   folder.erase(folder.find_last_of(L'\\') + 1);
   return Narrow(folder) + fileName;
-}
-
-// A path in double quotes, as a command line needs it when it has blanks.
-inline std::string Quoted(const std::string& path) {
-  std::string quoted(1, '"');
-  quoted += path;
-  quoted += '"';
-  return quoted;
 }
 
 // The id of the process or thread that a handle stands for; 0 when it stands for none.

@@ -6,7 +6,7 @@
 set -u
 kunzip=$1 archive=$2 out=$3
 here=$(dirname "$0")
-windows() { printf 'Z:%s' "$1" | tr / '\\'; }
+. "$here/../../../cmake/wine/windows-path.sh"
 rm -rf "$out"
 mkdir -p "$out"
 trap 'rm -rf "$out"' EXIT

@@ -6,7 +6,7 @@ set -u
 kunzip=$1 archives=$2 out=$3
 here=$(dirname "$0")
 run() { "$here/../../../cmake/wine/wine-run.sh" "$kunzip" "$@"; }
-windows() { printf 'Z:%s' "$1" | tr / '\\'; }
+. "$here/../../../cmake/wine/windows-path.sh"
 fail=0
 check() {  # check WHAT EXPECTED ACTUAL
   [ "$2" = "$3" ] || { printf '%s: expected [%s], got [%s]\n' "$1" "$2" "$3"; fail=1; }
