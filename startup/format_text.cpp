@@ -41,21 +41,27 @@ int ScanDateFields(std::string_view text, DateTime& date) {
     if (digits > 0) field = negative ? -value : value;
     return digits > 0;
   };
-  const auto literal = [&](char c) { return at < text.size() && text[at] == c && ++at; };
+  // Each field after what stands before it in the pattern: nothing, a character, or
+  // (' ') any blanks.
+  struct Field {
+    char before;
+    int width;
+    int DateTime::*value;
+  };
+  static constexpr Field kFields[] = {{'\0', 4, &DateTime::year},  {'-', 2, &DateTime::month},
+                                      {'-', 2, &DateTime::day},     {' ', 2, &DateTime::hour},
+                                      {':', 2, &DateTime::minute}, {':', 2, &DateTime::second}};
   int fields = 0;
-  if (!number(4, date.year)) return fields;
-  ++fields;
-  if (!literal('-') || !number(2, date.month)) return fields;
-  ++fields;
-  if (!literal('-') || !number(2, date.day)) return fields;
-  ++fields;
-  blanks();
-  if (!number(2, date.hour)) return fields;
-  ++fields;
-  if (!literal(':') || !number(2, date.minute)) return fields;
-  ++fields;
-  if (!literal(':') || !number(2, date.second)) return fields;
-  ++fields;
+  for (const Field& field : kFields) {
+    if (field.before == ' ') {
+      blanks();
+    } else if (field.before != '\0') {
+      if (at >= text.size() || text[at] != field.before) return fields;
+      ++at;
+    }
+    if (!number(field.width, date.*field.value)) return fields;
+    ++fields;
+  }
   return at < text.size() ? fields + 1 : fields;
 }
 
