@@ -100,15 +100,19 @@ std::uint8_t* RoomForOneByte(InflateState& state, std::uint8_t* out);
 // position after it.
 std::uint8_t* CopyMatchChecked(InflateState& state, std::uint8_t* out, unsigned distance, unsigned length);
 
-// An entry's value plus its extra bits, which follow its code in buffer.
+// An entry's value plus its extra bits, which follow its code in buffer. (The code's
+// length masked with 63, not 15: the same for entries with a value, whose flags are
+// clear, and free as a shift count.)
 inline unsigned ValueOf(std::uint64_t buffer, std::uint32_t entry) {
-  return EntryValue(entry) + unsigned(LowBits(buffer, ConsumeBits(entry)) >> CodeBits(entry));
+  return EntryValue(entry) + unsigned(LowBits(buffer, ConsumeBits(entry)) >> ((entry >> 8) & 63));
 }
 
 // A round of the fast loop reads and writes without checks, so it runs only this far
-// from the ends: three refills of at most 7 bytes each plus the 8 read by the last;
-// three literal entries of two bytes, or two and a match of the longest plain length
-// that may write kOvershoot bytes past its end.
+// from the ends: it consumes at most 84 bits (two literal entries, then a length and
+// a distance of the longest codes) and its refills keep at most 63 bits ahead, 8 bytes
+// at a time, so it reads at most 26 bytes from where it started; it writes three
+// literal entries of two bytes, or two and a match of the longest plain length that
+// may write kOvershoot bytes past its end.
 inline constexpr std::ptrdiff_t kFastInput = 32;
 inline constexpr std::ptrdiff_t kFastOutput = 6 + 258 + kOvershoot;
 
