@@ -21,6 +21,9 @@ inline std::uint64_t Load64(const std::uint8_t* from) {
 
 inline void Store64(std::uint8_t* to, std::uint64_t word) { std::memcpy(to, &word, 8); }
 
+// 16 bytes that do not overlap the 16 they are copied from.
+inline void Copy16(std::uint8_t* to, const std::uint8_t* from) { std::memcpy(to, from, 16); }
+
 // Exactly length bytes, nothing past them.
 inline void CopyMatch(std::uint8_t* out, unsigned distance, unsigned length) {
   std::uint8_t* const end = out + length;
@@ -52,14 +55,19 @@ inline void CopyMatch(std::uint8_t* out, unsigned distance, unsigned length) {
 inline void CopyMatchFast(std::uint8_t* out, unsigned distance, unsigned length) {
   std::uint8_t* const end = out + length;
   const std::uint8_t* from = out - distance;
+  if (distance >= 16) {
+    // Most matches are short: two pieces of 16 bytes without a test, then the rest.
+    Copy16(out, from);
+    Copy16(out + 16, from + 16);
+    for (out += 32, from += 32; out < end; out += 16, from += 16) Copy16(out, from);
+    return;
+  }
   if (distance >= 8) {
-    // Most matches are short: five words without a test, then the rest.
     Store64(out, Load64(from));
     Store64(out + 8, Load64(from + 8));
     Store64(out + 16, Load64(from + 16));
     Store64(out + 24, Load64(from + 24));
-    Store64(out + 32, Load64(from + 32));
-    for (out += 40, from += 40; out < end; out += 8, from += 8) Store64(out, Load64(from));
+    for (out += 32, from += 32; out < end; out += 8, from += 8) Store64(out, Load64(from));
     return;
   }
   // A word of the repeating pattern, written at steps of a multiple of the distance.

@@ -101,10 +101,10 @@ std::uint8_t* RoomForOneByte(InflateState& state, std::uint8_t* out);
 std::uint8_t* CopyMatchChecked(InflateState& state, std::uint8_t* out, unsigned distance, unsigned length);
 
 // An entry's value plus its extra bits, which follow its code in buffer. (The code's
-// length masked with 63, not 15: the same for entries with a value, whose flags are
-// clear, and free as a shift count.)
+// length taken with the flags above it, which are clear in entries with a value: a
+// byte move instead of a shift and a mask.)
 inline unsigned ValueOf(std::uint64_t buffer, std::uint32_t entry) {
-  return EntryValue(entry) + unsigned(LowBits(buffer, ConsumeBits(entry)) >> ((entry >> 8) & 63));
+  return EntryValue(entry) + unsigned(LowBits(buffer, ConsumeBits(entry)) >> std::uint8_t(entry >> 8));
 }
 
 // A round of the fast loop reads and writes without checks, so it runs only this far
