@@ -103,13 +103,12 @@ bool ReadDynamicTables(InflateState& state, InflateHost& host) {
   }
 
   const TableKind literalKind = state.deflate64 ? TableKind::kLiteralLength64 : TableKind::kLiteralLength;
-  if (!BuildDecodeTable(lengths, literalCount, literalKind, state.dynamicLiteralLength) ||
-      !BuildDecodeTable(lengths + literalCount, distanceCount, TableKind::kDistance, state.dynamicDistance)) {
+  if (!BuildDecodeTable(lengths, literalCount, literalKind, state.dynamicTables.LiteralLength()) ||
+      !BuildDecodeTable(lengths + literalCount, distanceCount, TableKind::kDistance, state.dynamicTables.Distance())) {
     host.SetError(std::string("Dynamic tree") + kOverSubscribed);
     return false;
   }
-  state.literalLength = state.dynamicLiteralLength;
-  state.distance = state.dynamicDistance;
+  state.tables = &state.dynamicTables;
   return true;
 }
 
@@ -129,13 +128,10 @@ bool DecodeStream(InflateState& state, std::uint64_t& destinationSize, std::uint
           state.bits.Drop(state.bits.count % 8);
           if (!ReadStoredBlock(state, sourceSize, host)) return false;
           break;
-        case 1: {
-          const FixedTables fixed = GetFixedTables(state.deflate64);
-          state.literalLength = fixed.literalLength;
-          state.distance = fixed.distance;
+        case 1:
+          state.tables = &FixedTables(state.deflate64);
           DecodeHuffmanBlock(state);
           break;
-        }
         case 2:
           if (!ReadDynamicTables(state, host)) return false;
           DecodeHuffmanBlock(state);

@@ -1,3 +1,5 @@
+#include <algorithm>
+#include <cstddef>
 #include <cstring>
 
 #include "unzip/inflate_copy.h"
@@ -26,6 +28,17 @@ inline std::uint8_t* StoreLiterals(std::uint8_t* out, std::uint32_t entry) {
   return out + 1 + ((entry >> 14) & 1);
 }
 
+// Rounds of the fast loop that surely stay inside input and output. A round consumes
+// at most 84 bits (two literal entries, then a length and a distance of the longest
+// codes); the refills read 8 bytes at a time and run at most 63 bits ahead, so k
+// rounds read less than (84k + 63) / 8 + 8 bytes, at most 11k + 16.
+inline std::ptrdiff_t FastRounds(const std::uint8_t* in, const std::uint8_t* inEnd, const std::uint8_t* out,
+                                 const std::uint8_t* outEnd) {
+  const std::ptrdiff_t byInput = (inEnd - in - 16) / 11;
+  const std::ptrdiff_t byOutput = (outEnd - out - kOvershoot) / kRoundOutput;
+  return std::max<std::ptrdiff_t>(0, std::min(byInput, byOutput));
+}
+
 // The bit buffer lives in locals and is refilled without a loop. After a refill at
 // least 56 bits are counted and all 64 bits of the buffer are input bits (those
 // above `count` are the next ones), so an entry can be looked up on bits not yet
@@ -37,16 +50,21 @@ inline std::uint8_t* StoreLiterals(std::uint8_t* out, std::uint32_t entry) {
 // 16 extra bits included) and its distance 22, and 14 bits are left for the lookup
 // that follows; a code that goes on in a sub-table refills after the main table's
 // bits, so what the sub-table entry takes fits as well.
+//
+// Built for plain deflate and for deflate64, whose lengths alone go past 258.
+template <bool kDeflate64>
 [[gnu::always_inline]] inline bool FastLoop(InflateState& state) {
   BitReader& bits = state.bits;
   const std::uint8_t* in = bits.next;
   std::uint8_t* out = state.outNext;
-  if (bits.end - in < kFastInput || state.outEnd - out < kFastOutput) return false;
-  const std::uint8_t* const inLimit = bits.end - kFastInput;
-  std::uint8_t* outLimit = state.outEnd - kFastOutput;
+  const std::uint8_t* const inEnd = bits.end;
+  // Counted down instead of comparing both positions with their limits every round.
+  std::ptrdiff_t rounds = FastRounds(in, inEnd, out, state.outEnd);
+  if (rounds == 0) return false;
   std::uint8_t* const outBegin = state.outBegin;
-  const std::uint32_t* const literalTable = state.literalLength;
-  const std::uint32_t* const distanceTable = state.distance;
+  // Both tables from one register.
+  const std::uint32_t* const table = state.tables->entries;
+  constexpr std::size_t kDistance = BlockTables::kDistanceStart;
   std::uint64_t buffer = bits.buffer;
   // Only the low byte counts the bits buffered: consuming subtracts the whole entry,
   // whose low byte is its bit count, which saves masking it out.
@@ -68,21 +86,21 @@ inline std::uint8_t* StoreLiterals(std::uint8_t* out, std::uint32_t entry) {
   };
 
   refill();
-  std::uint32_t entry = literalTable[buffer & kLiteralMask];
+  std::uint32_t entry = table[buffer & kLiteralMask];
   do {
     refill();
     if (entry & kLiteral) {
       consume(entry);
       out = StoreLiterals(out, entry);
-      entry = literalTable[buffer & kLiteralMask];
+      entry = table[buffer & kLiteralMask];
       if (entry & kLiteral) {
         consume(entry);
         out = StoreLiterals(out, entry);
-        entry = literalTable[buffer & kLiteralMask];
+        entry = table[buffer & kLiteralMask];
         if (entry & kLiteral) {
           consume(entry);
           out = StoreLiterals(out, entry);
-          entry = literalTable[buffer & kLiteralMask];
+          entry = table[buffer & kLiteralMask];
           continue;
         }
       }
@@ -95,12 +113,12 @@ inline std::uint8_t* StoreLiterals(std::uint8_t* out, std::uint32_t entry) {
     if (entry & kExceptional) {
       if (IsSubTable(entry)) {
         refill();
-        entry = literalTable[EntryValue(entry) + LowBits(buffer, CodeBits(entry))];
+        entry = table[EntryValue(entry) + LowBits(buffer, CodeBits(entry))];
         saved = buffer;
         consume(entry);
         if (entry & kLiteral) {  // a single one: its code is longer than the main table
           *out++ = std::uint8_t(EntryValue(entry));
-          entry = literalTable[buffer & kLiteralMask];
+          entry = table[buffer & kLiteralMask];
           continue;
         }
       }
@@ -111,46 +129,47 @@ inline std::uint8_t* StoreLiterals(std::uint8_t* out, std::uint32_t entry) {
       }
     }
     const unsigned length = ValueOf(saved, entry);
-    entry = distanceTable[buffer & kDistanceMask];
+    entry = table[kDistance + (buffer & kDistanceMask)];
     saved = buffer;
     consume(entry);
     if (entry & kExceptional) {
       if (!IsSubTable(entry)) RaiseSubscriptOutOfRange();
       refill();
-      entry = distanceTable[EntryValue(entry) + LowBits(buffer, CodeBits(entry))];
+      entry = table[kDistance + EntryValue(entry) + LowBits(buffer, CodeBits(entry))];
       if (entry & kExceptional) RaiseSubscriptOutOfRange();
       saved = buffer;
       consume(entry);
     }
     const unsigned distance = ValueOf(saved, entry);
-    entry = literalTable[buffer & kLiteralMask];
+    entry = table[buffer & kLiteralMask];
     if (distance > std::uint64_t(out - outBegin)) RaiseSubscriptOutOfRange();
-    if (length <= 258) {
+    if (!kDeflate64 || length <= 258) {
       CopyMatchFast(out, distance, length);
       out += length;
-    } else {  // deflate64's long lengths
-      out = CopyMatchChecked(state, out, distance, length);
-      if (state.outEnd - out < kFastOutput) break;
-      outLimit = state.outEnd - kFastOutput;
+    } else {
+      out = CopyMatchChecked(state, out, distance, length);  // may move the window
+      rounds = 1 + FastRounds(in, inEnd, out, state.outEnd);
     }
-  } while (in < inLimit && out < outLimit);
+  } while (--rounds != 0 || (rounds = FastRounds(in, inEnd, out, state.outEnd)) != 0);
   save();
   return false;
 }
 
-bool FastLoopPortable(InflateState& state) { return FastLoop(state); }
+bool FastLoopPortable(InflateState& state) { return state.deflate64 ? FastLoop<true>(state) : FastLoop<false>(state); }
 
 #if KELVANO_INFLATE_BMI2
 // The same loop with shifts and masks that need no flags and no fixed register
 // (shrx, shlx, bzhi).
-__attribute__((target("bmi,bmi2"))) bool FastLoopBmi2(InflateState& state) { return FastLoop(state); }
+__attribute__((target("bmi,bmi2"))) bool FastLoopBmi2(InflateState& state) {
+  return state.deflate64 ? FastLoop<true>(state) : FastLoop<false>(state);
+}
 
 bool HasBmi2() {
   unsigned a, b, c, d;
   return __get_cpuid_count(7, 0, &a, &b, &c, &d) && (b & bit_BMI) && (b & bit_BMI2);
 }
 #else
-bool FastLoopBmi2(InflateState& state) { return FastLoop(state); }
+bool FastLoopBmi2(InflateState& state) { return FastLoopPortable(state); }
 bool HasBmi2() { return false; }
 #endif
 

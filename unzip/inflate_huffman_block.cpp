@@ -35,7 +35,7 @@ void DecodeSlowly(InflateState& state) {
   std::uint8_t* out = state.outNext;
   for (;;) {
     bits.Need(kMaxCodeLength);
-    std::uint32_t entry = Lookup(bits, state.literalLength, kLiteralLengthBits);
+    std::uint32_t entry = Lookup(bits, state.tables->LiteralLength(), kLiteralLengthBits);
     if (entry & kLiteral) {
       bits.Drop(ConsumeBits(entry));
       if (out == state.outEnd) out = RoomForOneByte(state, out);
@@ -54,7 +54,7 @@ void DecodeSlowly(InflateState& state) {
     }
     const unsigned length = TakeValue(bits, entry);
     bits.Need(kMaxCodeLength);
-    entry = Lookup(bits, state.distance, kDistanceBits);
+    entry = Lookup(bits, state.tables->Distance(), kDistanceBits);
     if (entry & kExceptional) RaiseSubscriptOutOfRange();
     const unsigned distance = TakeValue(bits, entry);
     if (distance > std::uint64_t(out - outBegin)) RaiseSubscriptOutOfRange();

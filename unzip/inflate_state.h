@@ -68,10 +68,8 @@ struct InflateState {
   std::uint8_t* unchecked;               // first byte not in the CRC
   std::uint32_t crc = 0;
   bool checksum = true;
-  const std::uint32_t* literalLength = nullptr;
-  const std::uint32_t* distance = nullptr;
-  std::uint32_t dynamicLiteralLength[kLiteralLengthTableSize];
-  std::uint32_t dynamicDistance[kDistanceTableSize];
+  const BlockTables* tables = nullptr;
+  BlockTables dynamicTables;
 };
 
 // The run-time error of a corrupt stream that would otherwise index outside its
@@ -107,14 +105,12 @@ inline unsigned ValueOf(std::uint64_t buffer, std::uint32_t entry) {
   return EntryValue(entry) + unsigned(LowBits(buffer, ConsumeBits(entry)) >> std::uint8_t(entry >> 8));
 }
 
-// A round of the fast loop reads and writes without checks, so it runs only this far
-// from the ends: it consumes at most 84 bits (two literal entries, then a length and
-// a distance of the longest codes) and its refills keep at most 63 bits ahead, 8 bytes
-// at a time, so it reads at most 26 bytes from where it started; it writes three
-// literal entries of two bytes, or two and a match of the longest plain length that
-// may write kOvershoot bytes past its end.
-inline constexpr std::ptrdiff_t kFastInput = 32;
-inline constexpr std::ptrdiff_t kFastOutput = 6 + 258 + kOvershoot;
+// A round of the fast loop writes without checks: at most two literal entries of two
+// bytes and a match of the longest plain length, or three literal entries; the match
+// may write kOvershoot bytes past its end. So the fast loop runs only this far from
+// the output's end.
+inline constexpr std::ptrdiff_t kRoundOutput = 4 + 258;
+inline constexpr std::ptrdiff_t kFastOutput = kRoundOutput + kOvershoot;
 
 // Decodes symbols with the state's tables up to and including the end of block.
 void DecodeHuffmanBlock(InflateState& state);

@@ -1,6 +1,5 @@
 #include "unzip/inflate_tables.h"
 
-#include <array>
 #include <cstring>
 
 namespace kelvano::inflate {
@@ -169,22 +168,21 @@ bool BuildDecodeTable(const std::uint8_t* lengths, unsigned symbolCount, TableKi
   return true;
 }
 
-FixedTables GetFixedTables(bool deflate64) {
+const BlockTables& FixedTables(bool deflate64) {
   struct Built {
-    std::array<std::uint32_t, kLiteralLengthTableSize> literalLength;
-    std::array<std::uint32_t, kLiteralLengthTableSize> literalLength64;
-    std::array<std::uint32_t, kDistanceTableSize> distance;
+    BlockTables plain, deflate64;
     Built() {
       std::uint8_t lengths[288];
       for (unsigned s = 0; s < 288; ++s) lengths[s] = s < 144 ? 8 : s < 256 ? 9 : s < 280 ? 7 : 8;
-      BuildDecodeTable(lengths, 288, TableKind::kLiteralLength, literalLength.data());
-      BuildDecodeTable(lengths, 288, TableKind::kLiteralLength64, literalLength64.data());
+      BuildDecodeTable(lengths, 288, TableKind::kLiteralLength, plain.LiteralLength());
+      BuildDecodeTable(lengths, 288, TableKind::kLiteralLength64, deflate64.LiteralLength());
       for (unsigned s = 0; s < 32; ++s) lengths[s] = 5;
-      BuildDecodeTable(lengths, 32, TableKind::kDistance, distance.data());
+      BuildDecodeTable(lengths, 32, TableKind::kDistance, plain.Distance());
+      BuildDecodeTable(lengths, 32, TableKind::kDistance, deflate64.Distance());
     }
   };
   static const Built built;
-  return {deflate64 ? built.literalLength64.data() : built.literalLength.data(), built.distance.data()};
+  return deflate64 ? built.deflate64 : built.plain;
 }
 
 }  // namespace kelvano::inflate

@@ -48,11 +48,17 @@ inline bool IsSubTable(std::uint32_t entry) {
 // over-subscribe the code space.
 bool BuildDecodeTable(const std::uint8_t* lengths, unsigned symbolCount, TableKind kind, std::uint32_t* table);
 
-// The fixed-code tables, built once per process.
-struct FixedTables {
-  const std::uint32_t* literalLength;
-  const std::uint32_t* distance;
+// The two tables of a Huffman block in one array, so that one register addresses both.
+struct BlockTables {
+  static constexpr unsigned kDistanceStart = kLiteralLengthTableSize;
+  std::uint32_t entries[kLiteralLengthTableSize + kDistanceTableSize];
+  std::uint32_t* LiteralLength() { return entries; }
+  std::uint32_t* Distance() { return entries + kDistanceStart; }
+  const std::uint32_t* LiteralLength() const { return entries; }
+  const std::uint32_t* Distance() const { return entries + kDistanceStart; }
 };
-FixedTables GetFixedTables(bool deflate64);
+
+// The fixed-code tables, built once per process.
+const BlockTables& FixedTables(bool deflate64);
 
 }  // namespace kelvano::inflate
