@@ -56,10 +56,15 @@ inline void CopyMatchFast(std::uint8_t* out, unsigned distance, unsigned length)
   std::uint8_t* const end = out + length;
   const std::uint8_t* from = out - distance;
   if (distance >= 16) {
-    // Most matches are short: two pieces of 16 bytes without a test, then the rest.
+    // Most matches are short: 40 bytes without a test, then 32 at a time (fewer
+    // tests, fewer mispredicted ends).
     Copy16(out, from);
     Copy16(out + 16, from + 16);
-    for (out += 32, from += 32; out < end; out += 16, from += 16) Copy16(out, from);
+    Store64(out + 32, Load64(from + 32));
+    for (out += 40, from += 40; out < end; out += 32, from += 32) {
+      Copy16(out, from);
+      Copy16(out + 16, from + 16);
+    }
     return;
   }
   if (distance >= 8) {
@@ -67,7 +72,11 @@ inline void CopyMatchFast(std::uint8_t* out, unsigned distance, unsigned length)
     Store64(out + 8, Load64(from + 8));
     Store64(out + 16, Load64(from + 16));
     Store64(out + 24, Load64(from + 24));
-    for (out += 32, from += 32; out < end; out += 8, from += 8) Store64(out, Load64(from));
+    Store64(out + 32, Load64(from + 32));
+    for (out += 40, from += 40; out < end; out += 16, from += 16) {
+      Store64(out, Load64(from));
+      Store64(out + 8, Load64(from + 8));
+    }
     return;
   }
   // A word of the repeating pattern, written at steps of a multiple of the distance.

@@ -3,6 +3,8 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "tests/unit/unzip/inflate_test_support.h"
 
 namespace kelvano::test {
@@ -228,6 +230,22 @@ TEST(Matches, DistanceOneLength258RepeatsTheLastByte) {
   AppendMatch(expected, 258, 1);
   AppendMatch(expected, 258, 2);
   ExpectOutput(Decode(writer.Finish(), 1000), expected);
+}
+
+// The fast loop's copy, every path (pattern, words, 16-byte pieces) at every length:
+// the bytes a byte-by-byte copy makes, and nothing written beyond its scratch (the
+// buffer ends there, which the sanitizer guards).
+TEST(Matches, FastCopyMatchesTheByteByByteCopyWithinItsScratch) {
+  for (unsigned distance = 1; distance <= 300; distance += distance < 48 ? 1 : 41) {
+    for (unsigned length = 3; length <= 258; ++length) {
+      Bytes buffer = RandomBytes(distance + length + inflate::kOvershoot, distance * 1000 + length);
+      Bytes expected(buffer.begin(), buffer.begin() + distance);
+      AppendMatch(expected, length, distance);
+      inflate::CopyMatchFast(buffer.data() + distance, distance, length);
+      ASSERT_TRUE(std::equal(expected.begin(), expected.end(), buffer.begin()))
+          << "distance " << distance << " length " << length;
+    }
+  }
 }
 
 TEST(Matches, ReachBackUpTo65536InBothMethods) {
