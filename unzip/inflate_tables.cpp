@@ -1,5 +1,6 @@
 #include "unzip/inflate_tables.h"
 
+#include <bit>
 #include <cstring>
 
 namespace kelvano::inflate {
@@ -19,28 +20,58 @@ constexpr std::uint8_t kDistanceExtra[32] = {0, 0, 0, 0, 1, 1, 2,  2,  3,  3,  4
 
 constexpr std::uint32_t kNoMatch = kExceptional;
 
-std::uint32_t Entry(unsigned value, unsigned codeBits, unsigned extraBits, std::uint32_t flags = 0) {
-  return (std::uint32_t(value) << 16) | flags | (codeBits << 8) | (codeBits + extraBits);
+constexpr std::uint32_t Entry(unsigned value, unsigned extraBits, std::uint32_t flags = 0) {
+  return (std::uint32_t(value) << 16) | flags | extraBits;
 }
 
-// The entry of a symbol whose code takes codeBits at the level of its table.
-std::uint32_t SymbolEntry(TableKind kind, unsigned symbol, unsigned codeBits) {
+// Every symbol's entry but for its code's length, which a table adds where it puts
+// the symbol (WithCodeBits): looked up rather than worked out per symbol.
+struct SymbolEntries {
+  std::uint32_t codeLength[19];
+  std::uint32_t literalLength[288];
+  std::uint32_t literalLength64[288];
+  std::uint32_t distance[32];
+};
+
+constexpr SymbolEntries MakeSymbolEntries() {
+  SymbolEntries e{};
+  for (unsigned s = 0; s < 19; ++s) e.codeLength[s] = Entry(s, 0);
+  for (unsigned s = 0; s < 288; ++s) {
+    std::uint32_t entry = kNoMatch;  // symbols 286 and 287
+    if (s < 256) {
+      entry = Entry(s, 0, kLiteral);
+    } else if (s == 256) {
+      entry = Entry(0, 0, kExceptional) | kEndOfBlock;
+    } else if (s <= 285) {
+      entry = Entry(kLengthBase[s - 257], kLengthExtra[s - 257]);
+    }
+    e.literalLength[s] = e.literalLength64[s] = entry;
+  }
+  // Deflate64 turns the last length symbol into 3 plus 16 extra bits.
+  e.literalLength64[285] = Entry(3, 16);
+  for (unsigned s = 0; s < 32; ++s) e.distance[s] = Entry(kDistanceBase[s], kDistanceExtra[s]);
+  return e;
+}
+constexpr SymbolEntries kSymbolEntries = MakeSymbolEntries();
+
+const std::uint32_t* EntriesOf(TableKind kind) {
   switch (kind) {
     case TableKind::kCodeLength:
-      return Entry(symbol, codeBits, 0);
+      return kSymbolEntries.codeLength;
     case TableKind::kDistance:
-      return Entry(kDistanceBase[symbol], codeBits, kDistanceExtra[symbol]);
+      return kSymbolEntries.distance;
     case TableKind::kLiteralLength:
+      return kSymbolEntries.literalLength;
     case TableKind::kLiteralLength64:
-      if (symbol < 256) return Entry(symbol, codeBits, 0, kLiteral);
-      if (symbol == 256) return Entry(0, codeBits, 0, kExceptional) | kEndOfBlock;
-      if (symbol > 285) return kNoMatch;
-      // Deflate64 turns the last length symbol into 3 plus 16 extra bits.
-      if (symbol == 285 && kind == TableKind::kLiteralLength64) return Entry(3, codeBits, 16);
-      return Entry(kLengthBase[symbol - 257], codeBits, kLengthExtra[symbol - 257]);
+      return kSymbolEntries.literalLength64;
   }
-  return kNoMatch;
+  return kSymbolEntries.literalLength;
 }
+
+// A symbol's entry where its code takes codeBits at the level of its table: the code's
+// length, and the bits to consume grow by it. (The no-match entries of symbols 286
+// and 287 get them too; nothing consumes them.)
+inline std::uint32_t WithCodeBits(std::uint32_t entry, unsigned codeBits) { return entry + codeBits * 0x101u; }
 
 unsigned MainBits(TableKind kind) {
   switch (kind) {
@@ -54,14 +85,12 @@ unsigned MainBits(TableKind kind) {
 }
 
 // The next code of `bits` bits in the order of canonical codes, kept with its first
-// bit in bit 0 (the order the stream delivers it): a bit-reversed increment.
+// bit in bit 0 (the order the stream delivers it): a bit-reversed increment, whose
+// carry clears the ones above the highest zero and stops there. (Without a loop:
+// the loop's length varied with every code and mispredicted.)
 unsigned NextReversedCode(unsigned code, unsigned bits) {
-  unsigned bit = 1u << (bits - 1);
-  while (code & bit) {
-    code ^= bit;
-    bit >>= 1;
-  }
-  return code | bit;
+  const unsigned bit = std::bit_floor(~code & ((1u << bits) - 1));
+  return (code & (bit - 1)) | bit;
 }
 
 // Writes entry at index and every later index that shares its low codeBits bits.
@@ -69,19 +98,20 @@ void Replicate(std::uint32_t* table, unsigned size, unsigned index, unsigned cod
   for (unsigned i = index; i < size; i += 1u << codeBits) table[i] = entry;
 }
 
-// The literals whose codes fit in the main table, shortest first.
+// The literals whose codes fit in the main table, shortest first. (Room for every
+// symbol: each is written, and counted only when it is a literal.)
 struct ShortLiterals {
   unsigned count = 0;
-  std::uint8_t symbol[256];
-  std::uint8_t bits[256];
-  std::uint16_t code[256];  // first bit in bit 0
+  std::uint8_t symbol[288];
+  std::uint8_t bits[288];
+  std::uint16_t code[288];  // first bit in bit 0
 };
 
 // Two literals whose codes fit in the main table together become one entry, written
 // at every index that starts with both codes.
 void PairLiterals(std::uint32_t* table, unsigned mainBits, const ShortLiterals& literals) {
   const unsigned size = 1u << mainBits;
-  for (unsigned a = 0; a < literals.count; ++a) {
+  for (unsigned a = 0; a < literals.count && literals.bits[a] + literals.bits[0] <= mainBits; ++a) {
     const unsigned firstBits = literals.bits[a];
     const std::uint32_t first = (std::uint32_t(literals.symbol[a]) << 16) | kLiteral | kPair | (firstBits << 8);
     for (unsigned b = 0; b < literals.count && firstBits + literals.bits[b] <= mainBits; ++b) {
@@ -98,6 +128,7 @@ void PairLiterals(std::uint32_t* table, unsigned mainBits, const ShortLiterals& 
 bool BuildDecodeTable(const std::uint8_t* lengths, unsigned symbolCount, TableKind kind, std::uint32_t* table) {
   unsigned count[kMaxCodeLength + 1] = {};
   for (unsigned s = 0; s < symbolCount; ++s) ++count[lengths[s]];
+  const unsigned unused = count[0];
   count[0] = 0;
   int left = 1;
   for (unsigned bits = 1; bits <= kMaxCodeLength; ++bits) {
@@ -105,31 +136,31 @@ bool BuildDecodeTable(const std::uint8_t* lengths, unsigned symbolCount, TableKi
     if (left < 0) return false;
   }
 
-  // Symbols in the order of their canonical codes: by length, then by symbol.
-  unsigned offset[kMaxCodeLength + 2] = {};
+  // Symbols in the order of their canonical codes: by length, then by symbol; the
+  // unused ones go first and are skipped.
+  unsigned offset[kMaxCodeLength + 2] = {0, unused};
   for (unsigned bits = 1; bits <= kMaxCodeLength; ++bits) offset[bits + 1] = offset[bits] + count[bits];
   std::uint16_t sorted[288];
-  for (unsigned s = 0; s < symbolCount; ++s)
-    if (lengths[s] != 0) sorted[offset[lengths[s]]++] = std::uint16_t(s);
+  for (unsigned s = 0; s < symbolCount; ++s) sorted[offset[lengths[s]]++] = std::uint16_t(s);
 
   // The main table grows by doubling, so each code is written once at its length
   // and copied into every longer index that starts with it.
   const unsigned mainBits = MainBits(kind);
   const bool literals = kind == TableKind::kLiteralLength || kind == TableKind::kLiteralLength64;
+  const std::uint32_t* const entries = EntriesOf(kind);
   ShortLiterals shortLiterals;
-  unsigned next = 0;  // index into sorted
+  unsigned next = unused;  // index into sorted
   unsigned code = 0;  // the next code, first bit in bit 0
   table[0] = kNoMatch;
   for (unsigned bits = 1; bits <= mainBits; ++bits) {
     std::memcpy(table + (1u << (bits - 1)), table, sizeof(std::uint32_t) << (bits - 1));
     for (unsigned n = 0; n < count[bits]; ++n, code = NextReversedCode(code, bits)) {
       const unsigned symbol = sorted[next++];
-      table[code] = SymbolEntry(kind, symbol, bits);
-      if (literals && symbol < 256) {
-        shortLiterals.symbol[shortLiterals.count] = std::uint8_t(symbol);
-        shortLiterals.bits[shortLiterals.count] = std::uint8_t(bits);
-        shortLiterals.code[shortLiterals.count++] = std::uint16_t(code);
-      }
+      table[code] = WithCodeBits(entries[symbol], bits);
+      shortLiterals.symbol[shortLiterals.count] = std::uint8_t(symbol);
+      shortLiterals.bits[shortLiterals.count] = std::uint8_t(bits);
+      shortLiterals.code[shortLiterals.count] = std::uint16_t(code);
+      shortLiterals.count += literals && symbol < 256;
     }
   }
 
@@ -160,7 +191,7 @@ bool BuildDecodeTable(const std::uint8_t* lengths, unsigned symbolCount, TableKi
         free += 1u << subBits;
       }
       Replicate(subTable, 1u << subBits, code >> mainBits, bits - mainBits,
-                SymbolEntry(kind, sorted[next++], bits - mainBits));
+                WithCodeBits(entries[sorted[next++]], bits - mainBits));
     }
   }
 
