@@ -45,11 +45,11 @@ inline std::ptrdiff_t FastRounds(const std::uint8_t* in, const std::uint8_t* inE
 // counted and need not wait for the refill that follows.
 //
 // A round starts refilled. Literal entries take at most 12 bits each: three of them
-// and the lookup after them fit. A match starts refilled too (after literals, one
-// more refill): its length takes at most 28 bits from the main table (deflate64's
-// 16 extra bits included) and its distance 22, and 14 bits are left for the lookup
-// that follows; a code that goes on in a sub-table refills after the main table's
-// bits, so what the sub-table entry takes fits as well.
+// and the lookup after them fit. From the main tables a plain length takes at most
+// 17 bits and a distance 22, so a match fits after one literal entry with 13 bits
+// left for the next lookup; after two, or with deflate64's lengths of 16 extra bits
+// (28), it refills first. A code that goes on in a sub-table refills after the main
+// table's bits, so what the sub-table entry takes fits as well.
 //
 // Built for plain deflate and for deflate64, whose lengths alone go past 258.
 template <bool kDeflate64>
@@ -103,8 +103,10 @@ template <bool kDeflate64>
           entry = table[buffer & kLiteralMask];
           continue;
         }
+        refill();
+      } else if (kDeflate64) {
+        refill();
       }
-      refill();
     }
     // The entry's bits go at once, extra bits included; its value is read from the
     // bits as they were.

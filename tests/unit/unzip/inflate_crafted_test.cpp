@@ -36,11 +36,6 @@ void ExpectRunTimeError(const DecodeResult& result) {
   EXPECT_TRUE(result.guardIntact);
 }
 
-// What a match appends, byte by byte as the format defines it.
-void AppendMatch(Bytes& out, unsigned length, unsigned distance) {
-  for (unsigned i = 0; i < length; ++i) out.push_back(out[out.size() - distance]);
-}
-
 Bytes Concat(Bytes a, const Bytes& b) {
   a.insert(a.end(), b.begin(), b.end());
   return a;

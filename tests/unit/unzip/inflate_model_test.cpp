@@ -80,7 +80,7 @@ Model RandomStream(std::uint32_t seed, bool deflate64) {
       writer.Bits(extra, extraBits);
       writer.Code(codes.distance[distanceSymbol], codes.distanceLengths[distanceSymbol]);
       writer.Bits(distance - base, DistanceExtraBits(distanceSymbol));
-      for (unsigned i = 0; i < length; ++i) out.push_back(out[out.size() - distance]);
+      AppendMatch(out, length, distance);
     }
     WriteSymbol(writer, codes, 256);
   }
@@ -106,6 +106,57 @@ TEST_P(RandomCodes, DecodeToWhatTheirSymbolsMean) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Inflate, RandomCodes,
+                         ::testing::Values(inflate::FastLoopKind::kPortable, inflate::FastLoopKind::kBmi2),
+                         [](const auto& info) { return std::string(FastLoopName(info.param)); });
+
+// The most bits a round of the fast loop can take: one or two literals of the main
+// table's longest codes, then a length and a distance of its longest codes with all
+// their extra bits (deflate64's 16 among them), at every bit offset.
+class LongestCodes : public ::testing::TestWithParam<inflate::FastLoopKind> {};
+
+TEST_P(LongestCodes, FitTheFastLoopsBitBudget) {
+  FastLoopScope loop(GetParam());
+  if (!loop.Available()) GTEST_SKIP() << "this processor cannot run it";
+  for (bool deflate64 : {false, true}) {
+    SCOPED_TRACE(deflate64 ? "deflate64" : "deflate");
+    std::mt19937 random(7);
+    const Bytes history = RandomBytes(65536, 5);
+    BitWriter writer;
+    writer.Stored(false, Bytes(history.begin(), history.begin() + 65535));
+    writer.Stored(false, Bytes(history.begin() + 65535, history.end()));
+    std::vector<unsigned> literalLengths(286, 0);
+    literalLengths['a'] = literalLengths['b'] = literalLengths[256] = literalLengths[284] = literalLengths[285] = 12;
+    std::vector<unsigned> distanceLengths(32, 0);
+    distanceLengths[0] = distanceLengths[31] = 8;
+    const DynamicCodes codes = WriteDynamicHeader(writer, true, literalLengths, distanceLengths);
+    Bytes expected = history;
+    for (int n = 0; n < 1000; ++n) {
+      for (unsigned literals = 1 + random() % 2; literals != 0; --literals) {
+        const std::uint8_t literal = random() % 2 ? 'a' : 'b';
+        WriteSymbol(writer, codes, literal);
+        expected.push_back(literal);
+      }
+      unsigned length = 258;  // 227 and 5 extra bits
+      if (deflate64) {
+        length = 3 + random() % 1000;
+        WriteSymbol(writer, codes, 285);
+        writer.Bits(length - 3, 16);
+      } else {
+        WriteSymbol(writer, codes, 284);
+        writer.Bits(31, 5);
+      }
+      const unsigned distance = 49153 + random() % 16384;  // 14 extra bits
+      writer.Code(codes.distance[31], 8).Bits(distance - 49153, 14);
+      AppendMatch(expected, length, distance);
+    }
+    WriteSymbol(writer, codes, 256);
+    const DecodeResult result = Decode(writer.Finish(), expected.size(), deflate64);
+    ASSERT_TRUE(result.ok) << (result.raised ? *result.raised : "");
+    ASSERT_TRUE(result.output == expected);
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Inflate, LongestCodes,
                          ::testing::Values(inflate::FastLoopKind::kPortable, inflate::FastLoopKind::kBmi2),
                          [](const auto& info) { return std::string(FastLoopName(info.param)); });
 

@@ -133,4 +133,9 @@ inline const char* FastLoopName(inflate::FastLoopKind kind) {
 
 inline Bytes ToBytes(const std::string& text) { return Bytes(text.begin(), text.end()); }
 
+// What a match appends, byte by byte as the format defines it.
+inline void AppendMatch(Bytes& out, unsigned length, unsigned distance) {
+  for (unsigned i = 0; i < length; ++i) out.push_back(out[out.size() - distance]);
+}
+
 }  // namespace kelvano::test
