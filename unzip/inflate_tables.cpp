@@ -107,19 +107,31 @@ struct ShortLiterals {
   std::uint16_t code[288];  // first bit in bit 0
 };
 
-// Two literals whose codes fit in the main table together become one entry, written
-// at every index that starts with both codes.
+// Two literals whose codes fit in the main table together become one entry. The
+// indices that start with a literal's code hold the next code in their other bits,
+// and the main table's entry at those bits tells whether it is a literal that fits
+// there too; a pair entry is the first literal's entry plus the second literal, its
+// bits and the flag. So for each length of first codes the additions are worked out
+// once, and each literal's indices take them in one pass: a block of 64 literals has
+// 4096 pairs. (An entry read there that is already a pair still starts with the same
+// literal and its code's length.)
 void PairLiterals(std::uint32_t* table, unsigned mainBits, const ShortLiterals& literals) {
-  const unsigned size = 1u << mainBits;
+  std::uint32_t second[1u << (kLiteralLengthBits - 1)];  // the additions for restBits
+  unsigned restBits = 0;
   for (unsigned a = 0; a < literals.count && literals.bits[a] + literals.bits[0] <= mainBits; ++a) {
     const unsigned firstBits = literals.bits[a];
-    const std::uint32_t first = (std::uint32_t(literals.symbol[a]) << 16) | kLiteral | kPair | (firstBits << 8);
-    for (unsigned b = 0; b < literals.count && firstBits + literals.bits[b] <= mainBits; ++b) {
-      const unsigned bits = firstBits + literals.bits[b];
-      const std::uint32_t entry = first | (std::uint32_t(literals.symbol[b]) << 24) | bits;
-      for (unsigned i = literals.code[a] | (unsigned(literals.code[b]) << firstBits); i < size; i += 1u << bits)
-        table[i] = entry;
+    if (mainBits - firstBits != restBits) {
+      restBits = mainBits - firstBits;
+      for (unsigned rest = 0; rest < (1u << restBits); ++rest) {
+        const std::uint32_t next = table[rest];
+        const bool fits = (next & kLiteral) && CodeBits(next) <= restBits;
+        second[rest] = fits ? kPair | ((next & 0xFF0000u) << 8) | CodeBits(next) : 0;
+      }
     }
+    std::uint32_t* slot = table + literals.code[a];
+    const std::uint32_t first = *slot;
+    for (unsigned rest = 0; rest < (1u << restBits); ++rest, slot += std::size_t(1) << firstBits)
+      *slot = first + second[rest];
   }
 }
 
