@@ -103,16 +103,22 @@ template <bool kDeflate64, bool kBmi2>
   std::uint32_t entry = table[buffer & kLiteralMask];
   do {
     refill();
+    // An entry's bits go as soon as it is looked up, extra bits included, before its
+    // kind is tested: after a mispredicted test the next lookup need not wait for
+    // them. A value is read from the bits as they were.
+    std::uint64_t saved = buffer;
+    consume(entry);
     if (entry & kLiteral) {
-      consume(entry);
       out = StoreLiterals(out, entry);
       entry = table[buffer & kLiteralMask];
+      saved = buffer;
+      consume(entry);
       if (entry & kLiteral) {
-        consume(entry);
         out = StoreLiterals(out, entry);
         entry = table[buffer & kLiteralMask];
+        saved = buffer;
+        consume(entry);
         if (entry & kLiteral) {
-          consume(entry);
           out = StoreLiterals(out, entry);
           entry = table[buffer & kLiteralMask];
           continue;
@@ -122,11 +128,7 @@ template <bool kDeflate64, bool kBmi2>
         refill();
       }
     }
-    // The entry's bits go at once, extra bits included; its value is read from the
-    // bits as they were.
-    std::uint64_t saved = buffer;
-    consume(entry);
-    if (entry & kExceptional) {
+    if (entry & kExceptional) [[unlikely]] {
       if (IsSubTable(entry)) {
         refill();
         entry = table[EntryValue(entry) + LowBits(buffer, CodeBits(entry))];
@@ -148,7 +150,7 @@ template <bool kDeflate64, bool kBmi2>
     entry = table[kDistance + (buffer & kDistanceMask)];
     saved = buffer;
     consume(entry);
-    if (entry & kExceptional) {
+    if (entry & kExceptional) [[unlikely]] {
       if (!IsSubTable(entry)) RaiseSubscriptOutOfRange();
       refill();
       entry = table[kDistance + EntryValue(entry) + LowBits(buffer, CodeBits(entry))];
