@@ -32,8 +32,16 @@ struct BitReader {
 
   BitReader(const std::uint8_t* data, std::uint64_t size) : begin(data), next(data), end(data + size) {}
 
-  // At least n (<= 56) bits, one byte at a time.
+  // At least n (<= 56) bits: a word at a time while 8 bytes are left (headers and
+  // the ends of blocks read many short fields), else one byte at a time.
   void Need(unsigned n) {
+    if (count >= n) return;
+    if (end - next >= 8) {
+      buffer |= LoadLittleEndian64(next) << count;
+      next += (63 - count) >> 3;
+      count |= 56;
+      return;
+    }
     while (count < n) {
       if (next != end) {
         buffer |= std::uint64_t(*next++) << count;
