@@ -87,9 +87,11 @@ unsigned MainBits(TableKind kind) {
 // The next code of `bits` bits in the order of canonical codes, kept with its first
 // bit in bit 0 (the order the stream delivers it): a bit-reversed increment, whose
 // carry clears the ones above the highest zero and stops there. (Without a loop:
-// the loop's length varied with every code and mispredicted.)
+// the loop's length varied with every code and mispredicted; the "| 1" spares a
+// test for zero: the last code of a complete code, all ones, has no next, and what
+// comes out then is never used.)
 unsigned NextReversedCode(unsigned code, unsigned bits) {
-  const unsigned bit = std::bit_floor(~code & ((1u << bits) - 1));
+  const unsigned bit = 1u << (std::bit_width((~code & ((1u << bits) - 1)) | 1u) - 1);
   return (code & (bit - 1)) | bit;
 }
 
@@ -102,7 +104,6 @@ void Replicate(std::uint32_t* table, unsigned size, unsigned index, unsigned cod
 // symbol: each is written, and counted only when it is a literal.)
 struct ShortLiterals {
   unsigned count = 0;
-  std::uint8_t symbol[288];
   std::uint8_t bits[288];
   std::uint16_t code[288];  // first bit in bit 0
 };
@@ -200,7 +201,6 @@ bool BuildDecodeTable(const std::uint8_t* lengths, unsigned symbolCount, TableKi
     for (unsigned n = 0; n < count[bits]; ++n, code = NextReversedCode(code, bits)) {
       const unsigned symbol = sorted[next++];
       table[code] = WithCodeBits(entries[symbol], bits);
-      shortLiterals.symbol[shortLiterals.count] = std::uint8_t(symbol);
       shortLiterals.bits[shortLiterals.count] = std::uint8_t(bits);
       shortLiterals.code[shortLiterals.count] = std::uint16_t(code);
       shortLiterals.count += literals && symbol < 256;
