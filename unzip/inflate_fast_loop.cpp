@@ -43,12 +43,12 @@ template <bool kBmi2>
 }
 
 // Rounds of the fast loop that surely stay inside input and output. A round consumes
-// at most 84 bits (two literal entries, then a length and a distance of the longest
+// at most 96 bits (three literal entries, then a length and a distance of the longest
 // codes); the refills read 8 bytes at a time and run at most 63 bits ahead, so k
-// rounds read less than (84k + 63) / 8 + 8 bytes, at most 11k + 16.
+// rounds read less than (96k + 63) / 8 + 8 bytes, at most 12k + 16.
 inline std::ptrdiff_t FastRounds(const std::uint8_t* in, const std::uint8_t* inEnd, const std::uint8_t* out,
                                  const std::uint8_t* outEnd) {
-  const std::ptrdiff_t byInput = (inEnd - in - 16) / 11;
+  const std::ptrdiff_t byInput = (inEnd - in - 16) / 12;
   const std::ptrdiff_t byOutput = (outEnd - out - kOvershoot) / kRoundOutput;
   return std::max<std::ptrdiff_t>(0, std::min(byInput, byOutput));
 }
@@ -58,12 +58,15 @@ inline std::ptrdiff_t FastRounds(const std::uint8_t* in, const std::uint8_t* inE
 // above `count` are the next ones), so an entry can be looked up on bits not yet
 // counted and need not wait for the refill that follows.
 //
-// A round starts refilled. Literal entries take at most 12 bits each: three of them
-// and the lookup after them fit. From the main tables a plain length takes at most
-// 17 bits and a distance 22, so a match fits after one literal entry with 13 bits
-// left for the next lookup; after two, or with deflate64's lengths of 16 extra bits
-// (28), it refills first. A code that goes on in a sub-table refills after the main
-// table's bits, so what the sub-table entry takes fits as well.
+// A round starts refilled and decodes up to four literal entries, of at most 12 bits
+// each, refilling after the second: between the lookup of the third entry and its
+// consumption, off the way from one lookup to the next (refilling after the third
+// entry is consumed, when it is a length, made the distance's lookup wait). From the
+// main tables a plain length takes at most 17 bits and a distance 22, so a match
+// fits after one literal entry since the last refill, with 13 bits left for the next
+// lookup; deflate64's lengths of 16 extra bits (28) refill once more. A code that
+// goes on in a sub-table refills after the main table's bits, so what the sub-table
+// entry takes fits as well.
 //
 // Built for plain deflate and for deflate64, whose lengths alone go past 258.
 template <bool kDeflate64, bool kBmi2>
@@ -116,14 +119,21 @@ template <bool kDeflate64, bool kBmi2>
       if (entry & kLiteral) {
         out = StoreLiterals(out, entry);
         entry = table[buffer & kLiteralMask];
+        refill();
         saved = buffer;
         consume(entry);
         if (entry & kLiteral) {
           out = StoreLiterals(out, entry);
           entry = table[buffer & kLiteralMask];
-          continue;
+          saved = buffer;
+          consume(entry);
+          if (entry & kLiteral) {
+            out = StoreLiterals(out, entry);
+            entry = table[buffer & kLiteralMask];
+            continue;
+          }
         }
-        refill();
+        if (kDeflate64) refill();
       } else if (kDeflate64) {
         refill();
       }

@@ -105,11 +105,11 @@ inline unsigned ValueOf(std::uint64_t buffer, std::uint32_t entry) {
   return EntryValue(entry) + unsigned(LowBits(buffer, ConsumeBits(entry)) >> std::uint8_t(entry >> 8));
 }
 
-// A round of the fast loop writes without checks: at most two literal entries of two
-// bytes and a match of the longest plain length, or three literal entries; the match
-// may write kOvershoot bytes past its end. So the fast loop runs only this far from
-// the output's end.
-inline constexpr std::ptrdiff_t kRoundOutput = 4 + 258;
+// A round of the fast loop writes without checks: at most three literal entries of
+// two bytes and a match of the longest plain length, or four literal entries; the
+// match may write kOvershoot bytes past its end. So the fast loop runs only this far
+// from the output's end.
+inline constexpr std::ptrdiff_t kRoundOutput = 6 + 258;
 inline constexpr std::ptrdiff_t kFastOutput = kRoundOutput + kOvershoot;
 
 // Decodes symbols with the state's tables up to and including the end of block.
