@@ -1,6 +1,7 @@
 #include "unzip/inflate_tables.h"
 
 #include <bit>
+#include <cstddef>
 #include <cstring>
 
 namespace kelvano::inflate {
@@ -194,7 +195,7 @@ bool BuildDecodeTable(const std::uint8_t* lengths, unsigned symbolCount, TableKi
   ShortLiterals shortLiterals;
   const std::uint16_t* const sorted = order.sorted;
   unsigned next = unused;  // index into sorted
-  unsigned code = 0;  // the next code, first bit in bit 0
+  unsigned code = 0;       // the next code, first bit in bit 0
   table[0] = kNoMatch;
   for (unsigned bits = 1; bits <= mainBits; ++bits) {
     std::memcpy(table + (1u << (bits - 1)), table, sizeof(std::uint32_t) << (bits - 1));
