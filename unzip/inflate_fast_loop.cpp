@@ -64,9 +64,9 @@ inline std::ptrdiff_t FastRounds(const std::uint8_t* in, const std::uint8_t* inE
 // entry is consumed, when it is a length, made the distance's lookup wait). From the
 // main tables a plain length takes at most 17 bits and a distance 22, so a match
 // fits after one literal entry since the last refill, with 13 bits left for the next
-// lookup; with deflate64's lengths of 16 extra bits (28) every distance refills
-// first. A code that goes on in a sub-table refills after the main table's bits, so
-// what the sub-table entry takes fits as well.
+// lookup; deflate64's lengths of 16 extra bits (28) refill once more. A code that
+// goes on in a sub-table refills after the main table's bits, so what the sub-table
+// entry takes fits as well.
 //
 // Built for plain deflate and for deflate64, whose lengths alone go past 258.
 template <bool kDeflate64, bool kBmi2>
@@ -133,6 +133,9 @@ template <bool kDeflate64, bool kBmi2>
             continue;
           }
         }
+        if (kDeflate64) refill();
+      } else if (kDeflate64) {
+        refill();
       }
     }
     if (entry & kExceptional) [[unlikely]] {
@@ -155,7 +158,6 @@ template <bool kDeflate64, bool kBmi2>
     }
     const unsigned length = FastValueOf<kBmi2>(saved, entry);
     entry = table[kDistance + (buffer & kDistanceMask)];
-    if (kDeflate64) refill();  // for lengths of 16 extra bits; after the lookup, off its way
     saved = buffer;
     consume(entry);
     if (entry & kExceptional) [[unlikely]] {
