@@ -31,11 +31,12 @@ function(kelvano_speed_over_size)
   endif()
 endfunction()
 
-# kelvano_shipped(TARGET): a program that ships. It carries no symbols: a smaller
-# download, nothing a user needs.
+# kelvano_shipped(TARGET): a program that ships. It carries no symbols and no C++
+# demangler (system/shipped): a smaller download, nothing a user needs.
 function(kelvano_shipped target)
   if(WIN32)
     target_link_options(${target} PRIVATE $<$<CONFIG:Release>:-s>)
+    target_sources(${target} PRIVATE ${PROJECT_SOURCE_DIR}/system/shipped/no_demangler.cpp)
   endif()
 endfunction()
 

@@ -23,7 +23,7 @@ if [ -x tests/fuzz/run-ci.sh ]; then
   layer "fuzzing (short)" tests/fuzz/run-ci.sh
 fi
 layer "win32 build (ships, tests)" build win32
-layer "PE checks of what ships" ctest --preset win32 -L pe
+layer "PE checks of what ships" ctest --preset win32 -L pe --verbose
 layer "Windows tests under Wine" ctest --preset win32 -L wine
 
 echo "=== all tests passed"

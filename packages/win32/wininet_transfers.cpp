@@ -86,7 +86,8 @@ std::optional<std::uint64_t> ParseLength(std::wstring_view text) {
 // The request headers that ask for the rest of a file, when it is still the same one.
 std::wstring RangeHeaders(const TransferRange& range) {
   if (range.offset == 0) return {};
-  std::wstring headers = L"Range: bytes=" + std::to_wstring(range.offset) + L"-\r\n";
+  // Through to_string: to_wstring would bring the C library's wide printf along.
+  std::wstring headers = L"Range: bytes=" + Widen(std::to_string(range.offset)) + L"-\r\n";
   if (!range.validator.empty()) headers += L"If-Range: " + Widen(range.validator) + L"\r\n";
   return headers;
 }

@@ -1,17 +1,17 @@
 #!/bin/sh
-# check-pe.sh OBJDUMP EXE FORMAT SUBSYSTEM MAX_KIB FUNCTIONS [SOURCES]: the file is a PE
+# check-pe.sh OBJDUMP EXE FORMAT SUBSYSTEM MAX_KB FUNCTIONS [SOURCES]: the file is a PE
 # of FORMAT (pei-i386) with the given subsystem (2 GUI, 3 console) that Windows 2000 can
-# run (subsystem version at most 5.0), no larger than MAX_KIB KiB, whose imports come only
+# run (subsystem version at most 5.0), no larger than MAX_KB kB, whose imports come only
 # from KnownDLLs (and comctl32, which the manifest binds) and are each listed in
 # FUNCTIONS as existing on Windows 2000. With SOURCES, every function that the sources
 # there look up at run time by name is listed in FUNCTIONS as such.
 set -u
-objdump=$1 exe=$2 format=$3 subsystem=$4 max_kib=$5 functions=$6 sources=${7:-}
+objdump=$1 exe=$2 format=$3 subsystem=$4 max_kb=$5 functions=$6 sources=${7:-}
 out=$("$objdump" -p "$exe") || { echo "cannot read $exe"; exit 1; }
 fail=0
 size=$(stat -c %s "$exe")
-echo "size: $size bytes ($((size / 1024)) KiB, at most $max_kib KiB)"
-[ "$size" -le $((max_kib * 1024)) ] || { echo "larger than $max_kib KiB"; fail=1; }
+echo "size: $size bytes ($((size / 1000)) kB, at most $max_kb kB)"
+[ "$size" -le $((max_kb * 1000)) ] || { echo "larger than $max_kb kB"; fail=1; }
 echo "$out" | grep -q "file format $format\$" || { echo "not $format:"; echo "$out" | grep 'file format'; fail=1; }
 sub=$(echo "$out" | awk '/^Subsystem/ {print $2}')
 [ "$((0x$sub))" -eq "$subsystem" ] || { echo "subsystem is $sub, expected $subsystem"; fail=1; }
