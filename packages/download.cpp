@@ -168,9 +168,7 @@ Downloader::Outcome Downloader::Try(Kept& kept, std::size_t number) {
               if (!kept.StartOver()) return Outcome::Refused;
               askAgain = true;
               break;
-            case Answer::Broken:
-              report("tried again later");
-              return Outcome::Broken;
+            case Answer::Broken: report("tried again later"); return Outcome::Broken;
             case Answer::Refused:
               // An error page is not the file asked for.
               report("not the file");
@@ -251,7 +249,8 @@ void Downloader::Wait(std::chrono::milliseconds duration) {
     const auto now = clock_();
     if (now >= until || !sleep_) return;
     const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(until - now);
-    sleep_(std::clamp(left, std::chrono::milliseconds(1), std::max(limits_.pumpInterval, std::chrono::milliseconds(1))));
+    sleep_(
+        std::clamp(left, std::chrono::milliseconds(1), std::max(limits_.pumpInterval, std::chrono::milliseconds(1))));
   }
 }
 

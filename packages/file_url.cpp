@@ -69,7 +69,8 @@ std::optional<std::string> LocalFilePath(std::string_view url) {
     // A drive after the host's slash: \C:\kit is C:\kit.
     if (path.size() >= 3 && path[0] == '\\' && HasDrive(std::string_view(path).substr(1))) path.erase(0, 1);
   }
-  if (path.empty() || std::any_of(path.begin(), path.end(), [](char c) { return static_cast<unsigned char>(c) < 0x20; })) {
+  if (path.empty() ||
+      std::any_of(path.begin(), path.end(), [](char c) { return static_cast<unsigned char>(c) < 0x20; })) {
     return std::nullopt;
   }
   return path;

@@ -15,10 +15,9 @@ constexpr char kSqlServerKey[] = "SOFTWARE\\Microsoft\\Microsoft SQL Server\\";
 
 std::string Firewall::SqlServerProgramPath() {
   const std::string& server = context_.Settings().ServerName;
-  std::string folder = RegistryValueToText(RegistryManager(machine_.registry)
-                                               .GetRegistryValue(registry::kLocalMachine,
-                                                                 kSqlServerKey + server + "\\Setup", "SQLPath",
-                                                                 std::string()));
+  std::string folder = RegistryValueToText(
+      RegistryManager(machine_.registry)
+          .GetRegistryValue(registry::kLocalMachine, kSqlServerKey + server + "\\Setup", "SQLPath", std::string()));
   if (folder.empty()) {
     // SQL Server 2005 and later register the instance under an id (MSSQL14.KELVANO); a
     // 64-bit SQL Server does so in the 64-bit view only.
@@ -55,35 +54,41 @@ bool Firewall::ConfigureSqlFirewall() {
   const std::string netsh = NetshPath();
   const std::string& product = context_.Settings().ProductName;
   if (dialect == Dialect::Firewall) {
-    RunNetsh(netsh, FillPlaceholders("firewall add allowedprogram program={0} name={1}SQL mode=ENABLE scope=ALL profile=ALL",
-                                     {Quoted(program), product}));
-    RunNetsh(netsh, "firewall add allowedprogram protocol=UDP port=1434 name=SQLServerBrowser mode=ENABLE scope=ALL "
-                    "profile=ALL");
+    RunNetsh(netsh,
+             FillPlaceholders("firewall add allowedprogram program={0} name={1}SQL mode=ENABLE scope=ALL profile=ALL",
+                              {Quoted(program), product}));
+    RunNetsh(netsh,
+             "firewall add allowedprogram protocol=UDP port=1434 name=SQLServerBrowser mode=ENABLE scope=ALL "
+             "profile=ALL");
   } else {
-    RunNetsh(netsh, FillPlaceholders("advfirewall firewall add rule name={1}SQL program={0} enable=yes dir=in profile=any "
-                                     "action=allow",
-                                     {Quoted(program), product}));
-    RunNetsh(netsh, "advfirewall firewall add rule name=SQLServerBrowser protocol=UDP localport=1434 enable=yes dir=in "
-                    "profile=any action=allow");
+    RunNetsh(netsh,
+             FillPlaceholders("advfirewall firewall add rule name={1}SQL program={0} enable=yes dir=in profile=any "
+                              "action=allow",
+                              {Quoted(program), product}));
+    RunNetsh(netsh,
+             "advfirewall firewall add rule name=SQLServerBrowser protocol=UDP localport=1434 enable=yes dir=in "
+             "profile=any action=allow");
   }
   return true;
 }
 
 bool Firewall::ConfigureProductFirewall() {
   const std::string& product = context_.Settings().ProductName;
-  const std::string program = RegistryValueToText(
-      RegistryManager(machine_.registry).GetRegistryValue(registry::kLocalMachine, "SOFTWARE\\" + product, "",
-                                                          std::string()));
+  const std::string program =
+      RegistryValueToText(RegistryManager(machine_.registry)
+                              .GetRegistryValue(registry::kLocalMachine, "SOFTWARE\\" + product, "", std::string()));
   if (program.empty() || !FileExists(program)) return false;
   const Dialect dialect = DialectOfThisWindows();
   if (dialect == Dialect::None) return false;
   const std::string netsh = NetshPath();
   if (dialect == Dialect::Firewall) {
-    RunNetsh(netsh, FillPlaceholders("firewall add allowedprogram program={0} name={1} mode=ENABLE scope=ALL profile=ALL",
-                                     {Quoted(program), product}));
+    RunNetsh(netsh,
+             FillPlaceholders("firewall add allowedprogram program={0} name={1} mode=ENABLE scope=ALL profile=ALL",
+                              {Quoted(program), product}));
   } else {
-    RunNetsh(netsh, FillPlaceholders("advfirewall firewall add rule program={0} name={1} enable=yes dir=in profile=any action=allow",
-                                     {Quoted(program), product}));
+    RunNetsh(netsh, FillPlaceholders(
+                        "advfirewall firewall add rule program={0} name={1} enable=yes dir=in profile=any action=allow",
+                        {Quoted(program), product}));
     const int port = context_.Settings().ApiPort;
     if (port >= 1 && port <= 32767) {
       RunNetsh(netsh, FillPlaceholders("http add urlacl url=http://+:{0}/ user=everyone", {std::to_string(port)}));
@@ -99,8 +104,7 @@ void Firewall::RunNetsh(const std::string& netshPath, const std::string& netshAr
   RunStateMessages messages(window_);
   SystemInfo system(machine_.system, messages, ApplicationTitle());
   ProcessRunner(machine_.processes, system, window_)
-      .RunAndWait(Quoted(netshPath) + " " + netshArguments, ParentFolder(netshPath),
-                  process::kInheritCallerPriority);
+      .RunAndWait(Quoted(netshPath) + " " + netshArguments, ParentFolder(netshPath), process::kInheritCallerPriority);
 }
 
 }  // namespace kelvano

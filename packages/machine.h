@@ -26,7 +26,7 @@ struct Machine {
   ShutdownSeam& shutdown;
   TransferSeam& transfers;  // every scheme a download address may use
   ShellSeam& shell;
-  ZipFileSystem& files;     // where archives are extracted
+  ZipFileSystem& files;  // where archives are extracted
   std::function<std::chrono::steady_clock::time_point()> clock;
   std::function<void(std::chrono::milliseconds)> sleep;  // waits on that clock
   SetupLog& log;

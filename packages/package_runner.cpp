@@ -19,7 +19,6 @@ namespace {
 
 constexpr char kSource[] = "RunPackage";
 
-
 // The units after the installer is there that Retry repeats, in the order they run.
 enum class Step { Remove, Install, Done };
 
@@ -88,11 +87,8 @@ class PackageRunner::Run {
       case Step::Remove:
         // False ends the package without running it; its result stays true.
         return runner_.removal_.RemoveEarlierVersion(earlierVersionCode_) ? Step::Install : Step::Done;
-      case Step::Install:
-        Install();
-        return Step::Done;
-      case Step::Done:
-        break;
+      case Step::Install: Install(); return Step::Done;
+      case Step::Done: break;
     }
     return Step::Done;
   }
@@ -129,9 +125,9 @@ class PackageRunner::Run {
       result_ = false;
       return;
     }
-    const std::int32_t exitCode = ProcessRunner(runner_.machine_.processes, system_, runner_.window_)
-                                      .RunAndWait(commandLine, ParentFolder(installer_),
-                                                  process::kInheritCallerPriority);
+    const std::int32_t exitCode =
+        ProcessRunner(runner_.machine_.processes, system_, runner_.window_)
+            .RunAndWait(commandLine, ParentFolder(installer_), process::kInheritCallerPriority);
     if (exitCode != 0) result_ = false;
   }
 

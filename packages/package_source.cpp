@@ -85,9 +85,7 @@ PackageSource::Step PackageSource::Perform(Step step, const std::string& shipped
       window_.SetInstallationProgress(true, FormatText(LoadMessage(message::kDownloading), displayName_));
       places_ = placesOf_(description_);
       return Step::Download;
-    case Step::Download:
-      Download();
-      return Step::Extract;
+    case Step::Download: Download(); return Step::Extract;
     case Step::Extract:
       archive_ = description_.IsArchive();
       if (archive_) {
@@ -104,8 +102,7 @@ PackageSource::Step PackageSource::Perform(Step step, const std::string& shipped
         Fail(FormatText(LoadMessage(message::kInstallerMissing), installer_));
       }
       return Step::Done;
-    case Step::Done:
-      break;
+    case Step::Done: break;
   }
   return Step::Done;
 }
@@ -138,7 +135,8 @@ void PackageSource::Extract() {
   }
   installer_ = PathJoin(places_->extraction, inArchive);
   if (!places_->installer.empty() && installer_ != places_->installer) {
-    if (!MoveFileReplacing(installer_, places_->installer)) Fail(FormatText(LoadMessage(message::kInstallerMissing), installer_));
+    if (!MoveFileReplacing(installer_, places_->installer))
+      Fail(FormatText(LoadMessage(message::kInstallerMissing), installer_));
     installer_ = places_->installer;
   }
 }

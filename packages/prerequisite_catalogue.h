@@ -18,7 +18,7 @@ namespace kelvano {
 // where to download it from. The product's display name is the product name setting.
 struct KitPackage {
   const char* displayName;
-  const char* folder;    // of the kit: Prerequisites, Tools, Setup
+  const char* folder;  // of the kit: Prerequisites, Tools, Setup
   const char* fileName;
   const char* settingsKey;
 };
@@ -29,8 +29,8 @@ inline constexpr KitPackage kDotNet48{"Microsoft .NET Framework 4.8", "Prerequis
 inline constexpr KitPackage kDotNet35{"Microsoft .NET Framework 3.5 SP 1", "Prerequisites", "dotnetfx35setup.exe",
                                       "URL_DOTNET35"};
 inline constexpr KitPackage kQuickSupport{"Quick Support", "Tools", "VelmoraSupport.exe", "URL_SUPPORT"};
-inline constexpr KitPackage kSql2017{"Microsoft SQL Server 2017 Express (x64)", "Prerequisites",
-                                     "SQLEXPR_2017_ENU.EXE", "URL_SQL2017"};
+inline constexpr KitPackage kSql2017{"Microsoft SQL Server 2017 Express (x64)", "Prerequisites", "SQLEXPR_2017_ENU.EXE",
+                                     "URL_SQL2017"};
 inline constexpr KitPackage kSql2008{"Microsoft SQL Server 2008 Express", "Prerequisites", "SQLEXPR_x86_ITA.EXE",
                                      "URL_SQL2008"};
 inline constexpr KitPackage kAll[] = {kProduct, kDotNet35, kDotNet48, kSql2017, kSql2008, kQuickSupport};

@@ -32,30 +32,32 @@ KELVANO_SHA void CompressBlocks(std::uint32_t state[8], const std::uint8_t* bloc
   for (; count > 0; --count, blocks += 64) {
     const __m128i savedAbef = abef, savedCdgh = cdgh;
 #define KELVANO_LOAD(group) \
-  _mm_shuffle_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(blocks + (group) * 16)), byteSwap)
+  _mm_shuffle_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(blocks + (group)*16)), byteSwap)
     __m128i w0 = KELVANO_LOAD(0), w1 = KELVANO_LOAD(1), w2 = KELVANO_LOAD(2), w3 = KELVANO_LOAD(3);
 #undef KELVANO_LOAD
     // Four rounds of the words `w`, then the next words of the schedule in place of
     // `older` (the words four groups back), from the three groups after it.
-#define KELVANO_ROUNDS(group, w)                                                                 \
-  {                                                                                              \
-    __m128i message = _mm_add_epi32(w, _mm_loadu_si128(reinterpret_cast<const __m128i*>(kSha256Rounds + (group) * 4))); \
-    cdgh = _mm_sha256rnds2_epu32(cdgh, abef, message);                                           \
-    message = _mm_shuffle_epi32(message, 0x0E);                                                  \
-    abef = _mm_sha256rnds2_epu32(abef, cdgh, message);                                           \
+#define KELVANO_ROUNDS(group, w)                                                                                      \
+  {                                                                                                                   \
+    __m128i message = _mm_add_epi32(w, _mm_loadu_si128(reinterpret_cast<const __m128i*>(kSha256Rounds + (group)*4))); \
+    cdgh = _mm_sha256rnds2_epu32(cdgh, abef, message);                                                                \
+    message = _mm_shuffle_epi32(message, 0x0E);                                                                       \
+    abef = _mm_sha256rnds2_epu32(abef, cdgh, message);                                                                \
   }
-#define KELVANO_SCHEDULE(older, next, twoBack, oneBack) \
-  older = _mm_sha256msg2_epu32(_mm_add_epi32(_mm_sha256msg1_epu32(older, next), _mm_alignr_epi8(oneBack, twoBack, 4)), oneBack)
+#define KELVANO_SCHEDULE(older, next, twoBack, oneBack)                                                                \
+  older = _mm_sha256msg2_epu32(_mm_add_epi32(_mm_sha256msg1_epu32(older, next), _mm_alignr_epi8(oneBack, twoBack, 4)), \
+                               oneBack)
     for (int group = 0; group < 12; group += 4) {
       KELVANO_ROUNDS(group, w0) KELVANO_SCHEDULE(w0, w1, w2, w3);
       KELVANO_ROUNDS(group + 1, w1) KELVANO_SCHEDULE(w1, w2, w3, w0);
       KELVANO_ROUNDS(group + 2, w2) KELVANO_SCHEDULE(w2, w3, w0, w1);
       KELVANO_ROUNDS(group + 3, w3) KELVANO_SCHEDULE(w3, w0, w1, w2);
     }
-    KELVANO_ROUNDS(12, w0) KELVANO_ROUNDS(13, w1) KELVANO_ROUNDS(14, w2) KELVANO_ROUNDS(15, w3)
+    KELVANO_ROUNDS(12, w0)
+    KELVANO_ROUNDS(13, w1) KELVANO_ROUNDS(14, w2) KELVANO_ROUNDS(15, w3)
 #undef KELVANO_SCHEDULE
 #undef KELVANO_ROUNDS
-    abef = _mm_add_epi32(abef, savedAbef);
+        abef = _mm_add_epi32(abef, savedAbef);
     cdgh = _mm_add_epi32(cdgh, savedCdgh);
   }
 

@@ -55,8 +55,7 @@ bool IsPermanentTransferError(long error) {
     case 12005:  // ERROR_INTERNET_INVALID_URL
     case 12006:  // ERROR_INTERNET_UNRECOGNIZED_SCHEME
       return true;
-    default:
-      return false;
+    default: return false;
   }
 }
 

@@ -46,8 +46,8 @@ class LocalFileTransfer final : public Transfer {
       if (range_.offset > 0 && range_.offset < size && range_.validator == step.validator) {
         if (const long error = file_->SkipTo(range_.offset); error != 0) return Over(Failed(error));
         step.status = 206;
-        step.contentRange = "bytes " + std::to_string(range_.offset) + "-" + std::to_string(size - 1) + "/" +
-                            std::to_string(size);
+        step.contentRange =
+            "bytes " + std::to_string(range_.offset) + "-" + std::to_string(size - 1) + "/" + std::to_string(size);
         step.length = size - range_.offset;
       } else {
         step.length = size;

@@ -16,11 +16,11 @@ constexpr char kUninstallKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\
 
 bool EarlierVersionRemover::RemoveEarlierVersion(const std::string& productCode) {
   if (productCode.empty()) return true;
-  window_.SetInstallationProgress(true, FormatText(LoadMessage(message::kUninstalling), context_.Settings().ProductName));
-  const std::string uninstall = RegistryValueToText(RegistryManager(machine_.registry)
-                                                        .GetRegistryValue(registry::kLocalMachine,
-                                                                          kUninstallKey + productCode,
-                                                                          "UninstallString", std::string()));
+  window_.SetInstallationProgress(true,
+                                  FormatText(LoadMessage(message::kUninstalling), context_.Settings().ProductName));
+  const std::string uninstall = RegistryValueToText(
+      RegistryManager(machine_.registry)
+          .GetRegistryValue(registry::kLocalMachine, kUninstallKey + productCode, "UninstallString", std::string()));
   if (!uninstall.empty()) {
     RunStateMessages messages(window_);
     SystemInfo system(machine_.system, messages, ApplicationTitle());

@@ -15,17 +15,13 @@ int ExitCodeOf(InstallationOutcome outcome) {
   switch (outcome) {
     case InstallationOutcome::Nothing:
     case InstallationOutcome::Busy:
-    case InstallationOutcome::Completed:
-      return 0;
-    case InstallationOutcome::RestartPending:
-      return 3010;  // ERROR_SUCCESS_REBOOT_REQUIRED
+    case InstallationOutcome::Completed: return 0;
+    case InstallationOutcome::RestartPending: return 3010;  // ERROR_SUCCESS_REBOOT_REQUIRED
     case InstallationOutcome::Declined:
-    case InstallationOutcome::Cancelled:
-      return 1602;  // ERROR_INSTALL_USEREXIT
+    case InstallationOutcome::Cancelled: return 1602;  // ERROR_INSTALL_USEREXIT
     case InstallationOutcome::WindowsRefused:
     case InstallationOutcome::PrerequisiteFailed:
-    case InstallationOutcome::ProductFailed:
-      break;
+    case InstallationOutcome::ProductFailed: break;
   }
   return 1603;  // ERROR_INSTALL_FAILURE
 }
@@ -49,13 +45,10 @@ InstallationSequence::InstallationSequence(const SetupContext& context, Machine&
 
 InstallationOutcome InstallationSequence::RunInstallation(int option) {
   switch (option) {
-    case static_cast<int>(SetupOption::QuickSupport):
-      return RunQuickSupport();
+    case static_cast<int>(SetupOption::QuickSupport): return RunQuickSupport();
     case static_cast<int>(SetupOption::Server):
-    case static_cast<int>(SetupOption::Client):
-      return RunServerOrClient(static_cast<SetupOption>(option));
-    default:
-      return InstallationOutcome::Nothing;
+    case static_cast<int>(SetupOption::Client): return RunServerOrClient(static_cast<SetupOption>(option));
+    default: return InstallationOutcome::Nothing;
   }
 }
 
@@ -89,8 +82,10 @@ InstallationOutcome InstallationSequence::RunServerOrClient(SetupOption option) 
 
   if (!settings.QuietMode) {
     const std::string stored = AsciiLower(context_.StoredSetupType());
-    if ((stored == "server" && option == SetupOption::Client) || (stored == "client" && option == SetupOption::Server)) {
-      if (Show(message::kOtherSetupType, MessageIcon::Question, MessageButtons::YesNo, {}, true) != MessageAnswer::Yes) {
+    if ((stored == "server" && option == SetupOption::Client) ||
+        (stored == "client" && option == SetupOption::Server)) {
+      if (Show(message::kOtherSetupType, MessageIcon::Question, MessageButtons::YesNo, {}, true) !=
+          MessageAnswer::Yes) {
         return InstallationOutcome::Declined;
       }
     }

@@ -23,14 +23,14 @@ enum class SetupOption { Server = 0, Client = 1, QuickSupport = 2, Exit = 3 };
 
 // How a run ended, for whoever started it.
 enum class InstallationOutcome {
-  Nothing,          // Exit, an unknown option, or Quick Support (whose failures are ignored)
-  Busy,             // a package was running: message 117
-  Declined,         // No to message 118
-  WindowsRefused,   // the operating system check failed; the window was asked to close
+  Nothing,             // Exit, an unknown option, or Quick Support (whose failures are ignored)
+  Busy,                // a package was running: message 117
+  Declined,            // No to message 118
+  WindowsRefused,      // the operating system check failed; the window was asked to close
   PrerequisiteFailed,  // messages 119, 121, 122 or 124
-  RestartPending,   // the RunOnce entry is written and message 125 was asked
-  ProductFailed,    // message 127
-  Cancelled,        // a package's Retry/Cancel box answered Cancel, which ended the run
+  RestartPending,      // the RunOnce entry is written and message 125 was asked
+  ProductFailed,       // message 127
+  Cancelled,           // a package's Retry/Cancel box answered Cancel, which ended the run
   Completed,
 };
 

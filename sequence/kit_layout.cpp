@@ -55,17 +55,15 @@ bool KitLayout::Download(const KitPackage& package, const std::string& folder) {
   const std::string target = PathJoin(PathJoin(folder, package.folder), package.fileName);
   // Straight into the kit; an archive by way of TEMP, extracted into the kit's folder of
   // the package, its installer under the name the catalogue looks for.
-  PackageSource source(context_, machine_, window_, displayName, description,
-                       [&](const DownloadDescription& download) {
-                         PackageSource::Places places{target, ParentFolder(target), target, false};
-                         if (download.IsArchive()) {
-                           RunStateMessages messages(window_);
-                           const std::string temp =
-                               SystemInfo(machine_.system, messages, ApplicationTitle()).TemporaryFolder();
-                           places.download = PathJoin(temp, download.FileName());
-                         }
-                         return places;
-                       });
+  PackageSource source(context_, machine_, window_, displayName, description, [&](const DownloadDescription& download) {
+    PackageSource::Places places{target, ParentFolder(target), target, false};
+    if (download.IsArchive()) {
+      RunStateMessages messages(window_);
+      const std::string temp = SystemInfo(machine_.system, messages, ApplicationTitle()).TemporaryFolder();
+      places.download = PathJoin(temp, download.FileName());
+    }
+    return places;
+  });
   if (!source.Obtain("")) return false;
   machine_.log.Write("layout: " + displayName + ": " + target);
   ++downloaded_;

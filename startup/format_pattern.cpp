@@ -27,8 +27,7 @@ std::size_t RunLength(std::string_view text, std::size_t at) {
 }
 
 int DayOfYear(const DateTime& date) {
-  return static_cast<int>(DaysFromCivil(date.year, date.month, date.day) -
-                          DaysFromCivil(date.year, 1, 1)) + 1;
+  return static_cast<int>(DaysFromCivil(date.year, date.month, date.day) - DaysFromCivil(date.year, 1, 1)) + 1;
 }
 
 // Week 1 holds 1 January; weeks start on Sunday.
@@ -55,8 +54,8 @@ bool MinutesContext(std::string_view pattern, std::size_t i, std::size_t length)
 }  // namespace
 
 std::string FormatDatePattern(const DateTime& date, std::string_view pattern) {
-  const bool twelveHour = AsciiLower(pattern).find("am/pm") != std::string::npos ||
-                          AsciiLower(pattern).find("a/p") != std::string::npos;
+  const bool twelveHour =
+      AsciiLower(pattern).find("am/pm") != std::string::npos || AsciiLower(pattern).find("a/p") != std::string::npos;
   std::string out;
   for (std::size_t i = 0; i < pattern.size();) {
     const char c = pattern[i];
@@ -89,28 +88,36 @@ std::string FormatDatePattern(const DateTime& date, std::string_view pattern) {
     const std::size_t n = RunLength(pattern, i);
     switch (lower) {
       case 'd':
-        if (n == 1) out += std::to_string(date.day);
-        else if (n == 2) out += TwoDigits(date.day);
-        else if (n == 3) out += std::string(kDayNames[DayOfWeek(date) - 1]).substr(0, 3);
-        else out += kDayNames[DayOfWeek(date) - 1];
+        if (n == 1)
+          out += std::to_string(date.day);
+        else if (n == 2)
+          out += TwoDigits(date.day);
+        else if (n == 3)
+          out += std::string(kDayNames[DayOfWeek(date) - 1]).substr(0, 3);
+        else
+          out += kDayNames[DayOfWeek(date) - 1];
         break;
-      case 'w':
-        out += std::to_string(n == 1 ? DayOfWeek(date) : WeekOfYear(date));
-        break;
+      case 'w': out += std::to_string(n == 1 ? DayOfWeek(date) : WeekOfYear(date)); break;
       case 'm':
-        if (n <= 2 && MinutesContext(pattern, i, n)) out += n == 1 ? std::to_string(date.minute) : TwoDigits(date.minute);
-        else if (n == 1) out += std::to_string(date.month);
-        else if (n == 2) out += TwoDigits(date.month);
-        else if (n == 3) out += std::string(kMonthNames[date.month - 1]).substr(0, 3);
-        else out += kMonthNames[date.month - 1];
+        if (n <= 2 && MinutesContext(pattern, i, n))
+          out += n == 1 ? std::to_string(date.minute) : TwoDigits(date.minute);
+        else if (n == 1)
+          out += std::to_string(date.month);
+        else if (n == 2)
+          out += TwoDigits(date.month);
+        else if (n == 3)
+          out += std::string(kMonthNames[date.month - 1]).substr(0, 3);
+        else
+          out += kMonthNames[date.month - 1];
         break;
-      case 'q':
-        out += std::to_string((date.month - 1) / 3 + 1);
-        break;
+      case 'q': out += std::to_string((date.month - 1) / 3 + 1); break;
       case 'y':
-        if (n == 1) out += std::to_string(DayOfYear(date));
-        else if (n <= 3) out += TwoDigits(date.year % 100);
-        else out += std::to_string(date.year);
+        if (n == 1)
+          out += std::to_string(DayOfYear(date));
+        else if (n <= 3)
+          out += TwoDigits(date.year % 100);
+        else
+          out += std::to_string(date.year);
         break;
       case 'h': {
         int hour = date.hour;
@@ -118,15 +125,9 @@ std::string FormatDatePattern(const DateTime& date, std::string_view pattern) {
         out += n == 1 ? std::to_string(hour) : TwoDigits(hour);
         break;
       }
-      case 'n':
-        out += n == 1 ? std::to_string(date.minute) : TwoDigits(date.minute);
-        break;
-      case 's':
-        out += n == 1 ? std::to_string(date.second) : TwoDigits(date.second);
-        break;
-      default:
-        out.append(pattern.substr(i, n));
-        break;
+      case 'n': out += n == 1 ? std::to_string(date.minute) : TwoDigits(date.minute); break;
+      case 's': out += n == 1 ? std::to_string(date.second) : TwoDigits(date.second); break;
+      default: out.append(pattern.substr(i, n)); break;
     }
     i += n;
   }
@@ -136,8 +137,10 @@ std::string FormatDatePattern(const DateTime& date, std::string_view pattern) {
 bool IsNumberPattern(std::string_view pattern) {
   bool quoted = false;
   for (const char c : pattern) {
-    if (c == '"') quoted = !quoted;
-    else if (!quoted && (c == '0' || c == '#')) return true;
+    if (c == '"')
+      quoted = !quoted;
+    else if (!quoted && (c == '0' || c == '#'))
+      return true;
   }
   return false;
 }
@@ -214,8 +217,10 @@ std::string FormatNumberPattern(double value, std::string_view pattern) {
     integerPart = grouped;
   }
   std::string number = integerPart;
-  if (point != std::string_view::npos && (!fractionPart.empty() || minFraction > 0)) number += "." + fractionPart;
-  else if (point != std::string_view::npos && fractionField.empty()) number += ".";
+  if (point != std::string_view::npos && (!fractionPart.empty() || minFraction > 0))
+    number += "." + fractionPart;
+  else if (point != std::string_view::npos && fractionField.empty())
+    number += ".";
 
   std::string out;
   if (showSign && rounded != 0) out += '-';

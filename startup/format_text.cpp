@@ -49,7 +49,7 @@ int ScanDateFields(std::string_view text, DateTime& date) {
     int DateTime::*value;
   };
   static constexpr Field kFields[] = {{'\0', 4, &DateTime::year},  {'-', 2, &DateTime::month},
-                                      {'-', 2, &DateTime::day},     {' ', 2, &DateTime::hour},
+                                      {'-', 2, &DateTime::day},    {' ', 2, &DateTime::hour},
                                       {':', 2, &DateTime::minute}, {':', 2, &DateTime::second}};
   int fields = 0;
   for (const Field& field : kFields) {

@@ -32,8 +32,8 @@ int Main(StartupSeams& seams, const ShowMainWindow& showMainWindow) {
     if (showMainWindow) showMainWindow(context);
     return 0;
   } catch (const std::exception& failure) {
-    seams.messages.Show(
-        SetupMessageBox(StartupFailureText(context.Settings().ProductName, ErrorDescription(failure)), MessageIcon::Error));
+    seams.messages.Show(SetupMessageBox(StartupFailureText(context.Settings().ProductName, ErrorDescription(failure)),
+                                        MessageIcon::Error));
     return 1;
   }
 }

@@ -30,7 +30,6 @@ std::vector<std::string_view> SplitLines(std::string_view text) {
   return lines;
 }
 
-
 std::string_view TrimSpaces(std::string_view text) { return TrimBlanks(text); }
 
 // A path given on the command line, without the quotes around it.
@@ -92,8 +91,8 @@ std::string ScrambleText(std::string_view text) {
 }
 
 std::string DefaultSaPassword() {
-  return ScrambleText(std::string_view(reinterpret_cast<const char*>(kScrambledDefaultSaPassword),
-                                       sizeof kScrambledDefaultSaPassword));
+  return ScrambleText(
+      std::string_view(reinterpret_cast<const char*>(kScrambledDefaultSaPassword), sizeof kScrambledDefaultSaPassword));
 }
 
 std::string SettingsText(std::string fileBytes) {
@@ -150,8 +149,8 @@ std::string SetupContext::StoredSetupType() const {
 
 std::string SetupContext::QuietSetupType() const {
   if (!ProductKeyExists()) return "Server";
-  return RegistryValueToText(
-      RegistryManager(registry_).GetRegistryValue(registry::kLocalMachine, ProductKey(), "SetupType", std::string("Client")));
+  return RegistryValueToText(RegistryManager(registry_).GetRegistryValue(registry::kLocalMachine, ProductKey(),
+                                                                         "SetupType", std::string("Client")));
 }
 
 std::string SetupContext::ReadStoredNetwork() const {
@@ -203,18 +202,28 @@ void SetupContext::ParseCommandLine(std::string_view commandLine) {
     std::size_t start = commandLine.find('/');
     while (start != std::string_view::npos) {
       const std::size_t next = commandLine.find('/', start + 1);
-      const std::string_view token = TrimBlanks(commandLine.substr(start, next == std::string_view::npos ? next : next - start));
+      const std::string_view token =
+          TrimBlanks(commandLine.substr(start, next == std::string_view::npos ? next : next - start));
       const std::size_t blank = token.find_first_of(" \t");
       const std::string word = AsciiLower(TrimBlanks(token.substr(0, blank)));
-      const std::string_view value = blank == std::string_view::npos ? std::string_view() : TrimBlanks(token.substr(blank));
-      if (word == "/q") settings_.QuietMode = true;
-      else if (word == "/v") settings_.ProductVersion = std::string(value);
-      else if (word == "/nosql") settings_.SkipSql = true;
-      else if (word == "/noframework") settings_.SkipFramework = true;
-      else if (word == "/log") settings_.LogPath = Unquoted(value);
-      else if (word == "/layout") settings_.LayoutFolder = Unquoted(value);
-      else if (word == "/suppressmsgboxes") settings_.SuppressMessageBoxes = true;
-      else if (word == "/?") settings_.ShowHelp = true;
+      const std::string_view value =
+          blank == std::string_view::npos ? std::string_view() : TrimBlanks(token.substr(blank));
+      if (word == "/q")
+        settings_.QuietMode = true;
+      else if (word == "/v")
+        settings_.ProductVersion = std::string(value);
+      else if (word == "/nosql")
+        settings_.SkipSql = true;
+      else if (word == "/noframework")
+        settings_.SkipFramework = true;
+      else if (word == "/log")
+        settings_.LogPath = Unquoted(value);
+      else if (word == "/layout")
+        settings_.LayoutFolder = Unquoted(value);
+      else if (word == "/suppressmsgboxes")
+        settings_.SuppressMessageBoxes = true;
+      else if (word == "/?")
+        settings_.ShowHelp = true;
       start = next;
     }
   });

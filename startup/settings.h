@@ -41,7 +41,6 @@ struct SetupSettings {
 // written anywhere.
 std::vector<std::string> DescribeSettings(const SetupSettings& settings);
 
-
 // The caption of every message box.
 std::string ApplicationTitle();
 

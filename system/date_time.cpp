@@ -52,8 +52,8 @@ bool IsValidDate(const DateTime& date) {
   static const int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
   const bool leap = (date.year % 4 == 0 && date.year % 100 != 0) || date.year % 400 == 0;
   const int last = kDays[date.month - 1] + (date.month == 2 && leap ? 1 : 0);
-  return date.day <= last && date.hour >= 0 && date.hour < 24 && date.minute >= 0 &&
-         date.minute < 60 && date.second >= 0 && date.second < 60;
+  return date.day <= last && date.hour >= 0 && date.hour < 24 && date.minute >= 0 && date.minute < 60 &&
+         date.second >= 0 && date.second < 60;
 }
 
 }  // namespace kelvano

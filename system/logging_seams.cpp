@@ -114,7 +114,8 @@ long LoggingServices::OpenNamedService(ServiceHandle manager, const std::string&
 long LoggingServices::QueryStatus(ServiceHandle service, std::uint32_t& currentState) {
   const long status = inner_.QueryStatus(service, currentState);
   log_.Write("service " + services_[service] + ": " +
-             (status == 0 ? "state " + std::to_string(currentState) : "state unreadable (error " + std::to_string(status) + ")"));
+             (status == 0 ? "state " + std::to_string(currentState)
+                          : "state unreadable (error " + std::to_string(status) + ")"));
   return status;
 }
 

@@ -9,9 +9,7 @@ using ScopedServiceHandle = SeamHandle<ServiceControlSeam, ServiceHandle, &Servi
 
 // A name with a blank (an instance named "MY SERVER") is refused before the manager is
 // touched: it reads as no service and cannot be started.
-bool IsRefusedName(const std::string& serviceName) {
-  return serviceName.find(' ') != std::string::npos;
-}
+bool IsRefusedName(const std::string& serviceName) { return serviceName.find(' ') != std::string::npos; }
 
 // Opens the manager, then the service, with all access rights.
 bool OpenManagerAndService(ServiceControlSeam& seam, const std::string& machineName, const std::string& serviceName,

@@ -61,11 +61,8 @@ std::optional<std::uint32_t> ProcessRunner::WaitForExitCode(ProcessHandle proces
         return exitCode;
       }
       case process::kWaitTimeout:
-      case process::kWaitInput:
-        pump_.ProcessPendingEvents();
-        break;
-      default:
-        break;  // nothing to do: wait again
+      case process::kWaitInput: pump_.ProcessPendingEvents(); break;
+      default: break;  // nothing to do: wait again
     }
   }
 }

@@ -18,8 +18,7 @@ class ProcessRunner {
   static constexpr std::uint32_t kWaitSliceMilliseconds = 20;
   static constexpr std::int32_t kNotStarted = -1;
 
-  ProcessRunner(ProcessSeam& seam, SystemInfo& system, EventPump& pump)
-      : seam_(seam), system_(system), pump_(pump) {}
+  ProcessRunner(ProcessSeam& seam, SystemInfo& system, EventPump& pump) : seam_(seam), system_(system), pump_(pump) {}
 
   // Runs commandLine in workingFolder (the setup's own folder when Windows refuses it)
   // and returns the program's exit code as it is (3010 stays 3010), or -1 when it could
@@ -28,8 +27,7 @@ class ProcessRunner {
                           std::uint32_t creationFlags);
 
  private:
-  std::int32_t RunOnNt(const std::string& commandLine, const std::string& workingFolder,
-                       std::uint32_t creationFlags);
+  std::int32_t RunOnNt(const std::string& commandLine, const std::string& workingFolder, std::uint32_t creationFlags);
   std::int32_t RunOnOlderWindows(const std::string& commandLine);
   // Waits for the process to end, processing the window's events meanwhile; nothing
   // when its exit code cannot be read.

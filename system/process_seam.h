@@ -10,12 +10,12 @@ namespace kelvano {
 using ProcessHandle = std::uintptr_t;
 
 namespace process {
-inline constexpr std::uint32_t kWaitObject0 = 0;         // the process ended
-inline constexpr std::uint32_t kWaitInput = 1;           // WAIT_OBJECT_0 + 1: input arrived
-inline constexpr std::uint32_t kWaitTimeout = 258;       // WAIT_TIMEOUT
+inline constexpr std::uint32_t kWaitObject0 = 0;          // the process ended
+inline constexpr std::uint32_t kWaitInput = 1;            // WAIT_OBJECT_0 + 1: input arrived
+inline constexpr std::uint32_t kWaitTimeout = 258;        // WAIT_TIMEOUT
 inline constexpr std::uint32_t kWaitFailed = 0xFFFFFFFF;  // WAIT_FAILED
-inline constexpr std::uint32_t kStillActive = 259;       // STILL_ACTIVE
-inline constexpr std::uint32_t kSynchronize = 0x100000;  // SYNCHRONIZE
+inline constexpr std::uint32_t kStillActive = 259;        // STILL_ACTIVE
+inline constexpr std::uint32_t kSynchronize = 0x100000;   // SYNCHRONIZE
 inline constexpr std::uint32_t kInheritCallerPriority = 0x20000;
 
 inline constexpr long kFileNotFound = 2;
@@ -29,7 +29,7 @@ struct ProcessStart {
   std::string currentDirectory;  // empty: the setup's own
   bool inheritHandles = false;
   std::uint32_t creationFlags = 0;
-  int showWindow = -1;           // a ShowWindow command for the program's window; -1: its own choice
+  int showWindow = -1;  // a ShowWindow command for the program's window; -1: its own choice
 };
 
 class ProcessSeam {

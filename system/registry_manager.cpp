@@ -77,8 +77,7 @@ std::int32_t RegistryManager::CreateRegistryKey(RegistryHandle hKey, const std::
 }
 
 std::int32_t RegistryManager::SetRegistryValue(RegistryHandle hKey, const std::string& keyName,
-                                               const std::string& valueName,
-                                               std::int32_t stringType,
+                                               const std::string& valueName, std::int32_t stringType,
                                                const RegistryValue& value) {
   OpenedKey key(seam_);
   if (!Open(seam_, hKey, keyName, registry::kWrite | view_, key)) return 1;
@@ -92,20 +91,17 @@ std::int32_t RegistryManager::SetRegistryValue(RegistryHandle hKey, const std::s
     }
     case registry::kBinary: {
       const std::vector<std::uint8_t> bytes = ToBytes(value);
-      seam_.SetValue(key.Get(), valueName, registry::kBinary, bytes.data(),
-                     static_cast<std::uint32_t>(bytes.size()));
+      seam_.SetValue(key.Get(), valueName, registry::kBinary, bytes.data(), static_cast<std::uint32_t>(bytes.size()));
       break;
     }
     case registry::kDword: {
       const std::uint32_t number = static_cast<std::uint32_t>(ToDword(value));
       const std::uint8_t bytes[4] = {static_cast<std::uint8_t>(number), static_cast<std::uint8_t>(number >> 8),
-                                     static_cast<std::uint8_t>(number >> 16),
-                                     static_cast<std::uint8_t>(number >> 24)};
+                                     static_cast<std::uint8_t>(number >> 16), static_cast<std::uint8_t>(number >> 24)};
       seam_.SetValue(key.Get(), valueName, registry::kDword, bytes, 4);
       break;
     }
-    default:
-      break;  // other types are never written
+    default: break;  // other types are never written
   }
   return 0;
 }
@@ -118,8 +114,7 @@ std::int32_t RegistryManager::DeleteValue(RegistryHandle hKey, const std::string
 }
 
 RegistryValue RegistryManager::GetRegistryValue(RegistryHandle hKey, const std::string& keyName,
-                                                const std::string& valueName,
-                                                const RegistryValue& defaultValue) {
+                                                const std::string& valueName, const RegistryValue& defaultValue) {
   OpenedKey key(seam_);
   if (!Open(seam_, hKey, keyName, registry::kRead | view_, key)) return defaultValue;
 
@@ -156,8 +151,7 @@ RegistryValue RegistryManager::GetRegistryValue(RegistryHandle hKey, const std::
       return static_cast<std::int32_t>(bytes[0] | (bytes[1] << 8) | (bytes[2] << 16) |
                                        (static_cast<std::uint32_t>(bytes[3]) << 24));
     }
-    default:
-      throw SetupError(kUnsupportedTypeError, kSource, "Tipo non supportato.");
+    default: throw SetupError(kUnsupportedTypeError, kSource, "Tipo non supportato.");
   }
 }
 

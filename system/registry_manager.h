@@ -31,15 +31,13 @@ class RegistryManager {
   // 0: the key exists now; 1: it could not be created.
   std::int32_t CreateRegistryKey(RegistryHandle hKey, const std::string& keyName);
   // 1: the key could not be opened for writing (it is never created here); else 0.
-  std::int32_t SetRegistryValue(RegistryHandle hKey, const std::string& keyName,
-                                const std::string& valueName, std::int32_t stringType,
-                                const RegistryValue& value);
+  std::int32_t SetRegistryValue(RegistryHandle hKey, const std::string& keyName, const std::string& valueName,
+                                std::int32_t stringType, const RegistryValue& value);
   // 0: deleted; 1: the key could not be opened for writing; 2: the value was not deleted.
   std::int32_t DeleteValue(RegistryHandle hKey, const std::string& keyName, const std::string& valueName);
   // The value, or defaultValue when the key or value is missing or unreadable. A value of
   // a type other than 1 to 4 raises error 1001 "Tipo non supportato.".
-  RegistryValue GetRegistryValue(RegistryHandle hKey, const std::string& keyName,
-                                 const std::string& valueName,
+  RegistryValue GetRegistryValue(RegistryHandle hKey, const std::string& keyName, const std::string& valueName,
                                  const RegistryValue& defaultValue = {});
   // Makes sCmdLine run once at the current user's next logon, under the name sDes.
   void AddCmdLine2RunOnce(const std::string& sDes, const std::string& sCmdLine);

@@ -42,11 +42,11 @@ class ServiceControlSeam {
   virtual ~ServiceControlSeam() = default;
 
   // OpenSCManager; an empty machine name is the local computer.
-  virtual long OpenManager(const std::string& machineName, const std::string& databaseName,
-                           std::uint32_t access, ServiceHandle& manager) = 0;
+  virtual long OpenManager(const std::string& machineName, const std::string& databaseName, std::uint32_t access,
+                           ServiceHandle& manager) = 0;
   // OpenService.
-  virtual long OpenNamedService(ServiceHandle manager, const std::string& serviceName,
-                                std::uint32_t access, ServiceHandle& service) = 0;
+  virtual long OpenNamedService(ServiceHandle manager, const std::string& serviceName, std::uint32_t access,
+                                ServiceHandle& service) = 0;
   // QueryServiceStatus: only dwCurrentState is of interest.
   virtual long QueryStatus(ServiceHandle service, std::uint32_t& currentState) = 0;
   // StartService with no start arguments.

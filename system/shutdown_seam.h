@@ -30,7 +30,7 @@ inline constexpr long kAccessDenied = 5;
 inline constexpr long kInvalidHandle = 6;
 inline constexpr long kCallNotImplemented = 120;  // tokens on Windows 95/98/Me
 inline constexpr long kNoSuchPrivilege = 1313;
-inline constexpr long kNotAllAssigned = 1300;     // the token lacks the privilege
+inline constexpr long kNotAllAssigned = 1300;  // the token lacks the privilege
 inline constexpr long kPrivilegeNotHeld = 1314;
 }  // namespace shutdown
 

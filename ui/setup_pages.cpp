@@ -46,11 +46,13 @@ PageItem Description(const char* name, std::string text, int left, int top, int 
 void AddSupportAndWebsite(std::vector<PageItem>& items, const SetupSettings& settings, SetupLog* log) {
   items.push_back(OptionLabel(2, "Quick Support", 1575, 5715, 1680, 345, true));
   items.back().visible = settings.SupportEnabled;
-  items.push_back(Description("labelSupportDescription", Message(message::kSupportDescription, settings.ProductName, log), 1575, 6090, 3180, 285));
+  items.push_back(Description("labelSupportDescription",
+                              Message(message::kSupportDescription, settings.ProductName, log), 1575, 6090, 3180, 285));
   items.back().visible = settings.SupportEnabled;
   items.push_back(OptionLabel(3, "Web", 5790, 5730, 555, 345, true));
   items.back().visible = settings.WebsiteEnabled;
-  items.push_back(Description("labelWebsiteDescription", Message(message::kWebsiteDescription, settings.ProductName, log), 5790, 6105, 3180, 285));
+  items.push_back(Description("labelWebsiteDescription",
+                              Message(message::kWebsiteDescription, settings.ProductName, log), 5790, 6105, 3180, 285));
   items.back().visible = settings.WebsiteEnabled;
 }
 
@@ -61,8 +63,12 @@ std::vector<PageItem> OptionPageItems(const SetupSettings& settings, SetupLog* l
   items.push_back(OptionLabel(0, "Server", 5070, 1785, 780, 345, true));
   items.push_back(OptionLabel(1, "Client", 5070, 3375, 975, 390, false));
   AddSupportAndWebsite(items, settings, log);
-  items.push_back(Description("labelInstallationServer", Message(message::kServerDescription, settings.ProductName, log), 5070, 2175, 4260, 795, true));
-  items.push_back(Description("LabelInstallationClient", Message(message::kClientDescription, settings.ProductName, log), 5085, 3810, 4260, 795, true));
+  items.push_back(Description("labelInstallationServer",
+                              Message(message::kServerDescription, settings.ProductName, log), 5070, 2175, 4260, 795,
+                              true));
+  items.push_back(Description("LabelInstallationClient",
+                              Message(message::kClientDescription, settings.ProductName, log), 5085, 3810, 4260, 795,
+                              true));
 
   PageItem close;
   close.name = "lblEsci";
@@ -91,7 +97,8 @@ std::vector<PageItem> OptionPageItems(const SetupSettings& settings, SetupLog* l
 
 std::vector<PageItem> ProgressPageItems(const SetupSettings& settings, SetupLog* log) {
   std::vector<PageItem> items;
-  items.push_back(Description("Label1", Message(message::kInstallationInProgress, settings.ProductName, log), 3525, 2490, 5160, 345));
+  items.push_back(Description("Label1", Message(message::kInstallationInProgress, settings.ProductName, log), 3525,
+                              2490, 5160, 345));
   items.back().font = LabelFont::Option;
   items.push_back(Description(kDescriptionLabel, "", 3525, 2985, 5160, 795, true));
   items.push_back(Description(kDownloadLabel, "", 3525, 4755, 5160, 360));

@@ -34,9 +34,9 @@ enum class LabelFont {
 enum class ClickAction { None, OptionClick, OpenWebsite };
 
 struct PageItem {
-  std::string name;  // the control's name
-  bool isLabel = true;  // false: a transparent click area
-  int option = -1;      // the option label's index (0-5) that hover highlights; -1 for none
+  std::string name;                              // the control's name
+  bool isLabel = true;                           // false: a transparent click area
+  int option = -1;                               // the option label's index (0-5) that hover highlights; -1 for none
   int left = 0, top = 0, width = 0, height = 0;  // twips
   LabelFont font = LabelFont::Description;
   std::string text;

@@ -30,8 +30,7 @@ class ArchiveWindow {
 
 class ArchiveWindows {
  public:
-  static constexpr std::uint64_t kDefaultWholeFileLimit =
-      sizeof(void*) >= 8 ? UINT64_MAX : std::uint64_t{64} << 20;
+  static constexpr std::uint64_t kDefaultWholeFileLimit = sizeof(void*) >= 8 ? UINT64_MAX : std::uint64_t{64} << 20;
 
   explicit ArchiveWindows(std::unique_ptr<ArchiveFile> file, std::uint64_t wholeFileLimit = kDefaultWholeFileLimit);
 

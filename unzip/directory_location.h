@@ -12,12 +12,12 @@
 namespace kelvano {
 
 struct DirectoryLocation {
-  const char* error = nullptr;    // a zip_error text when the archive is refused
-  std::uint64_t start = 0;        // of the first central record, in the file
-  std::uint64_t end = 0;          // where the end records begin
-  std::uint64_t statedSize = 0;   // the directory's size by its end record
-  std::uint64_t entries = 0;      // announced
-  std::uint64_t shift = 0;        // bytes in front of the archive: add to every member's offset
+  const char* error = nullptr;   // a zip_error text when the archive is refused
+  std::uint64_t start = 0;       // of the first central record, in the file
+  std::uint64_t end = 0;         // where the end records begin
+  std::uint64_t statedSize = 0;  // the directory's size by its end record
+  std::uint64_t entries = 0;     // announced
+  std::uint64_t shift = 0;       // bytes in front of the archive: add to every member's offset
   std::uint64_t commentStart = 0;
   std::uint16_t commentLength = 0;
 };

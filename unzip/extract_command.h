@@ -11,9 +11,9 @@
 namespace kelvano {
 
 namespace extract_exit {
-inline constexpr int kExtracted = 0;   // Unzip succeeded
+inline constexpr int kExtracted = 0;      // Unzip succeeded
 inline constexpr int kEntriesFailed = 1;  // Unzip reported failure
-inline constexpr int kUnreadable = 2;  // bad usage, Init failed, or a run-time error ended the call
+inline constexpr int kUnreadable = 2;     // bad usage, Init failed, or a run-time error ended the call
 }  // namespace extract_exit
 
 // arguments: ARCHIVE FOLDER [PATTERN], where "/" in the pattern stands for "\". Every

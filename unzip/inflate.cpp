@@ -136,9 +136,7 @@ bool DecodeStream(InflateState& state, std::uint64_t& destinationSize, std::uint
           if (!ReadDynamicTables(state, host)) return false;
           DecodeHuffmanBlock(state);
           break;
-        default:
-          host.SetError("Error in compressed data");
-          return false;
+        default: host.SetError("Error in compressed data"); return false;
       }
       // Checked while the block's output is still in the cache.
       UpdateCrc(state);

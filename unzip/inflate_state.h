@@ -63,9 +63,9 @@ struct InflateState {
   const std::uint64_t declaredSize;
   InflateSink* const sink = nullptr;  // none when the destination holds the whole output
   std::uint8_t* const windowEnd;
-  std::uint64_t dropped = 0;             // output handed to the sink and gone from the window
-  std::uint8_t* unsent = nullptr;        // first byte not handed to the sink
-  std::uint8_t* unchecked;               // first byte not in the CRC
+  std::uint64_t dropped = 0;       // output handed to the sink and gone from the window
+  std::uint8_t* unsent = nullptr;  // first byte not handed to the sink
+  std::uint8_t* unchecked;         // first byte not in the CRC
   std::uint32_t crc = 0;
   bool checksum = true;
   const BlockTables* tables = nullptr;

@@ -57,14 +57,10 @@ constexpr SymbolEntries kSymbolEntries = MakeSymbolEntries();
 
 const std::uint32_t* EntriesOf(TableKind kind) {
   switch (kind) {
-    case TableKind::kCodeLength:
-      return kSymbolEntries.codeLength;
-    case TableKind::kDistance:
-      return kSymbolEntries.distance;
-    case TableKind::kLiteralLength:
-      return kSymbolEntries.literalLength;
-    case TableKind::kLiteralLength64:
-      return kSymbolEntries.literalLength64;
+    case TableKind::kCodeLength: return kSymbolEntries.codeLength;
+    case TableKind::kDistance: return kSymbolEntries.distance;
+    case TableKind::kLiteralLength: return kSymbolEntries.literalLength;
+    case TableKind::kLiteralLength64: return kSymbolEntries.literalLength64;
   }
   return kSymbolEntries.literalLength;
 }
@@ -76,12 +72,9 @@ inline std::uint32_t WithCodeBits(std::uint32_t entry, unsigned codeBits) { retu
 
 unsigned MainBits(TableKind kind) {
   switch (kind) {
-    case TableKind::kCodeLength:
-      return kCodeLengthBits;
-    case TableKind::kDistance:
-      return kDistanceBits;
-    default:
-      return kLiteralLengthBits;
+    case TableKind::kCodeLength: return kCodeLengthBits;
+    case TableKind::kDistance: return kDistanceBits;
+    default: return kLiteralLengthBits;
   }
 }
 

@@ -8,7 +8,8 @@ namespace kelvano {
 std::vector<bool> FindOverlaps(const std::vector<ByteRange>& ranges) {
   std::vector<std::size_t> order(ranges.size());
   std::iota(order.begin(), order.end(), std::size_t{0});
-  std::sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) { return ranges[a].begin < ranges[b].begin; });
+  std::sort(order.begin(), order.end(),
+            [&](std::size_t a, std::size_t b) { return ranges[a].begin < ranges[b].begin; });
 
   // Sweep by start: a range overlaps an earlier one exactly when it starts before the
   // furthest end seen so far, and that furthest range overlaps it too.

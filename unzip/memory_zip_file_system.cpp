@@ -81,13 +81,12 @@ class MemoryZipFileSystem::Output : public OutputFile {
     std::string& content = owner_.files_.at(path_).content;
     if (offset > content.size() || length > content.size() - offset) std::abort();  // past the end
     if (length == 0 || length > owner_.mappingLimit_) return nullptr;
-    return std::make_unique<View>(owner_.openObjects_, content, static_cast<std::size_t>(offset), length, true,
-                                  views_);
+    return std::make_unique<View>(owner_.openObjects_, content, static_cast<std::size_t>(offset), length, true, views_);
   }
   bool Append(const std::uint8_t* data, std::size_t size) override {
     std::string& content = owner_.files_.at(path_).content;
     if (!appends_ || size > content.size() - appended_) std::abort();  // the other way, or past the end
-    if (size > owner_.appendLimit_ - appended_) return false;  // the disk is full
+    if (size > owner_.appendLimit_ - appended_) return false;          // the disk is full
     std::memcpy(content.data() + appended_, data, size);
     appended_ += size;
     return true;

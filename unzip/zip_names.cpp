@@ -26,8 +26,8 @@ bool IsDeviceName(std::string_view part) {
   if (!EqualsIgnoreAsciiCase(prefix, "COM") && !EqualsIgnoreAsciiCase(prefix, "LPT")) return false;
   // COM0-COM9 and LPT0-LPT9, and the superscript digits 1, 2 and 3 that Windows takes too.
   const std::string_view number = part.substr(3);
-  return (number.size() == 1 && number[0] >= '0' && number[0] <= '9') || number == "\xC2\xB9" ||
-         number == "\xC2\xB2" || number == "\xC2\xB3";
+  return (number.size() == 1 && number[0] >= '0' && number[0] <= '9') || number == "\xC2\xB9" || number == "\xC2\xB2" ||
+         number == "\xC2\xB3";
 }
 
 bool IsSafeComponent(std::string_view part, NameRules rules) {

@@ -23,8 +23,7 @@ bool HasDosAttributes(std::uint8_t system) {
 
 // Replaces the central record's saturated fields by their values from the Zip64 extra
 // field, in the order the format gives them. False when a field is missing from it.
-bool ApplyZip64Extra(ZipEntry& entry, bool wideUncompressed, bool wideCompressed, bool wideOffset,
-                     bool wideDisk) {
+bool ApplyZip64Extra(ZipEntry& entry, bool wideUncompressed, bool wideCompressed, bool wideOffset, bool wideDisk) {
   const std::vector<std::uint8_t>& extra = entry.extra;
   for (std::size_t at = 0; at + 4 <= extra.size();) {
     const std::uint16_t id = ReadLe16(&extra[at]);
@@ -65,8 +64,12 @@ std::optional<EndRecord> FindEndRecord(const std::uint8_t* tail, std::size_t tai
     const std::uint16_t commentLength = ReadLe16(tail + at + 20);
     const std::size_t room = tailSize - at - kEndSize;
     if (commentLength > room) continue;
-    const EndRecord end{at, ReadLe16(tail + at + 8), ReadLe16(tail + at + 10), ReadLe32(tail + at + 12),
-                        ReadLe32(tail + at + 16), commentLength};
+    const EndRecord end{at,
+                        ReadLe16(tail + at + 8),
+                        ReadLe16(tail + at + 10),
+                        ReadLe32(tail + at + 12),
+                        ReadLe32(tail + at + 16),
+                        commentLength};
     if (commentLength == room) return end;
     if (!fitting) fitting = end;
   }
@@ -117,8 +120,7 @@ std::size_t ReadCentralRecord(const std::uint8_t* data, std::size_t available, Z
   entry.fileName = DecodeEntryText(std::string_view(reinterpret_cast<const char*>(name), nameLength), utf8);
   std::replace(entry.fileName.begin(), entry.fileName.end(), '/', '\\');
   entry.extra.assign(extra, extra + extraLength);
-  entry.fileComment =
-      DecodeEntryText(std::string_view(reinterpret_cast<const char*>(comment), commentLength), utf8);
+  entry.fileComment = DecodeEntryText(std::string_view(reinterpret_cast<const char*>(comment), commentLength), utf8);
 
   if (!ApplyZip64Extra(entry, entry.uncompressedSize == kSaturated32, entry.compressedSize == kSaturated32,
                        entry.localHeaderOffset == kSaturated32, entry.diskNumber == kSaturated16)) {

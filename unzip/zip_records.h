@@ -36,9 +36,7 @@ inline constexpr std::uint16_t kUtf8Flag = 1 << 11;
 inline constexpr std::uint16_t kMaskedHeadersFlag = 1 << 13;
 }  // namespace zip_record
 
-inline std::uint16_t ReadLe16(const std::uint8_t* p) {
-  return static_cast<std::uint16_t>(p[0] | p[1] << 8);
-}
+inline std::uint16_t ReadLe16(const std::uint8_t* p) { return static_cast<std::uint16_t>(p[0] | p[1] << 8); }
 inline std::uint32_t ReadLe32(const std::uint8_t* p) {
   return p[0] | p[1] << 8 | p[2] << 16 | static_cast<std::uint32_t>(p[3]) << 24;
 }
@@ -50,8 +48,8 @@ inline std::uint64_t ReadLe64(const std::uint8_t* p) {
 // file (tail, which ends where the file ends).
 struct EndRecord {
   std::size_t offsetInTail = 0;
-  std::uint64_t entries = 0;          // on this disk
-  std::uint64_t entriesInAll = 0;     // on every disk
+  std::uint64_t entries = 0;       // on this disk
+  std::uint64_t entriesInAll = 0;  // on every disk
   std::uint64_t directorySize = 0;
   std::uint64_t directoryOffset = 0;
   std::uint16_t commentLength = 0;

@@ -108,11 +108,10 @@ void BenchCrc(const Bytes& data) {
   const std::size_t n = data.size();
   std::printf("\nCRC-32, GB/s (median of 5) over %.0f MB\n", n / 1e6);
   const bool clmul = kelvano::crc32::HasClmul();
-  const std::vector<double> rate =
-      Measure(n, {[&] { Keep(clmul ? kelvano::crc32::UpdateWithClmul(0, data.data(), n) : 0); },
-                  [&] { Keep(kelvano::crc32::UpdateWithTables(0, data.data(), n)); },
-                  [&] { Keep(kelvano::test::ZlibCrc32(data.data(), n)); },
-                  [&] { Keep(libdeflate_crc32(0, data.data(), n)); }});
+  const std::vector<double> rate = Measure(
+      n, {[&] { Keep(clmul ? kelvano::crc32::UpdateWithClmul(0, data.data(), n) : 0); },
+          [&] { Keep(kelvano::crc32::UpdateWithTables(0, data.data(), n)); },
+          [&] { Keep(kelvano::test::ZlibCrc32(data.data(), n)); }, [&] { Keep(libdeflate_crc32(0, data.data(), n)); }});
   if (clmul) {
     std::printf("  ours, carry-less multiply  %6.2f\n", rate[0] / 1e9);
   } else {

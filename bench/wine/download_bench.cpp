@@ -67,7 +67,9 @@ class CountingTransfers : public kelvano::TransferSeam {
 double ProcessorSeconds() {
   FILETIME created, exited, kernel, user;
   if (!GetProcessTimes(GetCurrentProcess(), &created, &exited, &kernel, &user)) return 0;
-  const auto ticks = [](const FILETIME& t) { return (static_cast<ULONGLONG>(t.dwHighDateTime) << 32) | t.dwLowDateTime; };
+  const auto ticks = [](const FILETIME& t) {
+    return (static_cast<ULONGLONG>(t.dwHighDateTime) << 32) | t.dwLowDateTime;
+  };
   return static_cast<double>(ticks(kernel) + ticks(user)) / 1e7;
 }
 

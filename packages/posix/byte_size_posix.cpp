@@ -2,8 +2,6 @@
 
 namespace kelvano {
 
-std::string FormatByteSize(std::int32_t byteCount) {
-  return ShortByteSizeText(static_cast<std::uint32_t>(byteCount));
-}
+std::string FormatByteSize(std::int32_t byteCount) { return ShortByteSizeText(static_cast<std::uint32_t>(byteCount)); }
 
 }  // namespace kelvano

@@ -91,14 +91,15 @@ DWORD WINAPI Work(void* parameter) {
     }
     shared.session = std::move(opened);
   }
-  for (DWORD option : {INTERNET_OPTION_CONNECT_TIMEOUT, INTERNET_OPTION_SEND_TIMEOUT, INTERNET_OPTION_RECEIVE_TIMEOUT}) {
+  for (DWORD option :
+       {INTERNET_OPTION_CONNECT_TIMEOUT, INTERNET_OPTION_SEND_TIMEOUT, INTERNET_OPTION_RECEIVE_TIMEOUT}) {
     DWORD timeout = shared.timeout;
     WinInet().InternetSetOptionW(session, option, &timeout, sizeof timeout);
   }
   // Passive mode: the server does not connect back through the card room's firewall.
-  unique_hinternet file(WinInet().InternetOpenUrlW(
-      session, shared.url.c_str(), nullptr, 0, INTERNET_FLAG_PASSIVE | INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE,
-      0));
+  unique_hinternet file(
+      WinInet().InternetOpenUrlW(session, shared.url.c_str(), nullptr, 0,
+                                 INTERNET_FLAG_PASSIVE | INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE, 0));
   if (!file) {
     Finish(shared, GetLastError());
     return 0;

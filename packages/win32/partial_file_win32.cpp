@@ -43,7 +43,8 @@ bool PartialFile::Write(std::string_view bytes) {
 bool PartialFile::StartOver() {
   if (!IsOpen()) return false;
   LARGE_INTEGER start = {};
-  if (!SetFilePointerEx(ToHandle(handle_), start, nullptr, FILE_BEGIN) || !SetEndOfFile(ToHandle(handle_))) return false;
+  if (!SetFilePointerEx(ToHandle(handle_), start, nullptr, FILE_BEGIN) || !SetEndOfFile(ToHandle(handle_)))
+    return false;
   size_ = 0;
   return true;
 }

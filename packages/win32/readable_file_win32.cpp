@@ -21,7 +21,8 @@ class Win32ReadableFile : public ReadableFile {
   }
   long Read(char* buffer, std::size_t size, std::size_t& read) override {
     DWORD got = 0;
-    if (!ReadFile(file_.Get(), buffer, static_cast<DWORD>(size), &got, nullptr)) return static_cast<long>(GetLastError());
+    if (!ReadFile(file_.Get(), buffer, static_cast<DWORD>(size), &got, nullptr))
+      return static_cast<long>(GetLastError());
     read = got;
     return 0;
   }
@@ -41,7 +42,7 @@ class Win32ReadableFile : public ReadableFile {
 std::unique_ptr<ReadableFile> ReadableFile::Open(const std::string& path, long& error) {
   // Others may go on reading and writing the kit meanwhile; a folder does not open.
   unique_hfile file(CreateFileW(Widen(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                               OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+                                OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
   LARGE_INTEGER size;
   if (!file || !GetFileSizeEx(file.Get(), &size)) {
     error = static_cast<long>(GetLastError());

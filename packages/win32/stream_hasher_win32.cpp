@@ -95,7 +95,7 @@ class BackgroundHasher : public StreamHasher {
   std::vector<Slot> slots_;
   int next_ = 0;
   bool holding_ = false;  // slots_[next_] is being filled
-  Sha256 sha_;  // the thread's alone until it has stopped
+  Sha256 sha_;            // the thread's alone until it has stopped
 };
 
 }  // namespace

@@ -171,26 +171,28 @@ DWORD WinInetTransfer::Open(const std::string& url, DWORD timeout) {
   session_.Reset(
       WinInet().InternetOpenW(kUserAgent, INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, INTERNET_FLAG_ASYNC));
   if (!session_) return GetLastError();
-  for (DWORD option : {INTERNET_OPTION_CONNECT_TIMEOUT, INTERNET_OPTION_SEND_TIMEOUT, INTERNET_OPTION_RECEIVE_TIMEOUT}) {
+  for (DWORD option :
+       {INTERNET_OPTION_CONNECT_TIMEOUT, INTERNET_OPTION_SEND_TIMEOUT, INTERNET_OPTION_RECEIVE_TIMEOUT}) {
     WinInet().InternetSetOptionW(session_.Get(), option, &timeout, sizeof timeout);
   }
   if (WinInet().InternetSetStatusCallbackW(session_.Get(), OnStatus) == INTERNET_INVALID_STATUS_CALLBACK) {
     return GetLastError();
   }
   // Context 0: WinINet reports nothing about the connection handle.
-  connection_.Reset(WinInet().InternetConnectW(session_.Get(), host.c_str(), parts.nPort,
-                                              user.empty() ? nullptr : user.c_str(),
-                                              password.empty() ? nullptr : password.c_str(), INTERNET_SERVICE_HTTP, 0, 0));
+  connection_.Reset(
+      WinInet().InternetConnectW(session_.Get(), host.c_str(), parts.nPort, user.empty() ? nullptr : user.c_str(),
+                                 password.empty() ? nullptr : password.c_str(), INTERNET_SERVICE_HTTP, 0, 0));
   if (!connection_) return GetLastError();
 
   const wchar_t* accept[] = {L"*/*", nullptr};
-  DWORD flags = INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE | INTERNET_FLAG_PRAGMA_NOCACHE | INTERNET_FLAG_NO_UI;
+  DWORD flags =
+      INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE | INTERNET_FLAG_PRAGMA_NOCACHE | INTERNET_FLAG_NO_UI;
   if (parts.nScheme == INTERNET_SCHEME_HTTPS) flags |= INTERNET_FLAG_SECURE;
   // The request handle's reference, taken first: a failing open may already report
   // the handle closing. Should it fail without that, a little memory stays behind.
   completion_->AddRef();
-  request_.Reset(WinInet().HttpOpenRequestW(connection_.Get(), L"GET", object.c_str(), nullptr, nullptr, accept,
-                                            flags, reinterpret_cast<DWORD_PTR>(completion_)));
+  request_.Reset(WinInet().HttpOpenRequestW(connection_.Get(), L"GET", object.c_str(), nullptr, nullptr, accept, flags,
+                                            reinterpret_cast<DWORD_PTR>(completion_)));
   if (!request_) return GetLastError();
   return ERROR_SUCCESS;
 }
@@ -219,10 +221,8 @@ std::optional<TransferStep> WinInetTransfer::Issue() {
         return Answer();
       }
       return WentAsynchronous(Call::Send);
-    case Stage::Reading:
-      return Gather();
-    case Stage::Over:
-      break;
+    case Stage::Reading: return Gather();
+    case Stage::Over: break;
   }
   return Failed(ERROR_INTERNET_INCORRECT_HANDLE_STATE);
 }
@@ -265,7 +265,8 @@ TransferStep WinInetTransfer::Answer() {
   step.kind = TransferStep::Kind::Answer;
   DWORD status = 0;
   DWORD size = sizeof status;
-  if (!WinInet().HttpQueryInfoW(request_.Get(), HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &status, &size, nullptr)) {
+  if (!WinInet().HttpQueryInfoW(request_.Get(), HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &status, &size,
+                                nullptr)) {
     return Failed(GetLastError());
   }
   step.status = static_cast<int>(status);

@@ -59,8 +59,10 @@ void DeleteFolderTree(const std::string& folder) {
       const std::string path = native + "/" + name;
       struct stat info;
       if (lstat(path.c_str(), &info) != 0) continue;
-      if (S_ISDIR(info.st_mode)) subfolders.push_back(name);
-      else unlink(path.c_str());  // files and links alike; a link is never followed
+      if (S_ISDIR(info.st_mode))
+        subfolders.push_back(name);
+      else
+        unlink(path.c_str());  // files and links alike; a link is never followed
     }
     closedir(dir);
   }

@@ -50,8 +50,10 @@ void DeleteFolderTree(const std::string& folder) {
         const std::wstring path = wideFolder + L"\\" + name;
         if (found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) {
           // A junction or link: remove the link itself, never what it points to.
-          if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) RemoveDirectoryW(path.c_str());
-          else DeleteFileW(path.c_str());
+          if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+            RemoveDirectoryW(path.c_str());
+          else
+            DeleteFileW(path.c_str());
         } else if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
           subfolders.push_back(name);
         } else {
@@ -66,7 +68,7 @@ void DeleteFolderTree(const std::string& folder) {
 
 std::optional<std::string> ReadWholeFile(const std::string& path) {
   const unique_hfile file(CreateFileW(Widen(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                     OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+                                      OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file) return std::nullopt;
   std::string content;
   char buffer[65536];

@@ -6,7 +6,7 @@ namespace kelvano {
 
 MessageLanguage UserInterfaceLanguage() {
   return PRIMARYLANGID(GetUserDefaultUILanguage()) == LANG_ENGLISH ? MessageLanguage::English
-                                                                    : MessageLanguage::Italian;
+                                                                   : MessageLanguage::Italian;
 }
 
 }  // namespace kelvano

@@ -112,8 +112,8 @@ std::shared_ptr<Picture> Win32PictureLoader::Load(const std::string& path) {
     return nullptr;
   }
   IPicture* picture = nullptr;
-  const HRESULT result = OleLoadPicture(stream, static_cast<LONG>(bytes->size()), FALSE, IID_IPicture,
-                                        reinterpret_cast<void**>(&picture));
+  const HRESULT result =
+      OleLoadPicture(stream, static_cast<LONG>(bytes->size()), FALSE, IID_IPicture, reinterpret_cast<void**>(&picture));
   stream->Release();
   if (FAILED(result) || picture == nullptr) return nullptr;
   return std::make_shared<OlePicture>(picture);

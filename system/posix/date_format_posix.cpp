@@ -36,15 +36,11 @@ std::string FormatDate(const DateTime& date, DateForm form) {
       if (noTime) return ShortDate(date);
       return ShortDate(date) + " " + Time(date, true);
     }
-    case DateForm::ShortDate:
-      return ShortDate(date);
+    case DateForm::ShortDate: return ShortDate(date);
     case DateForm::LongDate:
-      return std::to_string(date.day) + " " + kMonths[(date.month - 1) % 12] + " " +
-             std::to_string(date.year);
-    case DateForm::LongTime:
-      return Time(date, true);
-    case DateForm::ShortTime:
-      return Time(date, false);
+      return std::to_string(date.day) + " " + kMonths[(date.month - 1) % 12] + " " + std::to_string(date.year);
+    case DateForm::LongTime: return Time(date, true);
+    case DateForm::ShortTime: return Time(date, false);
   }
   return {};
 }

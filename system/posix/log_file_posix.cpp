@@ -33,9 +33,9 @@ std::string LogTimestamp() {
   gettimeofday(&now, nullptr);
   tm local;
   localtime_r(&now.tv_sec, &local);
-  return FormatLogTimestamp({local.tm_year + 1900, local.tm_mon + 1, local.tm_mday, local.tm_hour, local.tm_min,
-                             local.tm_sec},
-                            static_cast<int>(now.tv_usec / 1000));
+  return FormatLogTimestamp(
+      {local.tm_year + 1900, local.tm_mon + 1, local.tm_mday, local.tm_hour, local.tm_min, local.tm_sec},
+      static_cast<int>(now.tv_usec / 1000));
 }
 
 }  // namespace kelvano

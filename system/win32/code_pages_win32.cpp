@@ -7,11 +7,9 @@ namespace {
 
 std::string DecodeCodePage(UINT codePage, std::string_view bytes) {
   if (bytes.empty()) return {};
-  const int length = MultiByteToWideChar(codePage, 0, bytes.data(), static_cast<int>(bytes.size()),
-                                         nullptr, 0);
+  const int length = MultiByteToWideChar(codePage, 0, bytes.data(), static_cast<int>(bytes.size()), nullptr, 0);
   std::wstring wide(static_cast<std::size_t>(length), L'\0');
-  MultiByteToWideChar(codePage, 0, bytes.data(), static_cast<int>(bytes.size()), wide.data(),
-                      length);
+  MultiByteToWideChar(codePage, 0, bytes.data(), static_cast<int>(bytes.size()), wide.data(), length);
   return Narrow(wide);
 }
 

@@ -48,14 +48,10 @@ std::string FormatDate(const DateTime& date, DateForm form) {
       if (noTime) return DatePart(time, DATE_SHORTDATE);
       return DatePart(time, DATE_SHORTDATE) + " " + TimePart(time, 0);
     }
-    case DateForm::ShortDate:
-      return DatePart(time, DATE_SHORTDATE);
-    case DateForm::LongDate:
-      return DatePart(time, DATE_LONGDATE);
-    case DateForm::LongTime:
-      return TimePart(time, 0);
-    case DateForm::ShortTime:
-      return TimePart(time, TIME_NOSECONDS);
+    case DateForm::ShortDate: return DatePart(time, DATE_SHORTDATE);
+    case DateForm::LongDate: return DatePart(time, DATE_LONGDATE);
+    case DateForm::LongTime: return TimePart(time, 0);
+    case DateForm::ShortTime: return TimePart(time, TIME_NOSECONDS);
   }
   return {};
 }

@@ -21,8 +21,8 @@ DllSearchProtection RestrictDllSearchToSystemFolder() {
   const auto setDefault = reinterpret_cast<SetDefaultDllDirectoriesFn>(
       reinterpret_cast<void*>(GetProcAddress(kernel, "SetDefaultDllDirectories")));
   if (setDefault != nullptr && setDefault(kSearchSystem32)) return DllSearchProtection::SystemFolderOnly;
-  const auto setDirectory = reinterpret_cast<SetDllDirectoryFn>(
-      reinterpret_cast<void*>(GetProcAddress(kernel, "SetDllDirectoryW")));
+  const auto setDirectory =
+      reinterpret_cast<SetDllDirectoryFn>(reinterpret_cast<void*>(GetProcAddress(kernel, "SetDllDirectoryW")));
   if (setDirectory != nullptr && setDirectory(L"")) return DllSearchProtection::CurrentFolderRemoved;
   return DllSearchProtection::None;
 }

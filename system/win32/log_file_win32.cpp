@@ -22,7 +22,7 @@ class Win32LogFile : public LogFile {
 std::unique_ptr<LogFile> OpenLogFile(const std::string& path) {
   // Others may read the log while the setup writes it.
   unique_hfile file(CreateFileW(Widen(path).c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                               OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+                                OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file) return nullptr;
   return std::make_unique<Win32LogFile>(std::move(file));
 }

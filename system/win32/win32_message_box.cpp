@@ -23,8 +23,8 @@ MessageAnswer Win32MessageBox::Show(const MessageBoxRequest& request) {
     case MessageButtons::RetryCancel: style |= MB_RETRYCANCEL; break;
   }
   if (request.secondButtonDefault) style |= MB_DEFBUTTON2;
-  const int answer = MessageBoxW(static_cast<HWND>(owner_), Widen(request.text).c_str(),
-                                 Widen(request.caption).c_str(), style);
+  const int answer =
+      MessageBoxW(static_cast<HWND>(owner_), Widen(request.text).c_str(), Widen(request.caption).c_str(), style);
   const DWORD error = GetLastError();
   switch (answer) {
     case IDOK: return MessageAnswer::Ok;

@@ -18,13 +18,12 @@ RegistryHandle FromHkey(HKEY key) { return reinterpret_cast<RegistryHandle>(key)
 
 }  // namespace
 
-long Win32Registry::CreateKey(RegistryHandle root, const std::string& subKey, std::uint32_t access,
-                              RegistryHandle& key, std::uint32_t& disposition) {
+long Win32Registry::CreateKey(RegistryHandle root, const std::string& subKey, std::uint32_t access, RegistryHandle& key,
+                              std::uint32_t& disposition) {
   HKEY created = nullptr;
   DWORD how = 0;
-  const LONG status = RegCreateKeyExW(ToHkey(root), Widen(subKey).c_str(), 0, nullptr,
-                                      REG_OPTION_NON_VOLATILE, access, nullptr,
-                                      &created, &how);
+  const LONG status = RegCreateKeyExW(ToHkey(root), Widen(subKey).c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, access,
+                                      nullptr, &created, &how);
   if (status == ERROR_SUCCESS) {
     key = FromHkey(created);
     disposition = how;
@@ -32,11 +31,9 @@ long Win32Registry::CreateKey(RegistryHandle root, const std::string& subKey, st
   return status;
 }
 
-long Win32Registry::OpenKey(RegistryHandle root, const std::string& subKey, std::uint32_t access,
-                            RegistryHandle& key) {
+long Win32Registry::OpenKey(RegistryHandle root, const std::string& subKey, std::uint32_t access, RegistryHandle& key) {
   HKEY opened = nullptr;
-  const LONG status =
-      RegOpenKeyExW(ToHkey(root), Widen(subKey).c_str(), 0, access, &opened);
+  const LONG status = RegOpenKeyExW(ToHkey(root), Widen(subKey).c_str(), 0, access, &opened);
   if (status == ERROR_SUCCESS) key = FromHkey(opened);
   return status;
 }
@@ -45,8 +42,7 @@ long Win32Registry::QueryValue(RegistryHandle key, const std::string& valueName,
                                std::uint8_t* data, std::uint32_t& size) {
   DWORD foundType = 0;
   DWORD foundSize = size;
-  const LONG status =
-      RegQueryValueExW(ToHkey(key), Widen(valueName).c_str(), nullptr, &foundType, data, &foundSize);
+  const LONG status = RegQueryValueExW(ToHkey(key), Widen(valueName).c_str(), nullptr, &foundType, data, &foundSize);
   type = foundType;
   size = foundSize;
   return status;

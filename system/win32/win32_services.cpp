@@ -12,8 +12,8 @@ ServiceHandle FromScHandle(SC_HANDLE handle) { return reinterpret_cast<ServiceHa
 
 }  // namespace
 
-long Win32Services::OpenManager(const std::string& machineName, const std::string& databaseName,
-                                std::uint32_t access, ServiceHandle& manager) {
+long Win32Services::OpenManager(const std::string& machineName, const std::string& databaseName, std::uint32_t access,
+                                ServiceHandle& manager) {
   const std::wstring machine = Widen(machineName);
   const std::wstring database = Widen(databaseName);
   const SC_HANDLE opened = OpenSCManagerW(machine.empty() ? nullptr : machine.c_str(),
@@ -23,8 +23,8 @@ long Win32Services::OpenManager(const std::string& machineName, const std::strin
   return ERROR_SUCCESS;
 }
 
-long Win32Services::OpenNamedService(ServiceHandle manager, const std::string& serviceName,
-                                     std::uint32_t access, ServiceHandle& service) {
+long Win32Services::OpenNamedService(ServiceHandle manager, const std::string& serviceName, std::uint32_t access,
+                                     ServiceHandle& service) {
   const SC_HANDLE opened = OpenServiceW(ToScHandle(manager), Widen(serviceName).c_str(), access);
   if (opened == nullptr) return static_cast<long>(GetLastError());
   service = FromScHandle(opened);

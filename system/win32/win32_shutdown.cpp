@@ -25,8 +25,7 @@ long Win32Shutdown::LookupPrivilege(const std::string& name, Luid& luid) {
   return ERROR_SUCCESS;
 }
 
-long Win32Shutdown::AdjustPrivilege(TokenHandle token, bool disableAll, const Luid& luid,
-                                    std::uint32_t attributes) {
+long Win32Shutdown::AdjustPrivilege(TokenHandle token, bool disableAll, const Luid& luid, std::uint32_t attributes) {
   TOKEN_PRIVILEGES privileges = {};
   privileges.PrivilegeCount = 1;
   privileges.Privileges[0].Luid.LowPart = luid.lowPart;

@@ -21,9 +21,10 @@ long Win32SystemInfo::QueryWow64(bool& wow64) {
   // Windows 2000 and XP before Service Pack 2 have no such function.
   using IsWow64ProcessFunction = BOOL(WINAPI*)(HANDLE, PBOOL);
   const HMODULE kernel = GetModuleHandleW(L"kernel32");
-  const auto isWow64Process = kernel == nullptr ? nullptr
-                                                : reinterpret_cast<IsWow64ProcessFunction>(
-                                                      reinterpret_cast<void*>(GetProcAddress(kernel, "IsWow64Process")));
+  const auto isWow64Process =
+      kernel == nullptr
+          ? nullptr
+          : reinterpret_cast<IsWow64ProcessFunction>(reinterpret_cast<void*>(GetProcAddress(kernel, "IsWow64Process")));
   if (isWow64Process == nullptr) return os::kProcNotFound;
   BOOL answer = FALSE;
   if (!isWow64Process(GetCurrentProcess(), &answer)) return static_cast<long>(GetLastError());
@@ -68,7 +69,8 @@ long Win32SystemInfo::QueryEnvironmentVariable(const std::string& name, std::str
 long Win32SystemInfo::QueryTempPath(std::string& folder) {
   wchar_t buffer[MAX_PATH + 2] = {};
   const DWORD length = GetTempPathW(MAX_PATH + 2, buffer);
-  if (length == 0 || length > MAX_PATH + 1) return static_cast<long>(length == 0 ? GetLastError() : ERROR_INSUFFICIENT_BUFFER);
+  if (length == 0 || length > MAX_PATH + 1)
+    return static_cast<long>(length == 0 ? GetLastError() : ERROR_INSUFFICIENT_BUFFER);
   folder = Narrow(std::wstring_view(buffer, length));
   return ERROR_SUCCESS;
 }

@@ -18,8 +18,8 @@ namespace kelvano::test {
 // A registry to test against, with a key of its own that nothing else uses.
 struct RegistryUnderTest {
   std::unique_ptr<RegistrySeam> seam;
-  std::string base;                    // under HKEY_CURRENT_USER, not created yet
-  std::function<void()> cleanup;       // removes what the test wrote
+  std::string base;                          // under HKEY_CURRENT_USER, not created yet
+  std::function<void()> cleanup;             // removes what the test wrote
   std::function<std::size_t()> openHandles;  // null when the seam cannot count them
 };
 
@@ -77,7 +77,8 @@ constexpr RegistryHandle kUser = registry::kCurrentUser;
 
 TEST_P(RegistryManagerRules, MissingKeyOrValueGivesTheDefaultAndCreatesNothing) {
   RegistryManager manager = Manager();
-  EXPECT_EQ(manager.GetRegistryValue(kUser, Key("Missing"), "v", std::string("fallback")), RegistryValue(std::string("fallback")));
+  EXPECT_EQ(manager.GetRegistryValue(kUser, Key("Missing"), "v", std::string("fallback")),
+            RegistryValue(std::string("fallback")));
   EXPECT_EQ(manager.GetRegistryValue(kUser, Key("Missing"), "v"), RegistryValue());
   EXPECT_FALSE(manager.CheckRegistryKey(kUser, Key("Missing")));
 
@@ -149,7 +150,8 @@ TEST_P(RegistryManagerRules, ValueThatCannotBeConvertedRaisesTypeMismatch) {
   } catch (const SetupError& error) {
     EXPECT_EQ(error.Number(), 13);
   }
-  EXPECT_EQ(manager.GetRegistryValue(kUser, Key(), "Number", std::string("unset")), RegistryValue(std::string("unset")));
+  EXPECT_EQ(manager.GetRegistryValue(kUser, Key(), "Number", std::string("unset")),
+            RegistryValue(std::string("unset")));
 }
 
 TEST_P(RegistryManagerRules, MultiStringAndQwordValuesRaiseUnsupportedType) {

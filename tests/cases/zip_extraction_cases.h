@@ -147,11 +147,12 @@ using ::testing::Pair;
 TEST_P(ZipExtractionRules, ExtractsFilesAndFoldersWithTheirTimes) {
   ZipMember readme = ZipMember::Stored("docs/readme.txt", "Read me first.\r\n");
   readme.dosDate = (2021 - 1980) << 9 | 3 << 5 | 14;  // 14 March 2021
-  readme.dosTime = 15 << 11 | 9 << 5 | 26 / 2;       // 15:09:26
-  const Run run = Extract(ZipBuilder()
-                              .Add(ZipMember::Folder("empty/"))
-                              .Add(readme)
-                              .Add(ZipMember::Compressed("bin/setup.dat", DeflateSampleStream(), DeflateSampleContent())));
+  readme.dosTime = 15 << 11 | 9 << 5 | 26 / 2;        // 15:09:26
+  const Run run =
+      Extract(ZipBuilder()
+                  .Add(ZipMember::Folder("empty/"))
+                  .Add(readme)
+                  .Add(ZipMember::Compressed("bin/setup.dat", DeflateSampleStream(), DeflateSampleContent())));
   EXPECT_TRUE(run.init);
   EXPECT_TRUE(run.unzip);
   EXPECT_THAT(run.errors, IsEmpty());
@@ -191,8 +192,8 @@ TEST_P(ZipExtractionRules, AFolderMarkedByItsMsDosAttributeAloneIsAFolder) {
                               .Add(marked));
   EXPECT_TRUE(run.unzip);
   EXPECT_THAT(run.errors, IsEmpty());
-  EXPECT_THAT(Written(), ElementsAre("out\\", "out\\bin\\", "out\\bin\\x64\\", "out\\bin\\x64\\setup.exe",
-                                     "out\\notes", "out\\setup.ini"));
+  EXPECT_THAT(Written(), ElementsAre("out\\", "out\\bin\\", "out\\bin\\x64\\", "out\\bin\\x64\\setup.exe", "out\\notes",
+                                     "out\\setup.ini"));
   EXPECT_EQ(fs_.read(Out("notes")), "");
 }
 

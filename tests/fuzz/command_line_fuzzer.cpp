@@ -26,7 +26,8 @@ bool Same(const kelvano::SetupSettings& a, const kelvano::SetupSettings& b) {
 }
 
 bool Trimmed(std::string_view value) {
-  return value.empty() || (value.front() != ' ' && value.front() != '\t' && value.back() != ' ' && value.back() != '\t');
+  return value.empty() ||
+         (value.front() != ' ' && value.front() != '\t' && value.back() != ' ' && value.back() != '\t');
 }
 
 }  // namespace
@@ -41,7 +42,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (!Same(Parse("Setup.exe \"C:\\Kit\" " + line), settings)) std::abort();
 
   const std::string arguments = kelvano::CommandLineArguments(line);
-  if (arguments.size() > line.size() || line.compare(line.size() - arguments.size(), arguments.size(), arguments) != 0) {
+  if (arguments.size() > line.size() ||
+      line.compare(line.size() - arguments.size(), arguments.size(), arguments) != 0) {
     std::abort();
   }
   return 0;

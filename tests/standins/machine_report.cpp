@@ -83,15 +83,16 @@ int wmain(int argc, wchar_t** argv) {
   const std::wstring setupType = Text(HKEY_LOCAL_MACHINE, kProduct, L"SetupType");
   const std::wstring network = Text(HKEY_LOCAL_MACHINE, kProduct, L"Network");
   const std::wstring uninstall =
-      Text(HKEY_LOCAL_MACHINE, std::wstring(L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\") + kProductCode,
-           L"DisplayName");
+      Text(HKEY_LOCAL_MACHINE,
+           std::wstring(L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\") + kProductCode, L"DisplayName");
   const std::wstring sql = ServiceState(L"MSSQL$KELVANO");
   Line(L"Setup.exe ended with exit code " + std::to_wstring(*exitCode));
   Line(L".NET Framework 3.5 SP 1:  " + (sp.empty() ? L"missing" : L"detected (SP " + sp + L")"));
   Line(L".NET Framework 4.8:       " + (release.empty() ? L"missing" : L"detected (Release " + release + L")"));
   Line(L"SQL Server MSSQL$KELVANO: " + sql);
-  Line(L"Kelvano:                  " + (uninstall.empty() ? L"not installed" : L"installed, SetupType " + setupType +
-                                                                                L", Network \"" + network + L"\""));
+  Line(L"Kelvano:                  " +
+       (uninstall.empty() ? L"not installed"
+                          : L"installed, SetupType " + setupType + L", Network \"" + network + L"\""));
   Line(L"netsh commands recorded:");
   std::wifstream log(argv[2]);
   std::wstring entry;

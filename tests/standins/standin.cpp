@@ -130,8 +130,8 @@ int InstallProduct() {
   }
   wchar_t system[MAX_PATH] = {};
   GetSystemDirectoryW(system, MAX_PATH);
-  std::wstring command = L"\"" + std::wstring(system) + L"\\msiexec.exe\" /i \"" + FolderOf(OwnPath()) +
-                         L"\\Kelvano.msi\" " + properties;
+  std::wstring command =
+      L"\"" + std::wstring(system) + L"\\msiexec.exe\" /i \"" + FolderOf(OwnPath()) + L"\\Kelvano.msi\" " + properties;
   return static_cast<int>(kelvano::test::RunProgram(command).value_or(1619));
 }
 

@@ -76,8 +76,6 @@ long MemoryProcesses::GetExitCode(ProcessHandle process, std::uint32_t& exitCode
   return 0;
 }
 
-long MemoryProcesses::Close(ProcessHandle handle) {
-  return handles_.erase(handle) == 1 ? 0 : process::kInvalidHandle;
-}
+long MemoryProcesses::Close(ProcessHandle handle) { return handles_.erase(handle) == 1 ? 0 : process::kInvalidHandle; }
 
 }  // namespace kelvano::test

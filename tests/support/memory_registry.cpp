@@ -91,8 +91,8 @@ long MemoryRegistry::OpenKey(RegistryHandle root, const std::string& subKey, std
   return registry::kSuccess;
 }
 
-long MemoryRegistry::QueryValue(RegistryHandle key, const std::string& valueName,
-                                std::uint32_t& type, std::uint8_t* data, std::uint32_t& size) {
+long MemoryRegistry::QueryValue(RegistryHandle key, const std::string& valueName, std::uint32_t& type,
+                                std::uint8_t* data, std::uint32_t& size) {
   const auto it = handles_.find(key);
   if (it == handles_.end()) return registry::kInvalidHandle;
   if ((it->second.access & kQueryValueRight) == 0) return registry::kAccessDenied;
@@ -130,8 +130,7 @@ long MemoryRegistry::DeleteValue(RegistryHandle key, const std::string& valueNam
   const auto it = handles_.find(key);
   if (it == handles_.end()) return registry::kInvalidHandle;
   if ((it->second.access & kSetValueRight) == 0) return registry::kAccessDenied;
-  return it->second.key->values.erase(AsciiLower(valueName)) == 1 ? registry::kSuccess
-                                                                  : registry::kFileNotFound;
+  return it->second.key->values.erase(AsciiLower(valueName)) == 1 ? registry::kSuccess : registry::kFileNotFound;
 }
 
 long MemoryRegistry::CloseKey(RegistryHandle key) {

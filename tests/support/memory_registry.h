@@ -19,14 +19,13 @@ class MemoryRegistry : public RegistrySeam {
   MemoryRegistry();
   ~MemoryRegistry() override;
 
-  long CreateKey(RegistryHandle root, const std::string& subKey, std::uint32_t access,
-                 RegistryHandle& key, std::uint32_t& disposition) override;
-  long OpenKey(RegistryHandle root, const std::string& subKey, std::uint32_t access,
-               RegistryHandle& key) override;
-  long QueryValue(RegistryHandle key, const std::string& valueName, std::uint32_t& type,
-                  std::uint8_t* data, std::uint32_t& size) override;
-  long SetValue(RegistryHandle key, const std::string& valueName, std::uint32_t type,
-                const std::uint8_t* data, std::uint32_t size) override;
+  long CreateKey(RegistryHandle root, const std::string& subKey, std::uint32_t access, RegistryHandle& key,
+                 std::uint32_t& disposition) override;
+  long OpenKey(RegistryHandle root, const std::string& subKey, std::uint32_t access, RegistryHandle& key) override;
+  long QueryValue(RegistryHandle key, const std::string& valueName, std::uint32_t& type, std::uint8_t* data,
+                  std::uint32_t& size) override;
+  long SetValue(RegistryHandle key, const std::string& valueName, std::uint32_t type, const std::uint8_t* data,
+                std::uint32_t size) override;
   long DeleteValue(RegistryHandle key, const std::string& valueName) override;
   long CloseKey(RegistryHandle key) override;
 
@@ -45,7 +44,7 @@ class MemoryRegistry : public RegistrySeam {
   };
   struct Key {
     std::map<std::string, std::unique_ptr<Key>> children;  // by lowered name
-    std::map<std::string, Value> values;                    // by lowered name
+    std::map<std::string, Value> values;                   // by lowered name
   };
   struct Opened {
     Key* key;

@@ -26,8 +26,8 @@ const MemoryServices::Opened* MemoryServices::Find(ServiceHandle handle, bool wa
   return &it->second;
 }
 
-long MemoryServices::OpenManager(const std::string& machineName, const std::string& databaseName,
-                                 std::uint32_t access, ServiceHandle& manager) {
+long MemoryServices::OpenManager(const std::string& machineName, const std::string& databaseName, std::uint32_t access,
+                                 ServiceHandle& manager) {
   ++calls_;
   // Only the local computer is staged; another machine is out of reach.
   if (!machineName.empty()) return service::kServerUnavailable;
@@ -40,8 +40,8 @@ long MemoryServices::OpenManager(const std::string& machineName, const std::stri
   return service::kSuccess;
 }
 
-long MemoryServices::OpenNamedService(ServiceHandle manager, const std::string& serviceName,
-                                      std::uint32_t access, ServiceHandle& service) {
+long MemoryServices::OpenNamedService(ServiceHandle manager, const std::string& serviceName, std::uint32_t access,
+                                      ServiceHandle& service) {
   ++calls_;
   if (Find(manager, true) == nullptr) return service::kInvalidHandle;
   const Entry* entry = Lookup(serviceName);

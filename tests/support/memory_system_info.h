@@ -12,9 +12,9 @@ namespace kelvano::test {
 
 struct StagedSystem {
   OsVersion version = {};
-  bool versionFails = false;       // GetVersionEx fails
-  bool hasWow64Function = true;    // kernel32 exports IsWow64Process (XP SP2 and later)
-  bool wow64 = false;              // the 32-bit setup runs on 64-bit Windows
+  bool versionFails = false;     // GetVersionEx fails
+  bool hasWow64Function = true;  // kernel32 exports IsWow64Process (XP SP2 and later)
+  bool wow64 = false;            // the 32-bit setup runs on 64-bit Windows
   std::string systemFolder = "C:\\Windows\\system32";
   // The environment of the setup's process, and what GetTempPath answers.
   std::map<std::string, std::string> environment;
@@ -37,7 +37,7 @@ class MemorySystemInfo : public SystemInfoSeam {
   // Machines the setup meets.
   static StagedSystem Windows98();
   static StagedSystem Windows2000();
-  static StagedSystem WindowsXp();          // 32-bit, Service Pack 3
+  static StagedSystem WindowsXp();  // 32-bit, Service Pack 3
   static StagedSystem WindowsServer2003x64();
   static StagedSystem Windows10(bool x64);  // as a program without a manifest sees it
 

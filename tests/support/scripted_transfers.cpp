@@ -112,7 +112,7 @@ void ScriptedTransfers::StallAfter(const std::string& url, const std::string& bo
 void ScriptedTransfers::Refuse(const std::string& url) { On(url).Fail(kCannotConnect); }
 
 std::unique_ptr<Transfer> ScriptedTransfers::Start(const std::string& url, std::chrono::milliseconds,
-                                                  const TransferRange& range) {
+                                                   const TransferRange& range) {
   started_.push_back(url);
   ranges_.push_back(range);
   if (auto queued = next_.find(url); queued != next_.end() && !queued->second.empty()) {

@@ -87,7 +87,7 @@ class ScriptedTransfers : public TransferSeam {
   // Transfers started and not yet given up.
   int Running() const { return running_; }
 
-  static constexpr long kCannotConnect = 12029;   // ERROR_INTERNET_CANNOT_CONNECT
+  static constexpr long kCannotConnect = 12029;    // ERROR_INTERNET_CANNOT_CONNECT
   static constexpr long kNameNotResolved = 12007;  // ERROR_INTERNET_NAME_NOT_RESOLVED
 
  private:

@@ -53,7 +53,8 @@ std::string DeflateSampleStream() {
       "66edabc65ebb6ed3b76eedabd67efbefd070e1e3a7ce4e8b1e3274e9e3a7de6ecb9f3172e5eba7ce5eab5eb376edeba7de7eebdfb0f1"
       "e3e7afce4e9b3e72f5ebe7afde6edbbf71f3e7efafce5ebb7ef3f7efefafde7efbfff00";
   std::string bytes;
-  for (std::size_t i = 0; kHex[i] != '\0'; i += 2) bytes += static_cast<char>(std::stoi(std::string(kHex + i, 2), nullptr, 16));
+  for (std::size_t i = 0; kHex[i] != '\0'; i += 2)
+    bytes += static_cast<char>(std::stoi(std::string(kHex + i, 2), nullptr, 16));
   return bytes;
 }
 

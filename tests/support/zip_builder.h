@@ -19,8 +19,8 @@ std::string DeflateSampleContent();
 std::string DeflateSampleStream();
 
 struct ZipMember {
-  std::string name;              // the bytes of the name as stored
-  std::string data;              // the member's bytes as stored (compressed or not)
+  std::string name;  // the bytes of the name as stored
+  std::string data;  // the member's bytes as stored (compressed or not)
   std::uint16_t method = 0;
   std::uint16_t flags = 0;
   std::uint32_t crc = 0;
@@ -31,10 +31,10 @@ struct ZipMember {
   std::uint8_t systemMadeBy = 0;
   std::uint8_t versionNeeded = 20;
   std::uint32_t externalAttributes = 0;
-  std::string extra;             // in both headers, after any Zip64 field
+  std::string extra;  // in both headers, after any Zip64 field
   std::string comment;
-  bool dataDescriptor = false;   // sizes and CRC zero in the local header, a descriptor after the data
-  bool zip64 = false;            // sizes and offset only in Zip64 fields
+  bool dataDescriptor = false;  // sizes and CRC zero in the local header, a descriptor after the data
+  bool zip64 = false;           // sizes and offset only in Zip64 fields
   std::uint32_t localSignature = 0x04034b50;
   std::optional<std::uint64_t> localHeaderOffset;  // point the central record elsewhere
 

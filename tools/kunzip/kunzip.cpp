@@ -45,8 +45,7 @@ int wmain(int argc, wchar_t** argv) {
 int main(int argc, char** argv) {
   const std::vector<std::string> arguments(argv + 1, argv + argc);
   const auto files = kelvano::MakeSystemZipFileSystem();
-  return kelvano::RunExtractCommand(arguments, *files, [](const std::string& line) {
-    std::fputs((line + "\n").c_str(), stderr);
-  });
+  return kelvano::RunExtractCommand(arguments, *files,
+                                    [](const std::string& line) { std::fputs((line + "\n").c_str(), stderr); });
 }
 #endif

@@ -60,8 +60,9 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     for (const std::string& line : context.SkippedSteps()) log.Write(line);
     if (context.Settings().ShowHelp) {
       if (!context.Settings().SuppressMessageBoxes) {
-        messages.Show(kelvano::SetupMessageBox(kelvano::FormatText(kelvano::LoadMessage(kelvano::message::kCommandLineHelp)),
-                                               kelvano::MessageIcon::Information));
+        messages.Show(
+            kelvano::SetupMessageBox(kelvano::FormatText(kelvano::LoadMessage(kelvano::message::kCommandLineHelp)),
+                                     kelvano::MessageIcon::Information));
       }
       return;
     }

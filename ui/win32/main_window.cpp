@@ -71,17 +71,17 @@ void frmMM::ShowAndRun() {
   const int width = kPageWidthTwips / kTwipsPerPixel, height = kPageHeightTwips / kTwipsPerPixel;
   const int left = (GetSystemMetrics(SM_CXSCREEN) - width) / 2, top = (GetSystemMetrics(SM_CYSCREEN) - height) / 2;
   const std::wstring caption = Widen(context_.Settings().ProductName + " setup");
-  window_ = CreateWindowExW(WS_EX_APPWINDOW, kClassName, caption.c_str(), WS_POPUP | WS_SYSMENU | WS_MINIMIZEBOX,
-                            left, top, width, height, nullptr, nullptr, instance, this);
+  window_ = CreateWindowExW(WS_EX_APPWINDOW, kClassName, caption.c_str(), WS_POPUP | WS_SYSMENU | WS_MINIMIZEBOX, left,
+                            top, width, height, nullptr, nullptr, instance, this);
   if (window_ == nullptr) {
     throw SetupError(static_cast<std::int32_t>(GetLastError()), "frmMM", "The setup's window could not be created");
   }
   // Setup.ico of the kit, at the shell's icon sizes; without it the program's own.
   const std::wstring icon = Widen(PathJoin(context_.AppFolder(), "Setup.ico"));
   bigIcon_.Reset(static_cast<HICON>(LoadImageW(nullptr, icon.c_str(), IMAGE_ICON, GetSystemMetrics(SM_CXICON),
-                                                GetSystemMetrics(SM_CYICON), LR_LOADFROMFILE)));
+                                               GetSystemMetrics(SM_CYICON), LR_LOADFROMFILE)));
   smallIcon_.Reset(static_cast<HICON>(LoadImageW(nullptr, icon.c_str(), IMAGE_ICON, GetSystemMetrics(SM_CXSMICON),
-                                                  GetSystemMetrics(SM_CYSMICON), LR_LOADFROMFILE)));
+                                                 GetSystemMetrics(SM_CYSMICON), LR_LOADFROMFILE)));
   if (bigIcon_) SendMessageW(window_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(bigIcon_.Get()));
   if (smallIcon_) SendMessageW(window_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon_.Get()));
   machine_.Shell().SetOwnerWindow(window_);
@@ -119,8 +119,7 @@ LRESULT CALLBACK frmMM::WindowProcedure(HWND window, UINT message, WPARAM wParam
 
 LRESULT frmMM::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
-    case WM_ERASEBKGND:
-      return 1;  // the page paints every pixel
+    case WM_ERASEBKGND: return 1;  // the page paints every pixel
     case WM_PAINT: {
       PAINTSTRUCT paint;
       const HDC dc = BeginPaint(window_, &paint);
@@ -154,17 +153,14 @@ LRESULT frmMM::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
         GetCursorPos(&point);
         ScreenToClient(window_, &point);
         const PageItem* item = ItemAt(point.x, point.y);
-        SetCursor(busy_ ? LoadCursorW(nullptr, IDC_WAIT)
-                        : item != nullptr && item->handCursor ? handCursor_ : LoadCursorW(nullptr, IDC_ARROW));
+        SetCursor(busy_                                 ? LoadCursorW(nullptr, IDC_WAIT)
+                  : item != nullptr && item->handCursor ? handCursor_
+                                                        : LoadCursorW(nullptr, IDC_ARROW));
         return TRUE;
       }
       break;
-    case WM_MOUSEMOVE:
-      MouseMoved(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam));
-      return 0;
-    case WM_LBUTTONUP:
-      Clicked(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam));
-      return 0;
+    case WM_MOUSEMOVE: MouseMoved(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)); return 0;
+    case WM_LBUTTONUP: Clicked(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)); return 0;
     case WM_KEYDOWN:
       if (wParam == VK_ESCAPE) {
         if (UserMayClose()) Unload();
@@ -174,8 +170,7 @@ LRESULT frmMM::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_CLOSE:  // the system's close command, Alt+F4
       if (UserMayClose()) Unload();
       return 0;
-    case WM_QUERYENDSESSION:
-      return UserMayClose() ? TRUE : FALSE;
+    case WM_QUERYENDSESSION: return UserMayClose() ? TRUE : FALSE;
     case WM_ENDSESSION:
       if (wParam) Unload();
       return 0;

@@ -34,8 +34,8 @@ std::unique_ptr<MappedView> MapRange(HANDLE mapping, DWORD access, std::uint64_t
   const std::uint64_t start = offset - offset % granularity;
   const auto lead = static_cast<std::size_t>(offset - start);
   if (length > SIZE_MAX - lead) return nullptr;
-  void* base = MapViewOfFile(mapping, access, static_cast<DWORD>(start >> 32), static_cast<DWORD>(start),
-                             lead + length);
+  void* base =
+      MapViewOfFile(mapping, access, static_cast<DWORD>(start >> 32), static_cast<DWORD>(start), lead + length);
   if (base == nullptr) return nullptr;
   return std::make_unique<Win32View>(base, lead, length);
 }

@@ -54,9 +54,8 @@ TEST_F(Download, WholeFileArrivesWithTheCounterAfterEveryPiece) {
 
   EXPECT_EQ(temp.Read("setup.exe"), body);
   EXPECT_THAT(temp.Contents(), ElementsAre("setup.exe"));
-  EXPECT_THAT(window.DownloadLines(),
-              ElementsAre(Progress("0 bytes", "9.76 KB"), Progress("4.00 KB", "9.76 KB"),
-                          Progress("8.00 KB", "9.76 KB"), Progress("9.76 KB", "9.76 KB")));
+  EXPECT_THAT(window.DownloadLines(), ElementsAre(Progress("0 bytes", "9.76 KB"), Progress("4.00 KB", "9.76 KB"),
+                                                  Progress("8.00 KB", "9.76 KB"), Progress("9.76 KB", "9.76 KB")));
   EXPECT_GE(window.Pumps(), 4);
   // Nothing shown by the download itself but its line.
   EXPECT_THAT(window.Messages(), IsEmpty());
@@ -239,14 +238,16 @@ TEST_F(ResumedDownload, TheServersAnswerDecidesWhetherTheRestIsAppended) {
   const std::string changed = ServedBytes(kSize + 7).substr(7);
   const Case cases[] = {
       {"206 from byte 40: appended",
-       [&](auto& s) { s.Answer(206, 60, tag, "bytes 40-99/100").Data(body.substr(40), 16).End(); }, {0, 40}},
+       [&](auto& s) { s.Answer(206, 60, tag, "bytes 40-99/100").Data(body.substr(40), 16).End(); },
+       {0, 40}},
       {"200: the server ignores ranges, or the file changed: all again",
-       [&](auto& s) { s.Answer(200, kSize, "\"v2\"").Data(changed).End(); }, {0, 40}},
+       [&](auto& s) { s.Answer(200, kSize, "\"v2\"").Data(changed).End(); },
+       {0, 40}},
       {"416: from the start, asked again at once", [&](auto& s) { s.Answer(416, 0).End(); }, {0, 40, 0}},
-      {"a range that does not start at byte 40", [&](auto& s) { s.Answer(206, 70, tag, "bytes 30-99/100"); },
+      {"a range that does not start at byte 40",
+       [&](auto& s) { s.Answer(206, 70, tag, "bytes 30-99/100"); },
        {0, 40, 0}},
-      {"a range of a file of another length", [&](auto& s) { s.Answer(206, 60, tag, "bytes 40-99/120"); },
-       {0, 40, 0}},
+      {"a range of a file of another length", [&](auto& s) { s.Answer(206, 60, tag, "bytes 40-99/120"); }, {0, 40, 0}},
       {"a range that cannot be read", [&](auto& s) { s.Answer(206, 60, tag, "40-99/100"); }, {0, 40, 0}},
   };
   for (const Case& c : cases) {
@@ -272,8 +273,9 @@ TEST_F(ResumedDownload, TheCounterGoesOnFromTheResumedByteAndTheHashCoversTheWho
   net.Next(kUrl).Answer(206, 60, tag, "bytes 40-99/100").Data(body.substr(40)).End();
   retrying.DownloadFile(kUrl, target, hash.FinishHex());
   EXPECT_EQ(temp.Read("setup.exe"), body);
-  EXPECT_THAT(window.DownloadLines(), ElementsAre(Progress("0 bytes", "100 bytes"), Progress("40 bytes", "100 bytes"),
-                                                  Progress("40 bytes", "100 bytes"), Progress("100 bytes", "100 bytes")));
+  EXPECT_THAT(window.DownloadLines(),
+              ElementsAre(Progress("0 bytes", "100 bytes"), Progress("40 bytes", "100 bytes"),
+                          Progress("40 bytes", "100 bytes"), Progress("100 bytes", "100 bytes")));
 
   // The same two halves, checked against another hash: refused, and not tried again.
   BreakAfter40();
@@ -299,8 +301,9 @@ TEST_F(ResumedDownload, BrokenTransfersAndServerErrorsAreTriedThreeTimesAfterTwo
   EXPECT_GE(Waited(), 14s);
   EXPECT_LT(Waited(), 15s);
   ASSERT_EQ(log.Events().size(), 4u);
-  EXPECT_EQ(log.Events()[1], "download try 2: " + kUrl + " from byte 10: status 200, 10 bytes, broken, error 12031: "
-                                                       "the connection was reset");
+  EXPECT_EQ(log.Events()[1], "download try 2: " + kUrl +
+                                 " from byte 10: status 200, 10 bytes, broken, error 12031: "
+                                 "the connection was reset");
   EXPECT_GE(window.Pumps(), 14000 / 50) << "the window lived through the waits";
 
   // Retry in the box that follows resumes too: the 10 bytes were kept.

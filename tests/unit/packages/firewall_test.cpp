@@ -61,13 +61,13 @@ TEST_F(FirewallTest, WindowsXpGetsTheTwoFirewallCommandsAndNoUrlReservation) {
   RegisterSqlPath("KELVANO");
   EXPECT_TRUE(Make().ConfigureSqlFirewall());
   EXPECT_TRUE(Make().ConfigureProductFirewall());
-  EXPECT_THAT(Commands(),
-              ElementsAre("firewall add allowedprogram program=" + Sql() +
-                              " name=Kelvano ClubSQL mode=ENABLE scope=ALL profile=ALL",
-                          "firewall add allowedprogram protocol=UDP port=1434 name=SQLServerBrowser mode=ENABLE "
-                          "scope=ALL profile=ALL",
-                          "firewall add allowedprogram program=" + Product() +
-                              " name=Kelvano Club mode=ENABLE scope=ALL profile=ALL"));
+  EXPECT_THAT(
+      Commands(),
+      ElementsAre(
+          "firewall add allowedprogram program=" + Sql() + " name=Kelvano ClubSQL mode=ENABLE scope=ALL profile=ALL",
+          "firewall add allowedprogram protocol=UDP port=1434 name=SQLServerBrowser mode=ENABLE "
+          "scope=ALL profile=ALL",
+          "firewall add allowedprogram program=" + Product() + " name=Kelvano Club mode=ENABLE scope=ALL profile=ALL"));
 }
 
 TEST_F(FirewallTest, WindowsTenGetsAdvfirewallRulesThenTheUrlReservationOfTheApiPort) {

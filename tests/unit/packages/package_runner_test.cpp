@@ -82,8 +82,9 @@ TEST_F(RunPackageTest, ShippedInstallerRunsInPlaceWhileTheWindowIsBusyAndStays) 
   const std::string installer = kit.Put("Prerequisites\\dotnetfx48setup.exe");
   bool busyWhileRunning = false;
   machine.processes.AddProgram(Exe(installer, "/q"), {.onExit = [&] {
-    busyWhileRunning = window.InstallationRunning() && window.BusyPointer() && window.ProgressPageVisible();
-  }});
+                                 busyWhileRunning = window.InstallationRunning() && window.BusyPointer() &&
+                                                    window.ProgressPageVisible();
+                               }});
   EXPECT_TRUE(Run(installer, "/q", "http://kit.example/net48.exe|net48.exe|False"));
 
   EXPECT_THAT(machine.network.Started(), IsEmpty()) << "a shipped installer is not downloaded";
@@ -173,9 +174,8 @@ TEST_F(RunPackageTest, ArchiveIsExtractedUnderTempAndEverythingIsRemovedAfterwar
   machine.network.Serve("http://kit.example/net48.zip", archive);
   const std::string description = "http://kit.example/net48.zip|net48.zip|True|";
   bool extracted = false;
-  machine.processes.AddProgram(Exe(Extracted("bin\\setup.exe"), ""), {.onExit = [&] {
-    extracted = FileExists(Extracted("bin\\setup.exe"));
-  }});
+  machine.processes.AddProgram(Exe(Extracted("bin\\setup.exe"), ""),
+                               {.onExit = [&] { extracted = FileExists(Extracted("bin\\setup.exe")); }});
   EXPECT_TRUE(Run(kit.Path("none.exe"), "", description + "bin/setup.exe"));
   EXPECT_TRUE(extracted);
   EXPECT_THAT(window.Log(), ::testing::Contains(Step(107)));
@@ -199,8 +199,8 @@ TEST_F(RunPackageTest, RetryDownloadsAgainWithTheSameAddressAfterAFailedOrBroken
   });
   window.AnswerMessages({MessageAnswer::Retry, MessageAnswer::Retry});
   EXPECT_TRUE(Run(kit.Path("none.exe"), "", url + "|net48.zip|1|setup.exe"));
-  EXPECT_THAT(Messages(), ElementsAre(Failure(true, FormatText(LoadMessage(128), url)),
-                                      Failure(true, LoadMessage(108))));
+  EXPECT_THAT(Messages(),
+              ElementsAre(Failure(true, FormatText(LoadMessage(128), url)), Failure(true, LoadMessage(108))));
   EXPECT_THAT(machine.log.Events(), ::testing::Contains(HasSubstr("extraction failed: Unknown header")))
       << "the log says what the box does not";
   // The refusal is tried again three times on its own before the box asks.

@@ -30,7 +30,9 @@ const char kSettings[] =
 
 class Catalogue : public ::testing::Test {
  protected:
-  PrerequisiteCatalogue Make() { return PrerequisiteCatalogue(kit.Context(), machine.Seams(), window, runner, detection); }
+  PrerequisiteCatalogue Make() {
+    return PrerequisiteCatalogue(kit.Context(), machine.Seams(), window, runner, detection);
+  }
   std::string Exe(const std::string& relative, const std::string& arguments) {
     return "\"" + kit.Path(relative) + "\" " + arguments;
   }
@@ -68,7 +70,8 @@ TEST_F(Catalogue, SqlServerIsJudgedByItsServiceAloneOverAtMostTwoAttempts) {
                                   SqlServerArguments(SqlAttempt::WithInterface, account, "KELVANO", "Pa55word!"));
   kit.Put("Prerequisites\\SQLEXPR_2017_ENU.EXE");
   // A failing exit code that still leaves the instance: one attempt, success.
-  machine.processes.AddProgram(silent, {.exitCode = 1, .onExit = [&] { machine.services.AddService("MSSQL$KELVANO", {}); }});
+  machine.processes.AddProgram(silent,
+                               {.exitCode = 1, .onExit = [&] { machine.services.AddService("MSSQL$KELVANO", {}); }});
   EXPECT_TRUE(Make().InstallSqlServer());
   EXPECT_THAT(Started(), ElementsAre(silent));
 
@@ -90,10 +93,10 @@ TEST_F(Catalogue, ThirtyTwoBitWindowsGetsSql2008WithTheAccountOfItsVersion) {
   const auto sql2008 = [&](const std::string& account, SqlAttempt attempt) {
     return Exe("Prerequisites\\SQLEXPR_x86_ITA.EXE", SqlServerArguments(attempt, account, "KELVANO", "Pa55word!"));
   };
-  EXPECT_THAT(Started(), ElementsAre(sql2008("LocalSystem", SqlAttempt::Silent),
-                                     sql2008("LocalSystem", SqlAttempt::WithInterface),
-                                     sql2008("NT AUTHORITY\\LOCAL SERVICE", SqlAttempt::Silent),
-                                     sql2008("NT AUTHORITY\\LOCAL SERVICE", SqlAttempt::WithInterface)));
+  EXPECT_THAT(Started(),
+              ElementsAre(sql2008("LocalSystem", SqlAttempt::Silent), sql2008("LocalSystem", SqlAttempt::WithInterface),
+                          sql2008("NT AUTHORITY\\LOCAL SERVICE", SqlAttempt::Silent),
+                          sql2008("NT AUTHORITY\\LOCAL SERVICE", SqlAttempt::WithInterface)));
 }
 
 TEST_F(Catalogue, FrameworksAreJudgedByTheirDetectionAfterExitCodeZero) {
@@ -127,8 +130,8 @@ TEST_F(Catalogue, ProductNeedsItsRegistryKeyAndRemovesTheEarlierVersionFirst) {
 TEST_F(Catalogue, QuickSupportWithoutToolOrAddressShowsTheMissingPath) {
   EXPECT_FALSE(Make().RunQuickSupport());
   ASSERT_EQ(window.Messages().size(), 1u);
-  EXPECT_EQ(window.Messages()[0].text,
-            FormatText(LoadMessage(112), "Quick Support", FormatText(LoadMessage(110), kit.Path("Tools\\VelmoraSupport.exe"))));
+  EXPECT_EQ(window.Messages()[0].text, FormatText(LoadMessage(112), "Quick Support",
+                                                  FormatText(LoadMessage(110), kit.Path("Tools\\VelmoraSupport.exe"))));
   EXPECT_EQ(Make().ToolPath("VelmoraSupport.exe"), kit.Path("Tools\\VelmoraSupport.exe"));
 }
 

@@ -88,9 +88,10 @@ TEST_F(Detection, WindowsXpBeforeServicePack3IsOfferedItsDownloadAndRefusedEithe
 
 TEST_F(Detection, DotNet48FromRelease528040OnAndFalseOnAnyError) {
   EXPECT_FALSE(Detect().IsDotNet48Installed()) << "no key";
-  for (const auto& [release, present] :
-       {std::pair{RegistryValue(std::int32_t{528039}), false}, {RegistryValue(std::int32_t{528040}), true},
-        {RegistryValue(std::int32_t{533325}), true}, {RegistryValue(std::string("528049")), true}}) {
+  for (const auto& [release, present] : {std::pair{RegistryValue(std::int32_t{528039}), false},
+                                         {RegistryValue(std::int32_t{528040}), true},
+                                         {RegistryValue(std::int32_t{533325}), true},
+                                         {RegistryValue(std::string("528049")), true}}) {
     machine.SetValue(registry::kLocalMachine, kNet48, "Release", release);
     EXPECT_EQ(Detect().IsDotNet48Installed(), present) << RegistryValueToText(release);
   }

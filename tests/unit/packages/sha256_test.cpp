@@ -11,7 +11,8 @@ namespace {
 
 std::string Hash(const std::string& data, std::size_t piece) {
   Sha256 sha;
-  for (std::size_t at = 0; at < data.size(); at += piece) sha.Update(data.data() + at, std::min(piece, data.size() - at));
+  for (std::size_t at = 0; at < data.size(); at += piece)
+    sha.Update(data.data() + at, std::min(piece, data.size() - at));
   return sha.FinishHex();
 }
 

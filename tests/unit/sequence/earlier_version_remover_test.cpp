@@ -31,8 +31,7 @@ class RemoveEarlierVersion : public ::testing::Test {
 
 TEST_F(RemoveEarlierVersion, AnInstalledProductIsRemovedQuietlyByMsiexecFromTheSystemFolder) {
   machine.SetValue(registry::kLocalMachine, kUninstallKey, "UninstallString", std::string("MsiExec.exe /I{X}"));
-  const std::string msiexec =
-      std::string("\"C:\\Windows\\system32\\msiexec.exe\" /qn /norestart /x") + kCode;
+  const std::string msiexec = std::string("\"C:\\Windows\\system32\\msiexec.exe\" /qn /norestart /x") + kCode;
   machine.processes.AddProgram(msiexec, {.exitCode = 1603});
   EXPECT_TRUE(Remove(kCode)) << "whatever the exit code";
   ASSERT_EQ(machine.processes.Starts().size(), 1u);

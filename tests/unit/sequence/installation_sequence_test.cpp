@@ -38,16 +38,15 @@ class Sequence : public ::testing::Test {
       machine.SetValue(registry::kLocalMachine, "SOFTWARE\\Microsoft\\NET Framework Setup\\NDP\\v4\\Full", "Release",
                        528040);
     });
-    Stage("Prerequisites\\SQLEXPR_2017_ENU.EXE",
-          SqlServerArguments(SqlAttempt::Silent, "NT AUTHORITY\\LOCAL SERVICE", "KELVANO", DefaultSaPassword()),
-          [this] {
-            machine.services.AddService("MSSQL$KELVANO", sqlService);
-            machine.SetValue(registry::kLocalMachine, "SOFTWARE\\Microsoft\\Microsoft SQL Server\\Instance Names\\SQL",
-                             "KELVANO", std::string("MSSQL14.KELVANO"), registry::kView64);
-            machine.SetValue(registry::kLocalMachine,
-                             "SOFTWARE\\Microsoft\\Microsoft SQL Server\\MSSQL14.KELVANO\\Setup", "SQLPath",
-                             programs.Path() + "\\MSSQL", registry::kView64);
-          });
+    Stage(
+        "Prerequisites\\SQLEXPR_2017_ENU.EXE",
+        SqlServerArguments(SqlAttempt::Silent, "NT AUTHORITY\\LOCAL SERVICE", "KELVANO", DefaultSaPassword()), [this] {
+          machine.services.AddService("MSSQL$KELVANO", sqlService);
+          machine.SetValue(registry::kLocalMachine, "SOFTWARE\\Microsoft\\Microsoft SQL Server\\Instance Names\\SQL",
+                           "KELVANO", std::string("MSSQL14.KELVANO"), registry::kView64);
+          machine.SetValue(registry::kLocalMachine, "SOFTWARE\\Microsoft\\Microsoft SQL Server\\MSSQL14.KELVANO\\Setup",
+                           "SQLPath", programs.Path() + "\\MSSQL", registry::kView64);
+        });
     for (const SetupOption option : {SetupOption::Server, SetupOption::Client}) {
       Stage("Setup\\Setup.exe", FeatureArguments(option), [this, option] {
         machine.SetValue(registry::kLocalMachine, kProductKey, "", programs.Path() + "\\Kelvano.exe");
@@ -62,9 +61,9 @@ class Sequence : public ::testing::Test {
              std::uint32_t exitCode = 0) {
     kit.Put(file);
     machine.processes.AddProgram(Quoted(kit.Path(file)) + " " + arguments, {.exitCode = exitCode, .onExit = [=, this] {
-                                                                             leaves();
-                                                                             ran.push_back(file);
-                                                                           }});
+                                                                              leaves();
+                                                                              ran.push_back(file);
+                                                                            }});
   }
   InstallationOutcome Run(SetupOption option) {
     InstallationSequence sequence(kit.Context(), machine.Seams(), window, kit.Path("Setup.exe"));
@@ -113,8 +112,8 @@ TEST_F(Sequence, ServerOnABareMachineInstallsEverythingInOrderAndEndsWithMessage
 TEST_F(Sequence, ClientNeverTouchesSqlServerTheFirewallOrTheNetworkValue) {
   machine.SetValue(registry::kLocalMachine, kProductKey, "Network", std::string("old"));
   EXPECT_EQ(Run(SetupOption::Client), InstallationOutcome::Completed);
-  EXPECT_THAT(ran, ElementsAre("Prerequisites\\dotnetfx35setup.exe", "Prerequisites\\dotnetfx48setup.exe",
-                               "Setup\\Setup.exe"));
+  EXPECT_THAT(
+      ran, ElementsAre("Prerequisites\\dotnetfx35setup.exe", "Prerequisites\\dotnetfx48setup.exe", "Setup\\Setup.exe"));
   EXPECT_EQ(ProductValue("SetupType"), "Client");
   EXPECT_THAT(Netsh(), IsEmpty());
   EXPECT_EQ(machine.services.CallCount(), 0u);
@@ -198,7 +197,8 @@ TEST_F(Sequence, AServerWithoutNetworkTextRemovesTheValue) {
 
 TEST_F(Sequence, FailuresEndTheRunWithTheirMessageAlsoInQuietMode) {
   kit.Reload(std::string(kSettings) + "MODE=quite\r\n", "/nosql /noframework");
-  Stage("Setup\\Setup.exe", FeatureArguments(SetupOption::Server), [] {}, 1603);
+  Stage(
+      "Setup\\Setup.exe", FeatureArguments(SetupOption::Server), [] {}, 1603);
   EXPECT_EQ(Run(SetupOption::Server), InstallationOutcome::ProductFailed);
   EXPECT_THAT(Messages(), ElementsAre(FormatText(LoadMessage(127))));
 

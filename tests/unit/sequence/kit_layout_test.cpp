@@ -32,9 +32,11 @@ class Layout : public ::testing::Test {
 
   StagedMachine machine;
   TempFolder temp, layout;
-  StagedKit kit{machine.registry,
-                std::string("PRODUCT=Kelvano\r\nURL_DOTNET48=http://kit.example/net48.zip|net48.zip|True|bin/net48.exe\r\n"
-                            "URL_SUPPORT=http://kit.example/support.exe|support.exe|False||") + kAbcSha256 + "\r\n"};
+  StagedKit kit{
+      machine.registry,
+      std::string("PRODUCT=Kelvano\r\nURL_DOTNET48=http://kit.example/net48.zip|net48.zip|True|bin/net48.exe\r\n"
+                  "URL_SUPPORT=http://kit.example/support.exe|support.exe|False||") +
+          kAbcSha256 + "\r\n"};
   RecordingRunState window;
 };
 

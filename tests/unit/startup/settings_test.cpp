@@ -92,7 +92,7 @@ TEST_F(SettingsTest, FileThatIsNotUtf8IsReadInTheAnsiCodePage) {
 }
 
 TEST_F(SettingsTest, ApiPortIsRoundedHalfToEvenAndMustFitSixteenBits) {
-  const std::pair<const char*, int> cases[] = {{"8080", 8080}, {"70000", 0},  {"80.5", 80},      {"81.5", 82},
+  const std::pair<const char*, int> cases[] = {{"8080", 8080}, {"70000", 0},    {"80.5", 80},       {"81.5", 82},
                                                {"", 0},        {"443abc", 443}, {"-32768", -32768}, {"32767.5", 0}};
   for (const auto& [text, expected] : cases) {
     WriteSettings(std::string("APIPORT=") + text + "\n");
@@ -125,8 +125,8 @@ TEST_F(SettingsTest, EmptyPasswordBecomesTheBuiltInOne) {
 
 TEST_F(SettingsTest, PicturesComeFromTheMiscFolder) {
   Load();
-  EXPECT_THAT(pictures_.requested, ::testing::ElementsAre(folder_ / "Misc\\background.jpg",
-                                                          folder_ / "Misc\\installation.jpg"));
+  EXPECT_THAT(pictures_.requested,
+              ::testing::ElementsAre(folder_ / "Misc\\background.jpg", folder_ / "Misc\\installation.jpg"));
 }
 
 TEST_F(SettingsTest, WithoutProductKeyTheNetworkComesFromTheSettingsFile) {
@@ -154,9 +154,9 @@ TEST_F(SettingsTest, ProductKeyWithoutSetupTypeMeansClientForAQuietRun) {
 
 TEST_F(SettingsTest, StoredNetworkWinsUnlessItIsAYesNoWord) {
   WriteSettings("PRODUCT=Kelvano\nNETWORK=From settings\n");
-  const std::pair<const char*, const char*> cases[] = {
-      {"Sala B", "Sala B"}, {" Vero ", "From settings"}, {"FALSO", "From settings"},
-      {"true", "From settings"}, {"vero!", "vero!"},    {" spaced ", " spaced "}};
+  const std::pair<const char*, const char*> cases[] = {{"Sala B", "Sala B"},       {" Vero ", "From settings"},
+                                                       {"FALSO", "From settings"}, {"true", "From settings"},
+                                                       {"vero!", "vero!"},         {" spaced ", " spaced "}};
   for (const auto& [stored, expected] : cases) {
     SetProductValue("Kelvano", "Network", stored);
     EXPECT_EQ(Load().Settings().Network, expected) << "stored: '" << stored << "'";

@@ -29,10 +29,14 @@ TEST_F(ServiceRules, WindowsStatesMapToTheSetupsCodes) {
     std::uint32_t windows;
     ServiceState expected;
   } table[] = {
-      {service::kStopped, ServiceState::Stopped},      {service::kStartPending, ServiceState::Starting},
-      {service::kStopPending, ServiceState::Stopping}, {service::kRunning, ServiceState::Running},
-      {service::kContinuePending, ServiceState::None}, {service::kPausePending, ServiceState::Pausing},
-      {service::kPaused, ServiceState::Paused},        {0, ServiceState::None},
+      {service::kStopped, ServiceState::Stopped},
+      {service::kStartPending, ServiceState::Starting},
+      {service::kStopPending, ServiceState::Stopping},
+      {service::kRunning, ServiceState::Running},
+      {service::kContinuePending, ServiceState::None},
+      {service::kPausePending, ServiceState::Pausing},
+      {service::kPaused, ServiceState::Paused},
+      {0, ServiceState::None},
       {8, ServiceState::None},
   };
   for (const auto& row : table) {

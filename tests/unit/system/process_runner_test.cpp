@@ -65,7 +65,8 @@ TEST_F(RunAndWaitRules, MissingProgramGivesMinusOneWithoutWaiting) {
 
 TEST_F(RunAndWaitRules, EventsArePumpedInEverySliceWhileTheProgramRuns) {
   int pumpsWhenEnded = -1;
-  processes_.AddProgram("long.exe", {.exitCode = 0, .runningSlices = 7, .onExit = [&] { pumpsWhenEnded = pump_.count; }});
+  processes_.AddProgram("long.exe",
+                        {.exitCode = 0, .runningSlices = 7, .onExit = [&] { pumpsWhenEnded = pump_.count; }});
   EXPECT_EQ(Run("long.exe"), 0);
   EXPECT_EQ(pumpsWhenEnded, 7) << "events were pumped while the program ran";
   EXPECT_EQ(pump_.count, 7) << "nothing is pumped after the end";

@@ -27,7 +27,8 @@ SetupSettings Settings(bool support, bool website) {
 
 TEST(SetupPages, OptionsAreShownOnlyWhenEnabledOnBothPages) {
   for (const bool enabled : {false, true}) {
-    for (const auto& items : {OptionPageItems(Settings(enabled, !enabled)), ProgressPageItems(Settings(enabled, !enabled))}) {
+    for (const auto& items :
+         {OptionPageItems(Settings(enabled, !enabled)), ProgressPageItems(Settings(enabled, !enabled))}) {
       EXPECT_EQ(Item(items, "labelOptions(2)").visible, enabled);
       EXPECT_EQ(Item(items, "labelSupportDescription").visible, enabled);
       EXPECT_EQ(Item(items, "labelOptions(3)").visible, !enabled);
@@ -48,7 +49,8 @@ TEST(SetupPages, ClicksRaiseTheirOptionAndWebOpensTheSite) {
   EXPECT_EQ(Item(options, "labelOptions(3)").click, ClickAction::OpenWebsite) << "Web raises no event";
   EXPECT_EQ(Item(ProgressPageItems(Settings(true, true)), "labelOptions(2)").clickOption, 2);
   EXPECT_EQ(Item(options, "labelInstallationServer").click, ClickAction::None);
-  EXPECT_EQ(WebsiteCommandLine("C:\\Windows", "Kelvano"), "\"C:\\Windows\\explorer.exe\" https://www.kelvano.com/Kelvano");
+  EXPECT_EQ(WebsiteCommandLine("C:\\Windows", "Kelvano"),
+            "\"C:\\Windows\\explorer.exe\" https://www.kelvano.com/Kelvano");
 }
 
 TEST(SetupPages, OneOptionIsBlackAtATimeAndTheBackgroundMakesAllWhite) {

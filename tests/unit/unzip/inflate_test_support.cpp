@@ -238,8 +238,8 @@ DecodeResult DecodeStreamed(const Bytes& stream, std::size_t capacity, bool defl
   DecodeResult result;
   result.produced = capacity;
   try {
-    result.ok = InflateStreamed(input.get(), stream.size(), window, sink, result.produced, result.crc, deflate64,
-                                result.host);
+    result.ok =
+        InflateStreamed(input.get(), stream.size(), window, sink, result.produced, result.crc, deflate64, result.host);
   } catch (const SetupError& error) {
     result.raised = Describe(error);
   }

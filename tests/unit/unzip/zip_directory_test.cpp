@@ -26,7 +26,8 @@ TEST_F(ZipDirectory, ReadsEveryFieldOfTheCentralRecords) {
   tool.externalAttributes = 0x81ED0000;
   tool.extra = std::string("\x55\x54\x05\x00\x01\x00\x00\x00\x00", 9);
   tool.comment = "the tool";
-  ASSERT_TRUE(Init(ZipBuilder().Add(ZipMember::Stored("first", "1")).Add(tool).Add(ZipMember::Folder("docs/")).Build()));
+  ASSERT_TRUE(
+      Init(ZipBuilder().Add(ZipMember::Stored("first", "1")).Add(tool).Add(ZipMember::Folder("docs/")).Build()));
 
   ASSERT_EQ(zip_.Count(), 3);
   const ZipEntry& entry = zip_.Entries()[1];
@@ -84,7 +85,7 @@ TEST_F(ZipDirectory, MembersWithDataDescriptorsOpenAndExtract) {
 TEST_F(ZipDirectory, NamesFlaggedAsUtf8AreUtf8AndOthersOem) {
   ZipMember utf8 = ZipMember::Stored("caf\xC3\xA9/\xE2\x82\xAC.txt", "u");
   utf8.flags = 1 << 11;
-  ZipMember oem = ZipMember::Stored("M\x81nchen.txt", "o");  // 0x81 is "ü" in code page 437
+  ZipMember oem = ZipMember::Stored("M\x81nchen.txt", "o");      // 0x81 is "ü" in code page 437
   ZipMember broken = ZipMember::Stored("bad\xC0\xAF.txt", "b");  // an overlong "/" must not become one
   broken.flags = 1 << 11;
   ASSERT_TRUE(Init(ZipBuilder().Add(utf8).Add(oem).Add(broken).Build()));
@@ -123,7 +124,8 @@ TEST_F(ZipDirectory, ADirectoryThatDoesNotHoldItsRecordsIsRefused) {
   errors_.clear();
   ASSERT_FALSE(Init(ZipBuilder(two).DirectoryOffset(1).Build()));
   ASSERT_FALSE(Init(ZipBuilder(two).DirectoryOffset(0xFFFFFF00).Build()));
-  EXPECT_THAT(errors_, ElementsAre(Pair(0, zip_error::kInvalidCenterHeader), Pair(-1, zip_error::kInvalidCenterHeader)));
+  EXPECT_THAT(errors_,
+              ElementsAre(Pair(0, zip_error::kInvalidCenterHeader), Pair(-1, zip_error::kInvalidCenterHeader)));
 }
 
 TEST_F(ZipDirectory, ADirectoryThatCannotBeReadWholeIsRefusedNotTakenForEmpty) {
@@ -181,7 +183,11 @@ TEST_F(ZipDirectory, AWrongLocalSignatureIsReportedAndTheMemberStillExtracted) {
 TEST_F(ZipDirectory, ALocalHeaderPastTheEndOfTheFileEndsTheRun) {
   ZipMember lost = ZipMember::Stored("lost.txt", "x");
   lost.localHeaderOffset = 1u << 20;
-  ASSERT_TRUE(Init(ZipBuilder().Add(ZipMember::Stored("first.txt", "1")).Add(lost).Add(ZipMember::Stored("never.txt", "3")).Build()));
+  ASSERT_TRUE(Init(ZipBuilder()
+                       .Add(ZipMember::Stored("first.txt", "1"))
+                       .Add(lost)
+                       .Add(ZipMember::Stored("never.txt", "3"))
+                       .Build()));
   EXPECT_FALSE(zip_.Unzip("out"));
   EXPECT_THAT(errors_, ElementsAre(Pair(1, "Error mapping file ")));
   EXPECT_EQ(files_.Files().count("out\\first.txt"), 1u);
@@ -209,7 +215,8 @@ TEST_F(ZipDirectory, ReadsZip64RecordsAndFields) {
   ZipMember streamed = ZipMember::Stored("streamed.bin", "zip64 descriptor");
   streamed.zip64 = true;
   streamed.dataDescriptor = true;
-  ASSERT_TRUE(Init(ZipBuilder().Add(ZipMember::Stored("a", "a")).Add(big).Add(streamed).Zip64End().Comment("64").Build()));
+  ASSERT_TRUE(
+      Init(ZipBuilder().Add(ZipMember::Stored("a", "a")).Add(big).Add(streamed).Zip64End().Comment("64").Build()));
   ASSERT_EQ(zip_.Count(), 3);
   EXPECT_EQ(zip_.Entries()[1].compressedSize, 11u);
   EXPECT_EQ(zip_.Entries()[1].localHeaderOffset, 32u);

@@ -23,14 +23,16 @@ class Kunzip : public ::testing::Test {
 };
 
 TEST_F(Kunzip, ExitsZeroWhenEverythingIsExtracted) {
-  files_.AddFile("a.zip", ZipBuilder().Add(ZipMember::Stored("d/x.txt", "x")).Add(ZipMember::Stored("y.txt", "y")).Build());
+  files_.AddFile("a.zip",
+                 ZipBuilder().Add(ZipMember::Stored("d/x.txt", "x")).Add(ZipMember::Stored("y.txt", "y")).Build());
   EXPECT_EQ(Run({"a.zip", "out"}), 0);
   EXPECT_THAT(printed_, IsEmpty());
   EXPECT_EQ(files_.Files().at("out\\d\\x.txt").content, "x");
 }
 
 TEST_F(Kunzip, TakesSlashesInThePatternForBackslashes) {
-  files_.AddFile("a.zip", ZipBuilder().Add(ZipMember::Stored("d/x.txt", "x")).Add(ZipMember::Stored("y.txt", "y")).Build());
+  files_.AddFile("a.zip",
+                 ZipBuilder().Add(ZipMember::Stored("d/x.txt", "x")).Add(ZipMember::Stored("y.txt", "y")).Build());
   EXPECT_EQ(Run({"a.zip", "out", "d/*"}), 0);
   EXPECT_EQ(files_.Files().count("out\\d\\x.txt"), 1u);
   EXPECT_EQ(files_.Files().count("out\\y.txt"), 0u);

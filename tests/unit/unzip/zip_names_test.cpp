@@ -13,18 +13,18 @@ namespace {
 
 // Names as they are after decoding, with "\" between folders.
 const char* const kHostileEverywhere[] = {
-    "",        "\\",          "\\etc\\passwd", "\\\\server\\share\\x", "C:\\Windows\\evil.dll", "c:evil",
-    "..",      "..\\x",       "a\\..\\..\\x",  "a\\..",                 "a\\b\\..\\..\\..\\x",    "nul\x01.txt",
-    "tab\t.x", "cut\n.txt",   "\x7F",
+    "",      "\\",           "\\etc\\passwd", "\\\\server\\share\\x", "C:\\Windows\\evil.dll", "c:evil",  "..",
+    "..\\x", "a\\..\\..\\x", "a\\..",         "a\\b\\..\\..\\..\\x",  "nul\x01.txt",           "tab\t.x", "cut\n.txt",
+    "\x7F",
 };
 const char* const kHostileOnWindows[] = {
-    "file.txt:stream", "a\\b:$DATA",  "CON",        "con.txt",  "aux",     "Nul.log",  "PRN",  "COM1",
-    "lpt9.txt",        "a\\COM3\\b",  "CONIN$",     "COM0",     "LPT\xC2\xB9", "NUL .txt", ". .", ".. ",
-    "...",             "a\\...\\b",   "a\\.. \\b",
+    "file.txt:stream", "a\\b:$DATA", "CON",  "con.txt",     "aux",      "Nul.log", "PRN", "COM1", "lpt9.txt",
+    "a\\COM3\\b",      "CONIN$",     "COM0", "LPT\xC2\xB9", "NUL .txt", ". .",     ".. ", "...",  "a\\...\\b",
+    "a\\.. \\b",
 };
 const char* const kSafe[] = {
-    "a.txt", "dir\\", "a\\b\\c.txt", "a..b", "..a", "a\\.\\b", "...txt", "CONSOLE.txt", "COM10", "nul_not",
-    "caf\xC3\xA9.txt", "x\\\\y",
+    "a.txt", "dir\\",   "a\\b\\c.txt",     "a..b",   "..a", "a\\.\\b", "...txt", "CONSOLE.txt",
+    "COM10", "nul_not", "caf\xC3\xA9.txt", "x\\\\y",
 };
 
 TEST(ZipNames, RefusesNamesThatLeaveTheTarget) {
@@ -53,7 +53,7 @@ TEST(ZipNames, AcceptsOrdinaryNames) {
 TEST(ZipNames, DecodesUtf8WhenFlaggedAndOemOtherwise) {
   EXPECT_EQ(DecodeEntryText("\xC3\xA9t\xC3\xA9", true), "\xC3\xA9t\xC3\xA9");
   EXPECT_EQ(DecodeEntryText("\x82t\x82", false), "\xC3\xA9t\xC3\xA9");  // code page 437
-  EXPECT_EQ(DecodeEntryText("a\xFF", true), "a\xEF\xBF\xBD");          // malformed: replaced
+  EXPECT_EQ(DecodeEntryText("a\xFF", true), "a\xEF\xBF\xBD");           // malformed: replaced
 }
 
 TEST(ZipNames, AWholeArchiveOfHostileNamesWritesNothing) {

@@ -55,8 +55,8 @@ TEST_F(StreamedOutputs, AnOutputThatCannotTakeItsBytesFailsAndLeavesNothing) {
                        .Add(ZipMember::Compressed("sample.bin", DeflateSampleStream(), DeflateSampleContent()))
                        .Build()));
   EXPECT_FALSE(zip_.Unzip("out"));
-  EXPECT_THAT(errors_, ElementsAre(Pair(1, "Error mapping file out\\large.txt"),
-                                   Pair(2, "Error mapping file out\\large.cab")));
+  EXPECT_THAT(errors_,
+              ElementsAre(Pair(1, "Error mapping file out\\large.txt"), Pair(2, "Error mapping file out\\large.cab")));
   EXPECT_EQ(files_.Files().count("out\\large.txt"), 0u);
   EXPECT_EQ(files_.Files().count("out\\large.cab"), 0u);
   EXPECT_EQ(Content("out\\small.txt"), "fits");

@@ -30,7 +30,8 @@ std::vector<std::uint32_t> ValuesToCompare() {
     }
   }
   // Every size from the smallest to the largest, a little over one percent apart.
-  for (double value = 0; value < 4294967296.0; value = value * 1.011 + 1) values.push_back(static_cast<std::uint32_t>(value));
+  for (double value = 0; value < 4294967296.0; value = value * 1.011 + 1)
+    values.push_back(static_cast<std::uint32_t>(value));
   std::mt19937 random(20240611);
   for (int i = 0; i < 20000; ++i) values.push_back(static_cast<std::uint32_t>(random()));
   values.push_back(0xFFFFFFFFu);

@@ -77,8 +77,8 @@ class WinePackages : public ::testing::Test {
 
   bool Run(const std::string& name, const std::string& installer, const std::string& arguments,
            const std::string& description, const std::string& code = "") {
-    return PackageRunner(kit.Context(), machine.Seams(), window, removal).RunPackage(name, installer, arguments,
-                                                                                   description, code);
+    return PackageRunner(kit.Context(), machine.Seams(), window, removal)
+        .RunPackage(name, installer, arguments, description, code);
   }
   // What the stand-in installers wrote: "command line|working folder" per run.
   std::vector<std::string> Installers() {
@@ -108,7 +108,8 @@ class WinePackages : public ::testing::Test {
 TEST_F(WinePackages, AnMsiOfTheKitIsInstalledByTheRealMsiexecAndItsEarlierVersionRemoved) {
   const std::string msi = kit.Put("Setup\\KelvanoPackageTest.msi", FileContent(BesideTest("KelvanoPackageTest.msi")));
   const std::string installed = Expand(L"%ProgramFiles%\\KelvanoPackageTest\\readme.txt");
-  const std::string uninstallKey = std::string("SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\") + kProductCode;
+  const std::string uninstallKey =
+      std::string("SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\") + kProductCode;
   RegistryManager registry(machine.Seams().registry);
 
   ASSERT_TRUE(Run("KelvanoPackageTest", msi, "ADDLOCAL=ALL", ""));
@@ -158,8 +159,8 @@ TEST_F(WinePackages, AnFtpAddressIsDownloadedOrFailsWithTheDownloadError) {
 
   EXPECT_FALSE(Run("Quick Support", kit.Path("Tools\\VelmoraSupport.exe"), "", server + "/missing.exe|m.exe|False"));
   ASSERT_EQ(window.Messages().size(), 1u);
-  EXPECT_EQ(window.Messages()[0].text, FormatText(LoadMessage(111), "Quick Support",
-                                                  FormatText(LoadMessage(128), server + "/missing.exe")));
+  EXPECT_EQ(window.Messages()[0].text,
+            FormatText(LoadMessage(111), "Quick Support", FormatText(LoadMessage(128), server + "/missing.exe")));
 }
 
 TEST_F(WinePackages, TheRetryBoxIsAnsweredAndAFailedDownloadLeavesNothing) {

@@ -51,8 +51,7 @@ TEST_F(Bitness, TheSetupKnowsWhetherWindowsIsSixtyFourBit) {
   EXPECT_EQ(info_.IsWow64(), sixtyFourBit_);
   SYSTEM_INFO native = {};
   GetNativeSystemInfo(&native);
-  EXPECT_EQ(native.wProcessorArchitecture,
-            sixtyFourBit_ ? PROCESSOR_ARCHITECTURE_AMD64 : PROCESSOR_ARCHITECTURE_INTEL);
+  EXPECT_EQ(native.wProcessorArchitecture, sixtyFourBit_ ? PROCESSOR_ARCHITECTURE_AMD64 : PROCESSOR_ARCHITECTURE_INTEL);
 }
 
 TEST_F(Bitness, TheSystemFolderHoldsThirtyTwoBitProgramsForTheSetup) {
@@ -75,8 +74,10 @@ TEST_F(Bitness, AFileWrittenToTheSystemFolderLandsInTheFolderOfThirtyTwoBitProgr
     std::ofstream file(written.c_str());
     ASSERT_TRUE(file << "x");
   }
-  const bool inSysWow64 = GetFileAttributesW((L"C:\\windows\\syswow64\\" + Widen(name)).c_str()) != INVALID_FILE_ATTRIBUTES;
-  const bool inSysNative = GetFileAttributesW((L"C:\\windows\\sysnative\\" + Widen(name)).c_str()) != INVALID_FILE_ATTRIBUTES;
+  const bool inSysWow64 =
+      GetFileAttributesW((L"C:\\windows\\syswow64\\" + Widen(name)).c_str()) != INVALID_FILE_ATTRIBUTES;
+  const bool inSysNative =
+      GetFileAttributesW((L"C:\\windows\\sysnative\\" + Widen(name)).c_str()) != INVALID_FILE_ATTRIBUTES;
   DeleteFileW(written.c_str());
   EXPECT_EQ(inSysWow64, sixtyFourBit_);
   EXPECT_FALSE(inSysNative) << "nothing reaches the 64-bit system folder";
@@ -96,7 +97,8 @@ class RegistryViews : public Bitness {
       ADD_FAILURE() << "no RegDeleteKeyExW to clean up with";
       return;
     }
-    for (REGSAM view : {KEY_WOW64_32KEY, KEY_WOW64_64KEY}) deleteInView(HKEY_LOCAL_MACHINE, Widen(key_).c_str(), view, 0);
+    for (REGSAM view : {KEY_WOW64_32KEY, KEY_WOW64_64KEY})
+      deleteInView(HKEY_LOCAL_MACHINE, Widen(key_).c_str(), view, 0);
   }
   // Writes a text value straight into one view.
   void WriteInView(REGSAM view, const std::string& subKey, const std::wstring& text) {
@@ -109,8 +111,8 @@ class RegistryViews : public Bitness {
     RegCloseKey(key);
   }
   std::string ReadThroughTheSetup(const std::string& subKey) {
-    return RegistryValueToText(RegistryManager(registry_).GetRegistryValue(registry::kLocalMachine, subKey, "Where",
-                                                                           std::string("missing")));
+    return RegistryValueToText(
+        RegistryManager(registry_).GetRegistryValue(registry::kLocalMachine, subKey, "Where", std::string("missing")));
   }
   bool KeyExistsInView(REGSAM view, const std::string& subKey) {
     HKEY key = nullptr;

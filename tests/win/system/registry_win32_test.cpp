@@ -10,13 +10,10 @@ namespace kelvano::test {
 namespace {
 
 RegistryUnderTest MakeWineRegistry() {
-  const std::string base = "Software\\KelvanoTests\\Rules" + std::to_string(GetCurrentProcessId()) + "_" +
-                           std::to_string(GetTickCount());
+  const std::string base =
+      "Software\\KelvanoTests\\Rules" + std::to_string(GetCurrentProcessId()) + "_" + std::to_string(GetTickCount());
   return RegistryUnderTest{std::make_unique<Win32Registry>(), base,
-                           [base] {
-                             SHDeleteKeyW(HKEY_CURRENT_USER, Widen(base).c_str());
-                           },
-                           nullptr};
+                           [base] { SHDeleteKeyW(HKEY_CURRENT_USER, Widen(base).c_str()); }, nullptr};
 }
 
 INSTANTIATE_TEST_SUITE_P(Registry, RegistryManagerRules,

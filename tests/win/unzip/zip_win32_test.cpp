@@ -57,8 +57,10 @@ int OpenViewsAndArchive(const std::string& folder) {
   const std::wstring archive = Widen(folder + "\\archive.zip");
   if (GetFileAttributesW(archive.c_str()) != INVALID_FILE_ATTRIBUTES) {
     const HANDLE alone = CreateFileW(archive.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-    if (alone == INVALID_HANDLE_VALUE) ++count;
-    else CloseHandle(alone);
+    if (alone == INVALID_HANDLE_VALUE)
+      ++count;
+    else
+      CloseHandle(alone);
   }
   return count;
 }
@@ -110,7 +112,8 @@ std::map<std::string, std::string> Snapshot(const std::string& folder) {
   std::map<std::string, std::string> all;
   for (const auto& entry : fs::recursive_directory_iterator(SystemPath(folder))) {
     const std::string name = FromSystemPath(fs::relative(entry.path(), SystemPath(folder)));
-    all[name] = entry.is_directory() ? "<folder>" : ReadSystemFile(FromSystemPath(entry.path())).value_or("<unreadable>");
+    all[name] =
+        entry.is_directory() ? "<folder>" : ReadSystemFile(FromSystemPath(entry.path())).value_or("<unreadable>");
   }
   return all;
 }
@@ -164,9 +167,9 @@ TEST_F(ZipWindowsFiles, RefusesStreamsAndDevices) {
                            .Add(ZipMember::Stored("kept.txt", "kept"))));
   EXPECT_THAT(errors_, ::testing::Each(std::string(zip_error::kInvalidFileName)));
   EXPECT_EQ(errors_.size(), 3u);
-  EXPECT_THAT(Snapshot(folder_.Path()), ::testing::ElementsAre(::testing::Pair("a.zip", ::testing::_),
-                                                               ::testing::Pair("out", "<folder>"),
-                                                               ::testing::Pair("out\\kept.txt", "kept")));
+  EXPECT_THAT(Snapshot(folder_.Path()),
+              ::testing::ElementsAre(::testing::Pair("a.zip", ::testing::_), ::testing::Pair("out", "<folder>"),
+                                     ::testing::Pair("out\\kept.txt", "kept")));
 }
 
 TEST_F(ZipWindowsFiles, SetsCreationAndWriteTimesFromTheEntry) {

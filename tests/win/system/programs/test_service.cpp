@@ -26,10 +26,8 @@ DWORD WINAPI Control(DWORD control, DWORD, void*, void*) {
       Report(SERVICE_STOP_PENDING, 1, 3000);
       SetEvent(stopEvent);
       return NO_ERROR;
-    case SERVICE_CONTROL_INTERROGATE:
-      return NO_ERROR;
-    default:
-      return ERROR_CALL_NOT_IMPLEMENTED;
+    case SERVICE_CONTROL_INTERROGATE: return NO_ERROR;
+    default: return ERROR_CALL_NOT_IMPLEMENTED;
   }
 }
 
