@@ -13,6 +13,7 @@
 
 #include "packages/download.h"
 #include "packages/url_transfers.h"
+#include "packages/win32/wininet_api.h"
 #include "packages/win32/wininet_transfers.h"
 #include "system/text_encoding.h"
 
@@ -87,6 +88,8 @@ int wmain(int argc, wchar_t** argv) {
   kelvano::Downloader downloader(window, counting, limits);
   std::optional<std::string> sha256;
   if (argc > 3 && !resume) sha256 = kelvano::Narrow(argv[3]);
+  // WinINet is loaded at the first download; a process loads it once, so not timed.
+  kelvano::LoadWinInet();
   LARGE_INTEGER frequency, start, end;
   const double startCpu = ProcessorSeconds();
   QueryPerformanceFrequency(&frequency);
