@@ -5,6 +5,7 @@
 #include <optional>
 
 #include "packages/byte_size.h"
+#include "packages/http_fields.h"
 #include "packages/partial_file.h"
 #include "packages/sha256.h"
 #include "packages/transfer_errors.h"
@@ -18,56 +19,17 @@ namespace {
 
 bool IsSuccessStatus(int status) { return status == 0 || (status >= 200 && status <= 299); }
 
-// A number of at most 19 digits at the start of text, which it leaves after the number.
-std::optional<std::uint64_t> TakeNumber(std::string_view& text) {
-  std::size_t digits = 0;
-  std::uint64_t value = 0;
-  while (digits < text.size() && text[digits] >= '0' && text[digits] <= '9') {
-    if (++digits > 19) return std::nullopt;
-    value = value * 10 + static_cast<std::uint64_t>(text[digits - 1] - '0');
-  }
-  if (digits == 0) return std::nullopt;
-  text.remove_prefix(digits);
-  return value;
-}
-
-struct ContentRange {
-  std::uint64_t first = 0;
-  std::optional<std::uint64_t> total;  // "*": not said
-};
-
-// "bytes FIRST-LAST/TOTAL" or "bytes FIRST-LAST/*".
-std::optional<ContentRange> ParseContentRange(std::string_view text) {
-  text = TrimBlanks(text);
-  if (text.size() < 6 || !EqualsIgnoreAsciiCase(text.substr(0, 6), "bytes ")) return std::nullopt;
-  text = TrimBlanks(text.substr(6));
-  ContentRange range;
-  const auto first = TakeNumber(text);
-  if (!first || text.empty() || text.front() != '-') return std::nullopt;
-  text.remove_prefix(1);
-  const auto last = TakeNumber(text);
-  if (!last || *last < *first || text.empty() || text.front() != '/') return std::nullopt;
-  text.remove_prefix(1);
-  range.first = *first;
-  if (text != "*") {
-    range.total = TakeNumber(text);
-    if (!range.total || !text.empty() || *range.total <= *last) return std::nullopt;
-  }
-  return range;
-}
-
 }  // namespace
 
 // What a download has received so far, across its tries: the bytes (in a partial file
 // beside the target), their hash, and what names the file they belong to.
 struct Downloader::Kept {
   Kept(std::string url, std::string target, std::optional<std::string> sha256)
-      : url(std::move(url)), target(std::move(target)), sha256(std::move(sha256)), file(this->target) {
-    if (this->sha256) hash = MakeStreamHasher();
-  }
+      : url(std::move(url)), target(std::move(target)), sha256(std::move(sha256)), file(this->target) {}
 
   // The server named the file, and some of it is here.
   bool Resumable() const { return file.Size() > 0 && !validator.empty(); }
+  // Before the first byte of every try that does not resume: the hash starts with it.
   bool StartOver() {
     validator.clear();
     total.reset();
@@ -197,7 +159,7 @@ Downloader::Outcome Downloader::Try(Kept& kept, std::size_t number) {
             report("more bytes than announced");
             return Outcome::Refused;
           }
-          if (kept.hash && !EqualsIgnoreAsciiCase(kept.hash->FinishHex(), *kept.sha256)) {
+          if (kept.sha256 && (!kept.hash || !EqualsIgnoreAsciiCase(kept.hash->FinishHex(), *kept.sha256))) {
             report("of another SHA-256");
             return Outcome::Refused;
           }

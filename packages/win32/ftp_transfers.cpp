@@ -1,7 +1,6 @@
 #include "packages/win32/ftp_transfers.h"
 
 #include <algorithm>
-#include <atomic>
 #include <optional>
 
 #include "packages/win32/wininet_api.h"

@@ -6,6 +6,7 @@
 #include <utility>
 #include <vector>
 
+#include "packages/http_fields.h"
 #include "packages/win32/ftp_transfers.h"
 #include "packages/win32/wininet_api.h"
 #include "system/text_encoding.h"
@@ -71,16 +72,6 @@ void CALLBACK OnStatus(HINTERNET, DWORD_PTR context, DWORD status, LPVOID inform
   } else if (status == INTERNET_STATUS_HANDLE_CLOSING) {
     completion->Release();  // the last word about the handle
   }
-}
-
-std::optional<std::uint64_t> ParseLength(std::wstring_view text) {
-  if (text.empty() || text.size() > 19) return std::nullopt;
-  std::uint64_t value = 0;
-  for (wchar_t c : text) {
-    if (c < L'0' || c > L'9') return std::nullopt;
-    value = value * 10 + static_cast<std::uint64_t>(c - L'0');
-  }
-  return value;
 }
 
 // The request headers that ask for the rest of a file, when it is still the same one.
@@ -271,11 +262,7 @@ TransferStep WinInetTransfer::Answer() {
   }
   step.status = static_cast<int>(status);
   // As text: a length beyond 4 GiB does not fit the numeric form.
-  wchar_t length[32] = {};
-  DWORD bytes = sizeof length - sizeof(wchar_t);
-  if (WinInet().HttpQueryInfoW(request_.Get(), HTTP_QUERY_CONTENT_LENGTH, length, &bytes, nullptr)) {
-    step.length = ParseLength(std::wstring_view(length, bytes / sizeof(wchar_t)));
-  }
+  step.length = ParseContentLength(QueryText(request_.Get(), HTTP_QUERY_CONTENT_LENGTH));
   step.validator = QueryText(request_.Get(), HTTP_QUERY_ETAG);
   if (step.validator.empty()) step.validator = QueryText(request_.Get(), HTTP_QUERY_LAST_MODIFIED);
   if (status == 206) step.contentRange = QueryText(request_.Get(), HTTP_QUERY_CONTENT_RANGE);
