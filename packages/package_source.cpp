@@ -52,7 +52,6 @@ PackageSource::~PackageSource() {
 }
 
 std::optional<std::string> PackageSource::Obtain(const std::string& shipped) {
-  installer_ = shipped;
   Step step = Step::Locate;
   while (step != Step::Done) {
     retryFrom_ = step;
@@ -74,9 +73,9 @@ std::optional<std::string> PackageSource::Obtain(const std::string& shipped) {
 PackageSource::Step PackageSource::Perform(Step step, const std::string& shipped) {
   switch (step) {
     case Step::Locate:
+      installer_ = shipped;
       if (!shipped.empty() && FileExists(shipped)) {
         Log("the installer of the kit: " + shipped);
-        installer_ = shipped;
         return Step::CheckInstaller;
       }
       if (!description_.Describes()) return Step::CheckInstaller;
