@@ -70,21 +70,17 @@ using unique_hfont = UniqueHandle<HFONT, handle_kinds::DeleteGdiObject>;
 using unique_hicon = UniqueHandle<HICON, handle_kinds::CloseIcon>;
 using unique_hdc = UniqueHandle<HDC, handle_kinds::CloseMemoryDc>;
 
-// Runs `cleanUp` when it leaves scope, unless Dismiss was called.
+// Runs `cleanUp` when it leaves scope.
 template <typename CleanUp>
 class ScopeGuard {
  public:
   explicit ScopeGuard(CleanUp cleanUp) : cleanUp_(std::move(cleanUp)) {}
-  ~ScopeGuard() {
-    if (armed_) cleanUp_();
-  }
+  ~ScopeGuard() { cleanUp_(); }
   ScopeGuard(const ScopeGuard&) = delete;
   ScopeGuard& operator=(const ScopeGuard&) = delete;
-  void Dismiss() { armed_ = false; }
 
  private:
   CleanUp cleanUp_;
-  bool armed_ = true;
 };
 
 template <typename CleanUp>
