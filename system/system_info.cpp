@@ -23,8 +23,8 @@ bool SystemInfo::IsWindowsXP() {
 }
 
 bool SystemInfo::IsWow64() {
-  bool wow64 = false;
-  return seam_.QueryWow64(wow64) == 0 && wow64;
+  bool sixtyFourBit = false;
+  return seam_.QuerySixtyFourBitWindows(sixtyFourBit) == 0 && sixtyFourBit;
 }
 
 std::string SystemInfo::SystemFolder() {

@@ -21,7 +21,8 @@ class SystemInfo {
   bool IsWindowsNT();
   // Version 5.1 of the NT family; false when the version cannot be read.
   bool IsWindowsXP();
-  // True when the setup runs on 64-bit Windows; false where Windows cannot tell.
+  // True when the setup runs on 64-bit Windows (as a 32-bit program under WOW64, or as a
+  // 64-bit one); false where Windows cannot tell.
   bool IsWow64();
   // The Windows system folder; empty when Windows does not say.
   std::string SystemFolder();

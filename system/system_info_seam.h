@@ -28,9 +28,10 @@ class SystemInfoSeam {
 
   // GetVersionEx.
   virtual long QueryVersion(OsVersion& version) = 0;
-  // IsWow64Process for the current process, looked up in kernel32 by name:
-  // kProcNotFound on a Windows that has no such function.
-  virtual long QueryWow64(bool& wow64) = 0;
+  // Whether Windows is 64-bit: always for a 64-bit process; for a 32-bit one,
+  // IsWow64Process of the current process, looked up in kernel32 by name (kProcNotFound
+  // on a Windows that has no such function).
+  virtual long QuerySixtyFourBitWindows(bool& sixtyFourBit) = 0;
   // GetSystemDirectory.
   virtual long QuerySystemDirectory(std::string& folder) = 0;
   // GetEnvironmentVariable: kEnvironmentVariableNotFound when it is not set.

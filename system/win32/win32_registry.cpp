@@ -16,14 +16,21 @@ HKEY ToHkey(RegistryHandle handle) {
 
 RegistryHandle FromHkey(HKEY key) { return reinterpret_cast<RegistryHandle>(key); }
 
+REGSAM InTheSetupsView(std::uint32_t access) {
+#ifdef _WIN64
+  if ((access & (KEY_WOW64_32KEY | KEY_WOW64_64KEY)) == 0) access |= KEY_WOW64_32KEY;
+#endif
+  return access;
+}
+
 }  // namespace
 
 long Win32Registry::CreateKey(RegistryHandle root, const std::string& subKey, std::uint32_t access, RegistryHandle& key,
                               std::uint32_t& disposition) {
   HKEY created = nullptr;
   DWORD how = 0;
-  const LONG status = RegCreateKeyExW(ToHkey(root), Widen(subKey).c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, access,
-                                      nullptr, &created, &how);
+  const LONG status = RegCreateKeyExW(ToHkey(root), Widen(subKey).c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
+                                      InTheSetupsView(access), nullptr, &created, &how);
   if (status == ERROR_SUCCESS) {
     key = FromHkey(created);
     disposition = how;
@@ -33,7 +40,7 @@ long Win32Registry::CreateKey(RegistryHandle root, const std::string& subKey, st
 
 long Win32Registry::OpenKey(RegistryHandle root, const std::string& subKey, std::uint32_t access, RegistryHandle& key) {
   HKEY opened = nullptr;
-  const LONG status = RegOpenKeyExW(ToHkey(root), Widen(subKey).c_str(), 0, access, &opened);
+  const LONG status = RegOpenKeyExW(ToHkey(root), Widen(subKey).c_str(), 0, InTheSetupsView(access), &opened);
   if (status == ERROR_SUCCESS) key = FromHkey(opened);
   return status;
 }

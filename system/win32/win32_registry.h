@@ -1,7 +1,8 @@
 #pragma once
-// The registry seam over the wide registry functions of Windows. No view flag is asked
-// for (Windows 2000 refuses them): the 32-bit setup sees the view that Windows gives a
-// 32-bit process.
+// The registry seam over the wide registry functions of Windows. A key opened without a
+// view flag is seen as the 32-bit setup sees it: the 32-bit build asks for no view
+// (Windows 2000 refuses the flags) and gets a 32-bit process's; the 64-bit build asks for
+// the 32-bit view. A view named by the caller is passed on as it is.
 
 #include "system/registry_seam.h"
 

@@ -17,7 +17,12 @@ long Win32SystemInfo::QueryVersion(OsVersion& version) {
   return ERROR_SUCCESS;
 }
 
-long Win32SystemInfo::QueryWow64(bool& wow64) {
+long Win32SystemInfo::QuerySixtyFourBitWindows(bool& sixtyFourBit) {
+#ifdef _WIN64
+  // A 64-bit program runs on 64-bit Windows only, and is not WOW64's.
+  sixtyFourBit = true;
+  return ERROR_SUCCESS;
+#else
   // Windows 2000 and XP before Service Pack 2 have no such function.
   using IsWow64ProcessFunction = BOOL(WINAPI*)(HANDLE, PBOOL);
   const HMODULE kernel = GetModuleHandleW(L"kernel32");
@@ -28,8 +33,9 @@ long Win32SystemInfo::QueryWow64(bool& wow64) {
   if (isWow64Process == nullptr) return os::kProcNotFound;
   BOOL answer = FALSE;
   if (!isWow64Process(GetCurrentProcess(), &answer)) return static_cast<long>(GetLastError());
-  wow64 = answer != FALSE;
+  sixtyFourBit = answer != FALSE;
   return ERROR_SUCCESS;
+#endif
 }
 
 long Win32SystemInfo::QuerySystemDirectory(std::string& folder) {

@@ -8,7 +8,7 @@ namespace kelvano {
 class Win32SystemInfo : public SystemInfoSeam {
  public:
   long QueryVersion(OsVersion& version) override;
-  long QueryWow64(bool& wow64) override;
+  long QuerySixtyFourBitWindows(bool& sixtyFourBit) override;
   long QuerySystemDirectory(std::string& folder) override;
   long QueryEnvironmentVariable(const std::string& name, std::string& value) override;
   long QueryTempPath(std::string& folder) override;

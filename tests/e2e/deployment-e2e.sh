@@ -74,7 +74,7 @@ sed -i 's/^SERVER=KELVANO/SERVER=RESTART/' "$work/restart/settings.ini"  # an in
 export KELVANO_STANDIN_SQL=broken
 check "exit code of a restart" 3010 "$(deploy "$work/restart")"
 unset KELVANO_STANDIN_SQL
-"$wine_run" reg query 'HKCU\Software\Microsoft\Windows\CurrentVersion\RunOnce' /v 'Kelvano Setup' >/dev/null 2>&1 ||
+setup_reg query 'HKCU\Software\Microsoft\Windows\CurrentVersion\RunOnce' /v 'Kelvano Setup' >/dev/null 2>&1 ||
   failed "no RunOnce entry"
 reg delete 'HKCU\Software\Microsoft\Windows\CurrentVersion\RunOnce' /v 'Kelvano Setup' /f
 "$wine_run" sc delete 'MSSQL$RESTART' >/dev/null 2>&1

@@ -28,9 +28,8 @@ deploy() {
   KELVANO_STANDIN_LOG="$(windows "$work/standins.log")" "$wine_run" "$helper" exitcode "$(windows "$kit")" \
       "$(windows "$kit/Setup.exe")" /suppressmsgboxes /log "$(windows "$work/setup.log")" "$@" 2>/dev/null | tr -d '\r'
 }
-reg() { "$wine_run" reg "$@" >/dev/null 2>&1; }
-# registry KEY VALUE: the text of a registry value
-registry() { "$wine_run" reg query "$1" /v "$2" 2>/dev/null | tr -d '\r' | awk -v v="$2" '$1 == v {print $3}'; }
+. "$(dirname "${BASH_SOURCE[0]}")/setup-registry.sh"
+reg() { setup_reg "$@" >/dev/null 2>&1; }
 ndp='HKLM\Software\Microsoft\NET Framework Setup\NDP\v4\Full'
 # A machine without the product, its SQL Server instance and .NET 4.8.
 fresh_machine() {

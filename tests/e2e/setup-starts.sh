@@ -9,7 +9,8 @@ mkdir -p "$kit/Misc"
 cp "$setup" "$kit/Setup.exe"
 printf '\357\273\277PRODUCT=KelvanoStart\r\nAPIPORT=8080\r\nMODE=quite\r\n' > "$kit/settings.ini"
 echo "not a picture" > "$kit/Misc/background.jpg"
-"$wine_run" reg add 'HKLM\Software\KelvanoStart' /v SetupType /d Other /f >/dev/null ||
+. "$(dirname "$0")/setup-registry.sh"
+setup_reg add 'HKLM\Software\KelvanoStart' /v SetupType /d Other /f >/dev/null ||
   { echo "setup-starts: reg add failed with $?" >&2; exit 1; }
 cd "$kit"
 status=0

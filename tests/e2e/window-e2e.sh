@@ -8,6 +8,7 @@ set -u
 setup=$(realpath "$1") standins=$(realpath "$2") helper=$(realpath "$3") work=$(realpath -m "$4")
 wine_run=$(realpath "$(dirname "$0")/../../cmake/wine/wine-run.sh")
 . "$(dirname "$0")/../../cmake/wine/windows-path.sh"
+. "$(dirname "$0")/setup-registry.sh"
 export KELVANO_WINE_TIMEOUT=120
 fail=0
 failures=0
@@ -77,9 +78,6 @@ pixels() {
   convert "$shot" -crop "${3}x${4}+$((${X:-0} + $1))+$((${Y:-0} + $2))" +repage -fx "($condition)?1:0" \
           -format "%[fx:round(mean*w*h)]" info:
 }
-registry() {  # registry KEY VALUE: the text of a registry value, as the setup's 32-bit view holds it
-  "$wine_run" reg query "$1" /v "$2" 2>/dev/null | tr -d '\r' | awk -v v="$2" '$1 == v {print $3}'
-}
 
 # Pixel rectangles of the option page (twips / 15).
 server_label="338 119 52 23"
@@ -88,7 +86,7 @@ web_label="386 382 37 23"
 
 # A machine without the product, whatever ran in the prefix before.
 "$wine_run" msiexec /qn /x '{6A1F3C2E-8B4D-4E7A-9C5B-2D3E4F5A6B7C}' >/dev/null 2>&1
-"$wine_run" reg delete 'HKLM\Software\Kelvano' /f >/dev/null 2>&1
+setup_reg delete 'HKLM\Software\Kelvano' /f >/dev/null 2>&1
 
 echo "--- the option page, and Esc when idle"
 make_kit 'ENABLESUPPORT=1\r\nENABLEWEBSITE=1\r\n'
@@ -155,7 +153,7 @@ check "exit code after the Server run" 0 "$(wait_end 30)"
 
 echo "--- a failure that escapes a run is shown, and the window stays usable"
 ndp='HKLM\Software\Microsoft\NET Framework Setup\NDP\v3.5'
-"$wine_run" reg add "$ndp" /v SP /t REG_MULTI_SZ /d broken /f >/dev/null 2>&1  # a type the setup does not read
+setup_reg add "$ndp" /v SP /t REG_MULTI_SZ /d broken /f >/dev/null 2>&1  # a type the setup does not read
 make_kit ''
 start_setup
 click 345 128
@@ -164,7 +162,7 @@ box exists 'Kelvano setup' || failed "the window closed after the failure"
 click 634 14
 # 1603, the failed run's; Wine hands a Unix parent its low 8 bits.
 check "exit code after the failure" $((1603 % 256)) "$(wait_end 30)"
-"$wine_run" reg add "$ndp" /v SP /t REG_DWORD /d 1 /f >/dev/null 2>&1
+setup_reg add "$ndp" /v SP /t REG_DWORD /d 1 /f >/dev/null 2>&1
 
 echo "--- quiet mode runs the stored setup type and unloads"
 make_kit 'MODE=quite\r\n'

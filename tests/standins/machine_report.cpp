@@ -16,9 +16,10 @@ namespace {
 constexpr wchar_t kProduct[] = L"SOFTWARE\\Kelvano";
 constexpr wchar_t kProductCode[] = L"{6A1F3C2E-8B4D-4E7A-9C5B-2D3E4F5A6B7C}";
 
-std::wstring Text(HKEY root, const std::wstring& key, const wchar_t* name, REGSAM view = 0) {
+// A value as the 32-bit setup sees it (its view is the 32-bit one, whichever build runs).
+std::wstring Text(HKEY root, const std::wstring& key, const wchar_t* name) {
   HKEY handle = nullptr;
-  if (RegOpenKeyExW(root, key.c_str(), 0, KEY_READ | view, &handle) != ERROR_SUCCESS) return L"";
+  if (RegOpenKeyExW(root, key.c_str(), 0, KEY_READ | KEY_WOW64_32KEY, &handle) != ERROR_SUCCESS) return L"";
   wchar_t value[1024] = {};
   DWORD size = sizeof value - sizeof(wchar_t), type = 0;
   DWORD number = 0;

@@ -1,7 +1,8 @@
 // Stand-ins for the vendors' installers (which cannot be fetched here), for the Wine
 // tests and the demo kit. One program; what it does depends on the name it is copied
 // under, and each does what the setup's detection looks for afterwards:
-//   dotnetfx35setup.exe, dotnetfx48setup.exe  the .NET Framework detection values
+//   dotnetfx35setup.exe, dotnetfx48setup.exe  the .NET Framework detection values (in
+//       both registry views on 64-bit Windows, as the frameworks write them)
 //   SQLEXPR_2017_ENU.EXE, SQLEXPR_x86_ITA.EXE  a SQL Server instance: the service
 //       MSSQL$<instance> (this program again, as binn\sqlservr.exe) and its keys, where
 //       SQL Server registers them (the 64-bit view on 64-bit Windows)
@@ -52,7 +53,9 @@ void Record() {
   }
 }
 
-bool IsWow64() {
+// Built for the setup's bitness: a 64-bit stand-in runs on 64-bit Windows only.
+bool OnSixtyFourBitWindows() {
+  if (sizeof(void*) == 8) return true;
   BOOL wow64 = FALSE;
   using Function = BOOL(WINAPI*)(HANDLE, PBOOL);
   const auto isWow64 = reinterpret_cast<Function>(
@@ -70,7 +73,9 @@ void SetValue(REGSAM view, const std::wstring& key, const wchar_t* name, DWORD t
 }
 
 void SetNumber(const std::wstring& key, const wchar_t* name, DWORD number) {
-  SetValue(0, key, name, REG_DWORD, &number, sizeof number);
+  if (!OnSixtyFourBitWindows()) return SetValue(0, key, name, REG_DWORD, &number, sizeof number);
+  for (const REGSAM view : {KEY_WOW64_32KEY, KEY_WOW64_64KEY})
+    SetValue(view, key, name, REG_DWORD, &number, sizeof number);
 }
 
 void SetText(REGSAM view, const std::wstring& key, const wchar_t* name, const std::wstring& text) {
@@ -101,7 +106,7 @@ int InstallSqlServer(bool sql2017) {
   const std::wstring server = binn + L"\\sqlservr.exe";
   CopyFileW(OwnPath().c_str(), server.c_str(), FALSE);
 
-  const REGSAM view = IsWow64() ? KEY_WOW64_64KEY : 0;
+  const REGSAM view = OnSixtyFourBitWindows() ? KEY_WOW64_64KEY : 0;
   const std::wstring sql = L"SOFTWARE\\Microsoft\\Microsoft SQL Server\\";
   SetText(view, sql + L"Instance Names\\SQL", instance.c_str(), id);
   SetText(view, sql + id + L"\\Setup", L"SQLPath", folder);

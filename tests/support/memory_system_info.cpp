@@ -42,9 +42,9 @@ long MemorySystemInfo::QueryVersion(OsVersion& version) {
   return 0;
 }
 
-long MemorySystemInfo::QueryWow64(bool& wow64) {
+long MemorySystemInfo::QuerySixtyFourBitWindows(bool& sixtyFourBit) {
   if (!system_.hasWow64Function) return os::kProcNotFound;
-  wow64 = system_.wow64;
+  sixtyFourBit = system_.wow64;
   return 0;
 }
 

@@ -42,7 +42,7 @@ class MemorySystemInfo : public SystemInfoSeam {
   static StagedSystem Windows10(bool x64);  // as a program without a manifest sees it
 
   long QueryVersion(OsVersion& version) override;
-  long QueryWow64(bool& wow64) override;
+  long QuerySixtyFourBitWindows(bool& sixtyFourBit) override;
   long QuerySystemDirectory(std::string& folder) override;
   long QueryEnvironmentVariable(const std::string& name, std::string& value) override;
   long QueryTempPath(std::string& folder) override;

@@ -107,7 +107,9 @@ class WinePackages : public ::testing::Test {
 
 TEST_F(WinePackages, AnMsiOfTheKitIsInstalledByTheRealMsiexecAndItsEarlierVersionRemoved) {
   const std::string msi = kit.Put("Setup\\KelvanoPackageTest.msi", FileContent(BesideTest("KelvanoPackageTest.msi")));
-  const std::string installed = Expand(L"%ProgramFiles%\\KelvanoPackageTest\\readme.txt");
+  // An x86 package installs into the 32-bit programs' folder, a 32-bit process's %ProgramFiles%.
+  const std::string installed = Expand(sizeof(void*) == 8 ? L"%ProgramFiles(x86)%\\KelvanoPackageTest\\readme.txt"
+                                                          : L"%ProgramFiles%\\KelvanoPackageTest\\readme.txt");
   const std::string uninstallKey =
       std::string("SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\") + kProductCode;
   RegistryManager registry(machine.Seams().registry);

@@ -56,14 +56,18 @@ void RunAndWait(std::wstring commandLine) { RunProgram(std::move(commandLine), n
 
 class WineInstallation : public ::testing::Test {
  protected:
-  // The recording netsh where the setup starts netsh (syswow64 under WOW64), preferred
-  // to Wine's builtin one; put back afterwards.
+  // The recording netsh where the setup starts netsh (system32 as this process sees it:
+  // syswow64 under WOW64), preferred to Wine's builtin one; put back afterwards.
   static void SetUpTestSuite() {
     // Other tests of the prefix may have installed the product: the first run here is on
     // a machine without it, its SQL Server instance and its keys.
     DeleteService(L"MSSQL$KELVANO");
     RunAndWait(L"\"C:\\windows\\system32\\msiexec.exe\" /qn /x{6A1F3C2E-8B4D-4E7A-9C5B-2D3E4F5A6B7C}");
-    SHDeleteKeyW(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Kelvano");
+    HKEY software = nullptr;  // where the setup writes the product's key: the 32-bit view
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"SOFTWARE", 0, KEY_ALL_ACCESS | KEY_WOW64_32KEY, &software) == 0) {
+      SHDeleteKeyW(software, L"Kelvano");
+      RegCloseKey(software);
+    }
     CopyFileW(kNetsh.c_str(), (kNetsh + L".original").c_str(), FALSE);
     ASSERT_TRUE(CopyFileW(Widen(Environment(L"KELVANO_STANDIN_NETSH")).c_str(), kNetsh.c_str(), FALSE));
     HKEY overrides = nullptr;

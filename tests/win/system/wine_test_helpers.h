@@ -40,8 +40,9 @@ inline std::string Environment(const wchar_t* name) {
   return length > 0 && length < MAX_PATH ? Narrow(value) : std::string();
 }
 
-// Whether the test runs in the 64-bit Windows prefix (KELVANO_WINE_ARCH "win64"), where the
-// 32-bit test programs run under WOW64, rather than in the 32-bit one ("win32").
+// Whether the test runs in the 64-bit Windows prefix (KELVANO_WINE_ARCH "win64"), where
+// the 32-bit build's test programs run under WOW64 and the 64-bit build's natively,
+// rather than in the 32-bit one ("win32").
 inline bool OnSixtyFourBitWindows() {
   const std::string arch = Environment(L"KELVANO_WINE_ARCH");
   EXPECT_FALSE(arch.empty()) << "CTest names the prefix in KELVANO_WINE_ARCH";
