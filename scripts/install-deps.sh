@@ -1,7 +1,9 @@
 #!/bin/sh
 # Installs the Debian packages that the builds and tests need; does nothing when they
 # are all there already. Run as root (or with sudo available). 32-bit Wine (wine32:i386)
-# runs the 32-bit programs that ship, so the i386 architecture is enabled first.
+# runs the 32-bit programs that ship, so the i386 architecture is enabled first; it
+# installs also on machines that cannot run it, where the 64-bit build (x86-64 mingw-w64)
+# runs the Windows tests under wine64 instead.
 #
 # A mirror in the middle of a sync can leave one index (often a suite's i386 list) out of
 # date: `apt-get update` then fails for that index alone, and the install may not resolve
@@ -10,7 +12,7 @@
 # release's own suite as the target, where both architectures' candidates come from.
 set -eu
 packages="cmake ninja-build g++ googletest libgtest-dev g++-mingw-w64-i686
-binutils-mingw-w64-i686 wine wine64 wine32:i386 xvfb xauth xdotool
+binutils-mingw-w64-i686 g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64 wine wine64 wine32:i386 xvfb xauth xdotool
 imagemagick wixl msitools zlib1g-dev libdeflate-dev clang libclang-rt-14-dev unzip p7zip-full
 libarchive-tools python3 bc fonts-crosextra-carlito osslsigncode openssl"
 missing=""

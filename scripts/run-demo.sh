@@ -1,7 +1,8 @@
 #!/bin/bash
-# The demo: builds everything and runs the shipped Setup.exe through a whole Server
-# installation under Wine, unattended from the kit's own settings (MODE=quite), on a
-# virtual display when there is none. The kit holds stand-ins for the vendors'
+# The demo: builds and runs the shipped Setup.exe through a whole Server installation
+# under Wine, unattended from the kit's own settings (MODE=quite), on a virtual display
+# when there is none. On a machine that runs no 32-bit code, the 64-bit build of the same
+# sources stands in for the shipped 32-bit one, under wine64; the first line says which. The kit holds stand-ins for the vendors'
 # installers (which cannot be fetched here), the product as a real MSI, and .NET 4.8 as a
 # zip that a local HTTP server hands out slowly enough to watch. netsh and the browser
 # are recorders in the demo's own prefix. At the end it prints what the machine holds,
@@ -11,19 +12,26 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
-for preset in native win32; do
-  cmake --preset "$preset" >/dev/null
-  cmake --build --preset "$preset"
+if why=$(cmake/wine/runs-32-bit-code.sh); then
+  preset=win32 KELVANO_WINE=/usr/lib/wine/wine system_folder=syswow64
+  echo "demo: the shipped 32-bit Setup.exe (build/win32)"
+else
+  preset=win64 KELVANO_WINE=/usr/lib/wine/wine64 system_folder=system32
+  echo "demo: the 64-bit Setup.exe (build/win64), as $why"
+fi
+for build in native $preset; do
+  cmake --preset "$build" >/dev/null
+  cmake --build --preset "$build"
 done
 
 demo=$PWD/build/demo
 kit=$demo/kit
-standins=build/win32/tests/standins
+standins=build/$preset/tests/standins
 rm -rf "$demo"
 mkdir -p "$demo/served"
 cp -r "$standins/kit" "$kit"
-cp build/win32/ui/Setup.exe "$kit/Setup.exe"
-cp build/win32/ui/resources/setup.ico "$kit/Setup.ico"
+cp build/$preset/ui/Setup.exe "$kit/Setup.exe"
+cp build/$preset/ui/resources/setup.ico "$kit/Setup.ico"
 mkdir -p "$kit/Misc"
 # The page pictures are made here rather than kept in the repository.
 convert -size 650x450 gradient:'#10365a'-'#1f7a4d' "$kit/Misc/background.jpg"
@@ -39,16 +47,17 @@ with zipfile.ZipFile(os.path.join(demo, "served", "dotnetfx48.zip"), "w", zipfil
 PY
 python3 demo/slow_server.py "$demo/served" "$demo/port" $((1536 * 1024)) &
 server=$!
-export WINEPREFIX=$demo/prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=;netsh.exe,winebrowser.exe=n"
+export WINEPREFIX=$demo/prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=;netsh.exe,winebrowser.exe=n" KELVANO_WINE
 cleanup() { kill $server 2>/dev/null || true; /usr/lib/wine/wineserver -k 2>/dev/null || true; }
 trap cleanup EXIT
 for _ in $(seq 50); do [ -s "$demo/port" ] && break; sleep 0.1; done
 sed "s/@PORT@/$(cat "$demo/port")/" demo/settings.ini > "$kit/settings.ini"
 
 cmake/wine/wine-prefix.sh create win64 "$WINEPREFIX" >/dev/null
-# The recorders where the 32-bit setup starts netsh and the browser.
+# The recorders where the setup starts netsh and the browser: its system folder, which
+# for a 32-bit program on 64-bit Windows is syswow64.
 for program in netsh winebrowser; do
-  cp "$standins/netsh.exe" "$WINEPREFIX/drive_c/windows/syswow64/$program.exe"
+  cp "$standins/netsh.exe" "$WINEPREFIX/drive_c/windows/$system_folder/$program.exe"
 done
 log="$demo/standins.log"
 export KELVANO_STANDIN_LOG="Z:${log//\//\\}"
@@ -62,7 +71,7 @@ if [ -z "${DISPLAY:-}" ]; then
   sleep 1
 fi
 # An Italian Windows, as in most card rooms: the setup speaks Italian there.
-wine="env LANG=it_IT.UTF-8 LC_ALL=it_IT.UTF-8 /usr/lib/wine/wine"
+wine="env LANG=it_IT.UTF-8 LC_ALL=it_IT.UTF-8 $KELVANO_WINE"
 . cmake/wine/windows-path.sh
 shot() {  # shot NAME: the setup's window as it is now
   local window

@@ -1,5 +1,7 @@
 #!/bin/bash
-# The setup's Windows code under 32-bit Wine, in a 64-bit Windows prefix of its own:
+# The setup's Windows code under Wine, in a 64-bit Windows prefix of its own: the shipped
+# 32-bit build under 32-bit Wine, or the 64-bit build under wine64 on a machine that runs
+# no 32-bit code (it says which):
 # a 200 MB download from a local HTTP server against curl on the same file in the same
 # run, with and without the SHA-256 check, the processor time each takes, one whose
 # connection breaks twice and is resumed, the same at a gigabit network's pace, and the
@@ -7,11 +9,18 @@
 # ratios the goals are about.
 set -euo pipefail
 cd "$(dirname "$0")/../.."
-cmake --preset win32 >/dev/null
-cmake --build --preset win32 --target download_bench wait_bench >/dev/null
+if why=$(cmake/wine/runs-32-bit-code.sh); then
+  preset=win32 KELVANO_WINE=/usr/lib/wine/wine
+else
+  preset=win64 KELVANO_WINE=/usr/lib/wine/wine64
+  echo "the 64-bit build under wine64: $why"
+fi
+cmake --preset $preset >/dev/null
+cmake --build --preset $preset --target download_bench wait_bench >/dev/null
+programs=build/$preset/bench/wine
 bench=$PWD/build/bench-wine
 mkdir -p "$bench/served"
-export WINEPREFIX=$bench/prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+export WINEPREFIX=$bench/prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" KELVANO_WINE
 [ -f "$WINEPREFIX/system.reg" ] || cmake/wine/wine-prefix.sh create win64 "$WINEPREFIX" >/dev/null
 payload=$bench/served/payload.bin
 [ -f "$payload" ] || head -c $((200 * 1024 * 1024)) /dev/urandom > "$payload"
@@ -43,12 +52,12 @@ setup_run() {
   local address=$1; shift
   rm -f "$target"
   local before; before=$(server_ticks)
-  printf '%s ' "$(/usr/lib/wine/wine build/win32/bench/wine/download_bench.exe "$address" "$(windows "$target")" "$@" | tr -d '\r')"
+  printf '%s ' "$("$KELVANO_WINE" $programs/download_bench.exe "$address" "$(windows "$target")" "$@" | tr -d '\r')"
   echo "$(( $(server_ticks) - before ))" | awk '{ print $1 / 100 }'
 }
 column() { awk -v c="$1" '{ print $c }' "$2" | median; }
 
-/usr/lib/wine/wine build/win32/bench/wine/download_bench.exe "$url" "$(windows "$target")" >/dev/null  # a warm start
+"$KELVANO_WINE" $programs/download_bench.exe "$url" "$(windows "$target")" >/dev/null  # a warm start
 # Interleaved rounds, so that whatever else the machine does weighs on all three alike.
 : > "$bench/curl.times"; : > "$bench/setup.times"; : > "$bench/hash.times"; : > "$bench/resume.times"
 for round in 1 2 3 4 5 6 7; do
@@ -95,5 +104,5 @@ printf 'at the pace of 1 Gbit/s, median of 3: setup %.3f s, with SHA-256 %.3f s:
   "$ps" "$ph" "$(echo "($ph - $ps) * 100 / $ps" | bc -l)"
 
 echo
-read -r wait slowest < <(/usr/lib/wine/wine build/win32/bench/wine/wait_bench.exe | tr -d '\r')
+read -r wait slowest < <("$KELVANO_WINE" $programs/wait_bench.exe | tr -d '\r')
 echo "RunAndWait's return after its program ended, 50 runs: median $wait ms, slowest $slowest ms (goal: median under 2 ms)"
