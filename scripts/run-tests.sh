@@ -30,9 +30,25 @@ fi
 
 layer "native build" build native
 layer "native unit tests" ctest --preset native
+# The short fuzzing runs one fuzzer at a time for a fixed time, on one core: the Windows
+# builds take the other meanwhile. The Wine tests wait for it, as their clocks are tight.
+fuzzing=""
 if [ -x tests/fuzz/run-ci.sh ]; then
-  layer "fuzzing (short)" tests/fuzz/run-ci.sh
+  mkdir -p build
+  echo "=== fuzzing (short), beside the Windows builds: build/fuzz-ci.log"
+  # A session of its own, so that a failed build ends the fuzzer it is running too.
+  setsid tests/fuzz/run-ci.sh > build/fuzz-ci.log 2>&1 &
+  fuzzing=$! fuzzing_since=$SECONDS
+  trap 'kill -- -$fuzzing 2>/dev/null || true' EXIT
 fi
+fuzzing_done() {
+  local status=0
+  wait "$fuzzing" || status=$?
+  trap - EXIT
+  cat build/fuzz-ci.log
+  summary+=("$(printf '%-34s %4ds' "fuzzing (short, beside builds)" $((SECONDS - fuzzing_since)))")
+  return $status
+}
 if [ $thirty_two_bit = yes ]; then
   layer "win32 build (ships, tests)" build win32
 else
@@ -41,6 +57,10 @@ else
 fi
 layer "PE checks of what ships" ctest --preset win32 -L pe --verbose
 layer "win64 build (tests)" build win64
+if [ -n "$fuzzing" ]; then
+  echo "=== fuzzing (short): its results"
+  fuzzing_done
+fi
 layer "Windows tests under wine64" ctest --preset win64 -L wine
 if [ $thirty_two_bit = yes ]; then
   layer "Windows tests under 32-bit Wine" ctest --preset win32 -L wine
