@@ -2,11 +2,12 @@
 # The demo: builds and runs the shipped Setup.exe through a whole Server installation
 # under Wine, unattended from the kit's own settings (MODE=quite), on a virtual display
 # when there is none. On a machine that runs no 32-bit code, the 64-bit build of the same
-# sources stands in for the shipped 32-bit one, under wine64; the first line says which. The kit holds stand-ins for the vendors'
-# installers (which cannot be fetched here), the product as a real MSI, and .NET 4.8 as a
-# zip that a local HTTP server hands out slowly enough to watch. netsh and the browser
-# are recorders in the demo's own prefix. At the end it prints what the machine holds,
-# saves screenshots of both pages, and exits 0 only when the installation succeeded.
+# sources stands in for the shipped 32-bit one, under wine64; the first line says which.
+# The kit holds stand-ins for the vendors' installers (which cannot be fetched here), the
+# product as a real MSI, and .NET 4.8 as a zip that a local HTTP server hands out slowly
+# enough to watch. netsh and the browser are recorders in the demo's own prefix. At the
+# end it prints what the machine holds, saves screenshots of both pages, and exits 0 only
+# when the installation succeeded.
 #   ./scripts/run-demo.sh                the unattended Server installation
 #   ./scripts/run-demo.sh --interactive  the window, for a person (needs a display)
 set -euo pipefail

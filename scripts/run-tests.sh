@@ -9,12 +9,13 @@ cd "$(dirname "$0")/.."
 scripts/install-deps.sh
 
 declare -a summary
+took() { summary+=("$(printf '%-34s %4ds' "$1" $((SECONDS - $2)))"); }  # took NAME START
 layer() {  # layer NAME COMMAND...: runs one layer and records its time
   local name=$1 start=$SECONDS
   shift
   echo "=== $name"
   "$@"
-  summary+=("$(printf '%-34s %4ds' "$name" $((SECONDS - start)))")
+  took "$name" $start
 }
 
 build() { cmake --preset "$1" >/dev/null && cmake --build --preset "$@"; }
@@ -46,7 +47,7 @@ fuzzing_done() {
   wait "$fuzzing" || status=$?
   trap - EXIT
   cat build/fuzz-ci.log
-  summary+=("$(printf '%-34s %4ds' "fuzzing (short, beside builds)" $((SECONDS - fuzzing_since)))")
+  took "fuzzing (short, beside builds)" $fuzzing_since
   return $status
 }
 if [ $thirty_two_bit = yes ]; then
