@@ -20,7 +20,7 @@ rm "$work/kit/Prerequisites/dotnetfx48setup.exe"
 printf 'tampered' >> "$served/net48.exe"
 check "exit code of the tampered download" 1602 "$(deploy "$work/kit")"
 grep -q "package Microsoft .NET Framework 4.8: download failed" "$work/setup.log" || failed "the refused download is not logged"
-grep -qi "net48.exe" "$work/standins.log" && failed "the tampered installer ran"
+grep -qis "net48.exe" "$work/standins.log" && failed "the tampered installer ran"
 grep -q "exit code 1602" "$work/setup.log" || failed "the exit code is not logged"
 
 echo "--- /layout fills a folder that an offline run installs from"

@@ -21,12 +21,21 @@ make_kit() {  # make_kit FOLDER EXTRA_SETTINGS
 # deploy KIT [ARGUMENTS...]: a deployment tool's run; its whole exit code, read by a
 # Windows program (Wine hands a Unix parent only the low 8 bits). Each run's log is its own.
 deploy() {
-  local kit=$1
+  local kit=$1 try output
   shift
-  timeout 30 /usr/lib/wine/wineserver -w  # the last run's Wine session has ended
-  rm -f "$work/setup.log"
-  KELVANO_STANDIN_LOG="$(windows "$work/standins.log")" "$wine_run" "$helper" exitcode "$(windows "$kit")" \
-      "$(windows "$kit/Setup.exe")" /suppressmsgboxes /log "$(windows "$work/setup.log")" "$@" 2>/dev/null | tr -d '\r'
+  for try in 1 2; do
+    timeout 30 /usr/lib/wine/wineserver -w  # the last run's Wine session has ended
+    rm -f "$work/setup.log"
+    output=$(KELVANO_STANDIN_LOG="$(windows "$work/standins.log")" "$wine_run" "$helper" exitcode "$(windows "$kit")" \
+      "$(windows "$kit/Setup.exe")" /suppressmsgboxes /log "$(windows "$work/setup.log")" "$@" 2>"$work/wine.err" |
+      tr -d '\r')
+    # Nothing printed and no log: Wine never started the helper, and nothing ran. Say
+    # why, and start once more; a run of Setup.exe itself is never repeated.
+    [ -n "$output" ] || [ -e "$work/setup.log" ] && break
+    echo "Wine did not start the run (try $try):" >&2
+    tail -n 5 "$work/wine.err" >&2
+  done
+  printf '%s' "$output"
 }
 . "$(dirname "${BASH_SOURCE[0]}")/setup-registry.sh"
 reg() { setup_reg "$@" >/dev/null 2>&1; }
