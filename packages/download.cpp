@@ -11,6 +11,7 @@
 #include "packages/transfer_errors.h"
 #include "startup/format_text.h"
 #include "startup/messages.h"
+#include "system/event_pump_wait.h"
 #include "system/setup_error.h"
 #include "system/text_encoding.h"
 
@@ -205,15 +206,7 @@ Downloader::Answer Downloader::Judge(const TransferStep& answer, const TransferR
 }
 
 void Downloader::Wait(std::chrono::milliseconds duration) {
-  const auto until = clock_() + duration;
-  for (;;) {
-    runState_.ProcessPendingEvents();
-    const auto now = clock_();
-    if (now >= until || !sleep_) return;
-    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(until - now);
-    sleep_(
-        std::clamp(left, std::chrono::milliseconds(1), std::max(limits_.pumpInterval, std::chrono::milliseconds(1))));
-  }
+  WaitProcessingEvents(runState_, clock_, sleep_, duration, limits_.pumpInterval);
 }
 
 void Downloader::ShowProgress(std::uint64_t received, std::uint64_t total) {

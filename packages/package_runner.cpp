@@ -9,6 +9,7 @@
 #include "startup/format_text.h"
 #include "startup/messages.h"
 #include "startup/path_helpers.h"
+#include "system/event_pump_wait.h"
 #include "system/process_runner.h"
 #include "system/setup_error.h"
 #include "system/system_info.h"
@@ -27,17 +28,14 @@ enum class Step { Remove, Install, Done };
 // One call of RunPackage: the installer obtained, the run of it, and the clean-up of it all.
 class PackageRunner::Run {
  public:
-  Run(PackageRunner& runner, const std::string& displayName, const std::string& installerPath,
-      const std::string& arguments, const std::string& downloadDescription, const std::string& earlierVersionCode)
+  Run(PackageRunner& runner, const PackageRequest& request)
       : runner_(runner),
         messages_(runner.window_),
         system_(runner.machine_.system, messages_, ApplicationTitle()),
-        displayName_(displayName),
-        shippedInstaller_(installerPath),
-        arguments_(arguments),
-        earlierVersionCode_(earlierVersionCode),
+        request_(request),
+        displayName_(request.displayName),
         temp_(system_.TemporaryFolder()),
-        source_(runner.context_, runner.machine_, runner.window_, displayName, downloadDescription,
+        source_(runner.context_, runner.machine_, runner.window_, displayName_, request.downloadDescription,
                 [this](const DownloadDescription& description) { return PlacesOf(description); }) {
     runner_.window_.SetBusyPointer(true);
     runner_.window_.SetInstallationRunning(true);
@@ -54,31 +52,29 @@ class PackageRunner::Run {
     window.SetBusyPointer(false);
   }
 
-  bool Perform() {
-    const std::optional<std::string> installer = source_.Obtain(shippedInstaller_);
-    if (!installer) {
-      runner_.lastCancelled_ = true;
-      return false;
-    }
+  InstallerReport Perform() {
+    const std::optional<std::string> installer = source_.Obtain(request_.installerPath);
+    if (!installer) return {InstallerReport::Ended::Cancelled};
     installer_ = *installer;
-    result_ = true;
+    // A removal that ends the package leaves it as if its installer had succeeded.
+    report_ = {InstallerReport::Ended::Exited, 0};
     Step step = Step::Remove;
     while (step != Step::Done) {
       try {
         step = Perform(step);
       } catch (const std::exception& failure) {
-        // Cancel fails the package; after Retry the result is what the steps decide, so
-        // a package that succeeds on Retry is a success.
+        // Cancel ends the package; after Retry the report is what the steps make it.
         if (!source_.AskRetry(failure)) {
-          runner_.lastCancelled_ = true;
           source_.Log("given up by the user");
-          return false;
+          return {InstallerReport::Ended::Cancelled};
         }
         source_.Log("tried again");
       }
     }
-    source_.Log(result_ ? "succeeded" : "failed");
-    return result_;
+    source_.Log(report_.ended == InstallerReport::Ended::Exited
+                    ? "ended with exit code " + std::to_string(report_.exitCode)
+                    : std::string("not started"));
+    return report_;
   }
 
  private:
@@ -86,7 +82,7 @@ class PackageRunner::Run {
     switch (step) {
       case Step::Remove:
         // False ends the package without running it; its result stays true.
-        return runner_.removal_.RemoveEarlierVersion(earlierVersionCode_) ? Step::Install : Step::Done;
+        return runner_.removal_.RemoveEarlierVersion(request_.earlierVersionCode) ? Step::Install : Step::Done;
       case Step::Install: Install(); return Step::Done;
       case Step::Done: break;
     }
@@ -109,26 +105,44 @@ class PackageRunner::Run {
   }
 
   void Install() {
-    runner_.window_.SetInstallationProgress(true, FormatText(LoadMessage(message::kInstalling), displayName_));
+    const std::string commandLine = CommandLine();
+    // Any other type is not run.
+    if (commandLine.empty()) {
+      report_ = {InstallerReport::Ended::NotStarted};
+      return;
+    }
+    for (const std::string& secret : request_.arguments.Secrets()) runner_.machine_.log.Conceal(secret);
+    for (int attempt = 1;; ++attempt) {
+      runner_.window_.SetInstallationProgress(true, FormatText(LoadMessage(message::kInstalling), displayName_));
+      const std::int32_t exitCode =
+          ProcessRunner(runner_.machine_.processes, system_, runner_.window_)
+              .RunAndWait(commandLine, ParentFolder(installer_), process::kInheritCallerPriority);
+      report_ = exitCode == ProcessRunner::kNotStarted ? InstallerReport{InstallerReport::Ended::NotStarted}
+                                                       : InstallerReport{InstallerReport::Ended::Exited, exitCode};
+      if (!request_.waitsForOtherInstallations || MeaningOfExitCode(exitCode) != ExitCodeMeaning::TryLater ||
+          attempt == kBusyTries) {
+        return;
+      }
+      // Windows Update, on a new machine's first start, or another setup: wait for it.
+      source_.Log("another installation is running (exit code 1618); try " + std::to_string(attempt + 1) + " of " +
+                  std::to_string(kBusyTries) + " in " + std::to_string(kBusyPause.count()) + " s");
+      runner_.window_.SetInstallationProgress(true, FormatText(LoadMessage(message::kOtherInstallation), displayName_));
+      WaitProcessingEvents(runner_.window_, runner_.machine_.clock, runner_.machine_.sleep, kBusyPause,
+                           std::chrono::milliseconds(ProcessRunner::kWaitSliceMilliseconds));
+    }
+  }
+
+  std::string CommandLine() {
     const std::string type = AsciiLower(installer_.size() < 3 ? installer_ : installer_.substr(installer_.size() - 3));
-    std::string commandLine;
+    const std::string arguments = request_.arguments.Text();
     if (type == "msi") {
       // By full path: Windows looks in the setup's own folder first, where anybody who
       // could write the download folder could have put an msiexec.exe.
-      commandLine = Quoted(PathJoin(system_.SystemFolder(), "msiexec.exe")) + " /package " + Quoted(installer_) + " " +
-                    arguments_;
-    } else if (type == "exe") {
-      commandLine = Quoted(installer_) + " " + arguments_;
+      return Quoted(PathJoin(system_.SystemFolder(), "msiexec.exe")) + " /package " + Quoted(installer_) + " " +
+             arguments;
     }
-    // Any other type is not run: no success.
-    if (commandLine.empty()) {
-      result_ = false;
-      return;
-    }
-    const std::int32_t exitCode =
-        ProcessRunner(runner_.machine_.processes, system_, runner_.window_)
-            .RunAndWait(commandLine, ParentFolder(installer_), process::kInheritCallerPriority);
-    if (exitCode != 0) result_ = false;
+    if (type == "exe") return Quoted(installer_) + " " + arguments;
+    return {};
   }
 
   template <typename Step>
@@ -149,26 +163,21 @@ class PackageRunner::Run {
   PackageRunner& runner_;
   RunStateMessages messages_;
   SystemInfo system_;
+  const PackageRequest& request_;
   const std::string displayName_;
-  const std::string shippedInstaller_;
   std::string installer_;
-  const std::string arguments_;
-  const std::string earlierVersionCode_;
   const std::string temp_;
   PackageSource source_;
-  bool result_ = false;
+  InstallerReport report_;
 };
 
-bool PackageRunner::RunPackage(const std::string& displayName, const std::string& installerPath,
-                               const std::string& arguments, const std::string& downloadDescription,
-                               const std::string& earlierVersionCode) {
-  lastCancelled_ = false;
+InstallerReport PackageRunner::RunPackage(const PackageRequest& request) {
   try {
-    Run run(*this, displayName, installerPath, arguments, downloadDescription, earlierVersionCode);
+    Run run(*this, request);
     return run.Perform();
   } catch (...) {
-    machine_.log.Write("package " + displayName + ": failed: " + DescribeCurrentError());
-    return false;
+    machine_.log.Write("package " + request.displayName + ": failed: " + DescribeCurrentError());
+    return {InstallerReport::Ended::NotStarted};
   }
 }
 

@@ -5,8 +5,8 @@
 
 namespace kelvano {
 
-std::string SqlServerArguments(SqlAttempt attempt, const std::string& serviceAccount, const std::string& serverName,
-                               const std::string& saPassword) {
+InstallerArguments SqlServerArguments(SqlAttempt attempt, const std::string& serviceAccount,
+                                      const std::string& serverName, const std::string& saPassword) {
   const bool silent = attempt == SqlAttempt::Silent;
   std::string line = silent ? "/Q /IACCEPTSQLSERVERLICENSETERMS /HIDECONSOLE /SKIPRULES=RebootRequiredCheck "
                               "PerfMonCounterNotCorruptedCheck /SQLSVCACCOUNT=\""
@@ -16,8 +16,7 @@ std::string SqlServerArguments(SqlAttempt attempt, const std::string& serviceAcc
   line += silent ? "\" /ADDCURRENTUSERASSQLADMIN /INSTANCENAME=\"" : "\" /INSTANCENAME=\"";
   line += serverName;
   line += "\" /ACTION=\"Install\" /FEATURES=SQLEngine /SECURITYMODE=SQL /TCPENABLED=1 /NPENABLED=1 /SAPWD=";
-  line += saPassword;
-  return line;
+  return InstallerArguments(line).Add(saPassword, true);
 }
 
 std::string PrerequisiteCatalogue::PrerequisitePath(const std::string& fileName) const {
@@ -28,49 +27,63 @@ std::string PrerequisiteCatalogue::ToolPath(const std::string& fileName) const {
   return PathJoin(PathJoin(context_.AppFolder(), "Tools"), fileName);
 }
 
-bool PrerequisiteCatalogue::Run(const KitPackage& package, const std::string& arguments,
-                                const std::string& earlierVersionCode) {
-  const std::string displayName = package.displayName ? package.displayName : context_.ProductDisplayName();
-  const std::string installer = PathJoin(PathJoin(context_.AppFolder(), package.folder), package.fileName);
-  return runner_.RunPackage(displayName, installer, arguments, context_.ReadSetting(package.settingsKey),
-                            earlierVersionCode);
+std::string PrerequisiteCatalogue::DisplayName(const KitPackage& package) const {
+  return package.displayName ? package.displayName : context_.ProductDisplayName();
 }
 
-bool PrerequisiteCatalogue::InstallProduct(const std::string& featureArguments) {
-  return Run(kit_package::kProduct, featureArguments, context_.Settings().ProductCode) && context_.ProductKeyExists();
+PackageOutcome PrerequisiteCatalogue::Run(const KitPackage& package, const InstallerArguments& arguments) {
+  PackageRequest request{DisplayName(package),
+                         PathJoin(PathJoin(context_.AppFolder(), package.folder), package.fileName),
+                         arguments,
+                         context_.ReadSetting(package.settingsKey),
+                         package.removesEarlierProduct ? context_.Settings().ProductCode : std::string(),
+                         package.judgement == PackageJudgement::ExitCode};
+  const InstallerReport report = runner_.RunPackage(request);
+  const bool detected = NeedsDetection(package, report) && detection_.IsInstalled(package.detection);
+  const PackageOutcome outcome = JudgePackage(package, report, detected);
+  switch (outcome) {
+    case PackageOutcome::Installed: machine_.log.Write("package " + request.displayName + ": succeeded"); break;
+    case PackageOutcome::RestartNeeded:
+      machine_.log.Write("package " + request.displayName + ": succeeded; Windows must restart to finish it");
+      break;
+    case PackageOutcome::RestartStarted:
+      machine_.log.Write("package " + request.displayName + ": succeeded; its installer restarts Windows");
+      break;
+    case PackageOutcome::Failed: machine_.log.Write("package " + request.displayName + ": failed"); break;
+    case PackageOutcome::Cancelled: break;  // the runner logged it
+  }
+  return outcome;
 }
 
-bool PrerequisiteCatalogue::InstallDotNet48() {
-  return Run(kit_package::kDotNet48, kSilentSwitches) && detection_.IsDotNet48Installed();
+PackageOutcome PrerequisiteCatalogue::Install(const KitPackage& package) {
+  return Run(package, package.silentArguments ? package.silentArguments : "");
 }
 
-bool PrerequisiteCatalogue::InstallDotNet35Sp1() {
-  return Run(kit_package::kDotNet35, kSilentSwitches) && detection_.IsDotNet35Sp1Installed();
+PackageOutcome PrerequisiteCatalogue::InstallProduct(const std::string& featureArguments) {
+  return Run(kit_package::kProduct, featureArguments);
 }
 
-bool PrerequisiteCatalogue::RunQuickSupport() { return Run(kit_package::kQuickSupport, ""); }
-
-bool PrerequisiteCatalogue::InstallSqlServer() {
+PackageOutcome PrerequisiteCatalogue::InstallSqlServer() {
   RunStateMessages messages(window_);
   if (!SystemInfo(machine_.system, messages, ApplicationTitle()).IsWow64()) return InstallSqlServer2008();
   return InstallSql(kit_package::kSql2017, kLocalService);
 }
 
-bool PrerequisiteCatalogue::InstallSqlServer2008() {
+PackageOutcome PrerequisiteCatalogue::InstallSqlServer2008() {
   RunStateMessages messages(window_);
   const bool xp = SystemInfo(machine_.system, messages, ApplicationTitle()).IsWindowsXP();
   return InstallSql(kit_package::kSql2008, xp ? kLocalSystem : kLocalService);
 }
 
-bool PrerequisiteCatalogue::InstallSql(const KitPackage& package, const std::string& serviceAccount) {
+PackageOutcome PrerequisiteCatalogue::InstallSql(const KitPackage& package, const std::string& serviceAccount) {
   const SetupSettings& settings = context_.Settings();
+  PackageOutcome outcome = PackageOutcome::Failed;
   for (const SqlAttempt attempt : {SqlAttempt::Silent, SqlAttempt::WithInterface}) {
-    // SQL Server setup's exit code says little: only the instance's service counts. A
-    // downloaded installer is fetched again for the second attempt.
-    Run(package, SqlServerArguments(attempt, serviceAccount, settings.ServerName, settings.SaPassword));
-    if (detection_.IsSqlInstanceInstalled()) return true;
+    // A downloaded installer is fetched again for the second attempt.
+    outcome = Run(package, SqlServerArguments(attempt, serviceAccount, settings.ServerName, settings.SaPassword));
+    if (outcome == PackageOutcome::Installed) break;
   }
-  return false;
+  return outcome;
 }
 
 }  // namespace kelvano

@@ -95,6 +95,18 @@ bool PrerequisiteDetection::IsSqlInstanceInstalled() {
                state != ServiceState::None);
 }
 
+bool PrerequisiteDetection::IsInstalled(PackageDetection detection) {
+  switch (detection) {
+    case PackageDetection::None: return true;
+    case PackageDetection::Product:
+      return Found("the product's key", context_.ProductDisplayName(), context_.ProductKeyExists());
+    case PackageDetection::DotNet35Sp1: return IsDotNet35Sp1Installed();
+    case PackageDetection::DotNet48: return IsDotNet48Installed();
+    case PackageDetection::SqlInstance: return IsSqlInstanceInstalled();
+  }
+  return false;
+}
+
 bool PrerequisiteDetection::Found(const std::string& what, const std::string& evidence, bool present) {
   machine_.log.Write("detection: " + what + ": " + (present ? "present" : "missing") + " (" + evidence + ")");
   return present;

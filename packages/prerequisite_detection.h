@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include "packages/kit_package.h"
 #include "packages/machine.h"
 #include "startup/settings.h"
 #include "system/run_state.h"
@@ -30,6 +31,9 @@ class PrerequisiteDetection {
   bool IsDotNet35Sp1Installed();
   // The service "MSSQL$" + the server name is known to the service control manager.
   bool IsSqlInstanceInstalled();
+  // The test a package's row names; the product is found by its registry key, and a
+  // package without a test counts as found.
+  bool IsInstalled(PackageDetection detection);
 
  private:
   bool CheckVersion();

@@ -17,6 +17,7 @@ int ExitCodeOf(InstallationOutcome outcome) {
     case InstallationOutcome::Busy:
     case InstallationOutcome::Completed: return 0;
     case InstallationOutcome::RestartPending: return 3010;  // ERROR_SUCCESS_REBOOT_REQUIRED
+    case InstallationOutcome::RestartStarted: return 1641;  // ERROR_SUCCESS_REBOOT_INITIATED
     case InstallationOutcome::Declined:
     case InstallationOutcome::Cancelled: return 1602;  // ERROR_INSTALL_USEREXIT
     case InstallationOutcome::WindowsRefused:
@@ -94,17 +95,15 @@ InstallationOutcome InstallationSequence::RunServerOrClient(SetupOption option) 
     window_.CloseMainWindow();
     return InstallationOutcome::WindowsRefused;
   }
-  if (!settings.SkipFramework && !InstallFrameworks()) return Failed(InstallationOutcome::PrerequisiteFailed);
-
+  if (!settings.SkipFramework) {
+    if (const std::optional<InstallationOutcome> ended = InstallFrameworks(option)) return *ended;
+  }
   if (option == SetupOption::Server && !settings.SkipSql) {
-    switch (InstallSqlServer()) {
-      case SqlResult::Failed: return Failed(InstallationOutcome::PrerequisiteFailed);
-      case SqlResult::RestartNeeded: return OfferRestart(option);
-      case SqlResult::Ready: break;
-    }
+    if (const std::optional<InstallationOutcome> ended = InstallSqlServer(option)) return *ended;
   }
 
-  const bool installed = catalogue_.InstallProduct(FeatureArguments(option));
+  const PackageOutcome product = catalogue_.InstallProduct(FeatureArguments(option));
+  const bool installed = product != PackageOutcome::Failed && product != PackageOutcome::Cancelled;
   if (installed && option == SetupOption::Server) {
     firewall_.ConfigureProductFirewall();
     RegistryManager registry(machine_.registry);
@@ -116,43 +115,51 @@ InstallationOutcome InstallationSequence::RunServerOrClient(SetupOption option) 
     }
   }
   if (!installed) {
-    Show(message::kProductFailed, MessageIcon::Error);
-    return Failed(InstallationOutcome::ProductFailed);
+    return PackageFailed(product, kit_package::kProduct.failureMessage, InstallationOutcome::ProductFailed);
+  }
+  // The installation is complete; only the restart is left, and nothing to resume.
+  if (product != PackageOutcome::Installed) {
+    return Restart(settings.ProductName, product == PackageOutcome::RestartStarted, std::nullopt);
   }
   if (!settings.QuietMode) Show(message::kCompleted, MessageIcon::Information);
   return InstallationOutcome::Completed;
 }
 
-InstallationOutcome InstallationSequence::Failed(InstallationOutcome failure) const {
-  // The package whose failure ended the run was given up by the user.
-  return runner_.LastPackageCancelled() ? InstallationOutcome::Cancelled : failure;
+InstallationOutcome InstallationSequence::PackageFailed(PackageOutcome outcome, int message,
+                                                        InstallationOutcome failure) {
+  Show(message, MessageIcon::Error, MessageButtons::Ok, {context_.Settings().ProductName});
+  // A package given up in its Retry/Cancel box was ended by the user.
+  return outcome == PackageOutcome::Cancelled ? InstallationOutcome::Cancelled : failure;
 }
 
-bool InstallationSequence::InstallFrameworks() {
-  const std::string& product = context_.Settings().ProductName;
-  // The messages name older framework versions than their steps; they are shown as the
-  // product has always shown them.
-  if (!detection_.IsDotNet35Sp1Installed() && !catalogue_.InstallDotNet35Sp1()) {
-    Show(message::kDotNet35Failed, MessageIcon::Error);
-    return false;
+std::optional<InstallationOutcome> InstallationSequence::InstallFrameworks(SetupOption option) {
+  for (const KitPackage* framework : kit_package::kFrameworks) {
+    if (!catalogue_.IsInstalled(*framework)) {
+      const PackageOutcome outcome = catalogue_.Install(*framework);
+      switch (outcome) {
+        case PackageOutcome::Installed: break;
+        case PackageOutcome::RestartNeeded:
+        case PackageOutcome::RestartStarted:
+          return Restart(catalogue_.DisplayName(*framework), outcome == PackageOutcome::RestartStarted, option);
+        case PackageOutcome::Failed:
+        case PackageOutcome::Cancelled:
+          return PackageFailed(outcome, framework->failureMessage, InstallationOutcome::PrerequisiteFailed);
+      }
+    }
+    if (framework->missingMessage != 0 && !catalogue_.IsInstalled(*framework)) {
+      Show(framework->missingMessage, MessageIcon::Error, MessageButtons::Ok, {context_.Settings().ProductName});
+      return InstallationOutcome::PrerequisiteFailed;
+    }
   }
-  if (!detection_.IsDotNet35Sp1Installed()) {
-    Show(message::kDotNet35Missing, MessageIcon::Error, MessageButtons::Ok, {product});
-    return false;
-  }
-  if (!detection_.IsDotNet48Installed() && !catalogue_.InstallDotNet48()) {
-    Show(message::kDotNet48Failed, MessageIcon::Error, MessageButtons::Ok, {product});
-    return false;
-  }
-  return true;
+  return std::nullopt;
 }
 
-InstallationSequence::SqlResult InstallationSequence::InstallSqlServer() {
+std::optional<InstallationOutcome> InstallationSequence::InstallSqlServer(SetupOption option) {
   // An existing instance is left as it is: no service check, no firewall rules.
-  if (detection_.IsSqlInstanceInstalled()) return SqlResult::Ready;
-  if (!catalogue_.InstallSqlServer()) {
-    Show(message::kSqlServerFailed, MessageIcon::Error);
-    return SqlResult::Failed;
+  if (detection_.IsSqlInstanceInstalled()) return std::nullopt;
+  const PackageOutcome outcome = catalogue_.InstallSqlServer();
+  if (outcome != PackageOutcome::Installed) {
+    return PackageFailed(outcome, message::kSqlServerFailed, InstallationOutcome::PrerequisiteFailed);
   }
   ModServices services(machine_.services);
   const std::string service = "MSSQL$" + context_.Settings().ServerName;
@@ -161,24 +168,35 @@ InstallationSequence::SqlResult InstallationSequence::InstallSqlServer() {
   if (state != ServiceState::None && state != ServiceState::Running && state != ServiceState::Starting) {
     restart = !services.StartServiceByName(service, "");
   }
-  if (restart) return SqlResult::RestartNeeded;
+  // The run after the restart finds the instance and goes on with the product.
+  if (restart) return Restart(context_.Settings().ProductName, false, option);
   if (!firewall_.ConfigureSqlFirewall()) Show(message::kFirewallFailed, MessageIcon::Warning);
-  return SqlResult::Ready;
+  return std::nullopt;
 }
 
 std::string InstallationSequence::ResumeCommandLine(SetupOption option) const {
+  const SetupSettings& settings = context_.Settings();
   std::string name = executablePath_.substr(executablePath_.rfind('\\') + 1);
   if (const std::size_t dot = name.rfind('.'); dot != std::string::npos) name.erase(dot);
   // Quoted: unquoted, a folder with a blank would make Windows start another program.
-  return Quoted(PathJoin(context_.AppFolder(), name + ".EXE")) + " " + FeatureArguments(option);
+  std::string line = Quoted(PathJoin(context_.AppFolder(), name + ".EXE")) + " /resume";
+  if (settings.QuietMode) line += " /q";
+  if (settings.SuppressMessageBoxes) line += " /suppressmsgboxes";
+  if (settings.SkipSql) line += " /nosql";
+  if (settings.SkipFramework) line += " /noframework";
+  if (!settings.ProductVersion.empty()) line += " /v " + settings.ProductVersion;
+  if (!settings.LogPath.empty()) line += " /log " + Quoted(settings.LogPath);
+  return line + " " + FeatureArguments(option);
 }
 
-InstallationOutcome InstallationSequence::OfferRestart(SetupOption option) {
+InstallationOutcome InstallationSequence::Restart(const std::string& packageName, bool started,
+                                                  std::optional<SetupOption> resumeAs) {
   const std::string& product = context_.Settings().ProductName;
   // Written before the question, and kept whatever the answer: the run after the next
-  // logon finds the instance and goes on with the product.
-  RegistryManager(machine_.registry).AddCmdLine2RunOnce(product + " Setup", ResumeCommandLine(option));
-  if (Show(message::kRestartNeeded, MessageIcon::Warning, MessageButtons::YesNo, {product}) == MessageAnswer::Yes) {
+  // logon finds what is installed and goes on.
+  if (resumeAs) RegistryManager(machine_.registry).AddCmdLine2RunOnce(product + " Setup", ResumeCommandLine(*resumeAs));
+  if (started) return InstallationOutcome::RestartStarted;
+  if (Show(message::kRestartNeeded, MessageIcon::Warning, MessageButtons::YesNo, {packageName}) == MessageAnswer::Yes) {
     RestartSystem(window_, machine_.shutdown);
   }
   return InstallationOutcome::RestartPending;

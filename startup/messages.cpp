@@ -107,7 +107,8 @@ constexpr Message kCatalogue[] = {
      "/log PERCORSO\\til file di log (se non indicato, in TEMP)\\n"
      "/layout CARTELLA\\tscarica ogni pacchetto in CARTELLA: un kit per i computer senza internet\\n"
      "/suppressmsgboxes\\trisponde subito a ogni messaggio (Annulla, No, OK) e lo scrive nel log\\n\\n"
-     "Codici di uscita: 0 riuscito, 3010 riavvio necessario, 1602 interrotto dall'utente, 1603 non riuscito.",
+     "Codici di uscita: 0 riuscito, 3010 riavvio necessario, 1641 riavvio avviato, 1602 interrotto dall'utente, 1603 "
+     "non riuscito.",
      "Setup.exe [/q] [/v VERSION] [/nosql] [/noframework] [/log PATH] [/layout FOLDER] [/suppressmsgboxes] "
      "[/?]\\n\\n"
      "/q\\tunattended: installs the setup type recorded by the product (Server on a new machine)\\n"
@@ -117,7 +118,12 @@ constexpr Message kCatalogue[] = {
      "/log PATH\\tthe log file (by default in TEMP)\\n"
      "/layout FOLDER\\tdownloads every package into FOLDER, a kit for machines without internet\\n"
      "/suppressmsgboxes\\tanswers every message at once (Cancel, No, OK) and logs it\\n\\n"
-     "Exit codes: 0 success, 3010 restart needed, 1602 ended by the user, 1603 failed."},
+     "Exit codes: 0 success, 3010 restart needed, 1641 restart started, 1602 ended by the user, 1603 failed."},
+    {141,
+     "È in corso un'altra installazione (ad esempio Windows Update): {0} sarà installato appena sarà terminata. Si "
+     "prega di attendere...",
+     "Another installation is running (Windows Update, for example): {0} will be installed once it has finished. "
+     "Please wait..."},
 };
 
 }  // namespace

@@ -51,6 +51,7 @@ inline constexpr int kStartupFailed = 137;       // {0}: the product, {1}: the e
 inline constexpr int kLayoutFolderFailed = 138;  // {0}: the folder
 inline constexpr int kLayoutReady = 139;         // {0}: the folder, {1}: packages downloaded
 inline constexpr int kCommandLineHelp = 140;
+inline constexpr int kOtherInstallation = 141;  // {0}: the package waiting for it
 }  // namespace message
 
 }  // namespace kelvano

@@ -224,6 +224,8 @@ void SetupContext::ParseCommandLine(std::string_view commandLine) {
         settings_.SuppressMessageBoxes = true;
       else if (word == "/?")
         settings_.ShowHelp = true;
+      else if (word == "/resume")
+        settings_.Resumed = true;
       start = next;
     }
   });

@@ -35,6 +35,8 @@ struct SetupSettings {
   std::string LayoutFolder;
   bool SuppressMessageBoxes = false;
   bool ShowHelp = false;
+  // "/resume": started by the RunOnce entry of a run that a restart interrupted.
+  bool Resumed = false;
 };
 
 // What the settings say, for the log: every field but the sa password, which is never

@@ -23,7 +23,7 @@ std::string DataText(std::uint32_t type, const std::uint8_t* data, std::uint32_t
 
 long LoggingProcesses::StartProcess(const ProcessStart& start, ProcessHandle& process, ProcessHandle& thread) {
   const long status = inner_.StartProcess(start, process, thread);
-  const std::string line = MaskSecrets(start.commandLine);
+  const std::string line = start.commandLine;
   if (status == 0) {
     started_[process] = {line, clock_()};
     log_.Write("started: " + line);
@@ -35,8 +35,7 @@ long LoggingProcesses::StartProcess(const ProcessStart& start, ProcessHandle& pr
 
 long LoggingProcesses::ShellStart(const std::string& commandLine, std::uint32_t& processId) {
   const long status = inner_.ShellStart(commandLine, processId);
-  log_.Write((status == 0 ? "started: " : "not started (error " + std::to_string(status) + "): ") +
-             MaskSecrets(commandLine));
+  log_.Write((status == 0 ? "started: " : "not started (error " + std::to_string(status) + "): ") + commandLine);
   return status;
 }
 

@@ -1,6 +1,6 @@
 #pragma once
 // Seams that write what passes through them into the setup's log and hand everything on
-// unchanged: every program started with its exit code and duration (passwords masked),
+// unchanged: every program started with its exit code and duration (secrets hidden by the log),
 // every registry write, every service looked at or started.
 
 #include <chrono>

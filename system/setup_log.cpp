@@ -2,16 +2,24 @@
 
 #include <cstdio>
 
-#include "system/text_encoding.h"
-
 namespace kelvano {
 
+void SetupLog::Conceal(std::string secret) {
+  if (!secret.empty()) secrets_.push_back(std::move(secret));
+}
+
 void SetupLog::Write(std::string_view event) {
-  events_.emplace_back(event);
+  std::string text(event);
+  for (const std::string& secret : secrets_) {
+    for (std::size_t at = text.find(secret); at != std::string::npos; at = text.find(secret, at + secret.size())) {
+      text.replace(at, secret.size(), secret.size(), '*');
+    }
+  }
+  events_.push_back(text);
   if (given_up_) return;
   std::string line = timestamp_ ? timestamp_() : std::string();
   line += "  ";
-  line += event;
+  line += text;
   line += "\r\n";
   if (!file_) {
     waiting_.push_back(std::move(line));
@@ -44,24 +52,6 @@ std::string FormatLogTimestamp(const DateTime& at, int millisecond) {
   std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d.%03d", at.year, at.month, at.day, at.hour, at.minute,
                 at.second, millisecond);
   return text;
-}
-
-std::string MaskSecrets(std::string_view commandLine) {
-  std::string masked(commandLine);
-  const std::string lowered = AsciiLower(commandLine);
-  for (std::size_t at = lowered.find("/sapwd="); at != std::string::npos; at = lowered.find("/sapwd=", at + 1)) {
-    std::size_t start = at + 7, end = start;
-    // A quoted password may hold blanks; an unquoted one ends at the next blank.
-    if (end < masked.size() && masked[end] == '"') {
-      ++start;
-      end = masked.find('"', start);
-      if (end == std::string::npos) end = masked.size();
-    } else {
-      while (end < masked.size() && masked[end] != ' ' && masked[end] != '\t') ++end;
-    }
-    for (std::size_t i = start; i < end; ++i) masked[i] = '*';
-  }
-  return masked;
 }
 
 }  // namespace kelvano

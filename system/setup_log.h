@@ -33,6 +33,9 @@ class SetupLog {
   explicit SetupLog(Timestamp timestamp = LogTimestamp) : timestamp_(std::move(timestamp)) {}
 
   void Write(std::string_view event);
+  // From now on the secret (a password on an installer's command line) is written as
+  // asterisks wherever it appears.
+  void Conceal(std::string secret);
   // From now on lines go to this file, the ones written so far first.
   void WriteTo(std::unique_ptr<LogFile> file);
   // Every event written, without times: what tests read.
@@ -45,12 +48,9 @@ class SetupLog {
   Timestamp timestamp_;
   std::unique_ptr<LogFile> file_;
   std::vector<std::string> events_;
-  std::vector<std::string> waiting_;  // lines written before the file was known
+  std::vector<std::string> waiting_;
+  std::vector<std::string> secrets_;  // lines written before the file was known
   bool given_up_ = false;
 };
-
-// A command line as it may be logged: the value of /SAPWD= (SQL Server's sa password)
-// becomes asterisks.
-std::string MaskSecrets(std::string_view commandLine);
 
 }  // namespace kelvano

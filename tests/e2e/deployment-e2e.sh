@@ -78,6 +78,27 @@ setup_reg query 'HKCU\Software\Microsoft\Windows\CurrentVersion\RunOnce' /v 'Kel
   failed "no RunOnce entry"
 reg delete 'HKCU\Software\Microsoft\Windows\CurrentVersion\RunOnce' /v 'Kelvano Setup' /f
 "$wine_run" sc delete 'MSSQL$RESTART' >/dev/null 2>&1
+
+echo "--- a .NET 4.8 that needs a restart is 3010, and its RunOnce entry, run after it, completes the Server"
+reg delete 'HKLM\Software\Kelvano' /f
+reg delete "$ndp" /v Release /f
+make_kit "$work/net48" ''
+export KELVANO_STANDIN_NET48_EXIT=3010
+check "exit code of a .NET 4.8 that needs a restart" 3010 "$(deploy "$work/net48" /nosql)"
+unset KELVANO_STANDIN_NET48_EXIT
+runonce='HKCU\Software\Microsoft\Windows\CurrentVersion\RunOnce'
+resume=$(setup_reg query "$runonce" /v 'Kelvano Setup' 2>/dev/null | tr -d '\r' | sed -n 's/.*REG_SZ *//p')
+case "$resume" in
+  *'Setup.EXE" /resume /q /suppressmsgboxes /nosql /log "'*'setup.log" /S /v"/qn'*) ;;
+  *) failed "the RunOnce entry does not hold the run's switches: [$resume]" ;;
+esac
+reg delete "$runonce" /v 'Kelvano Setup' /f  # as Windows does before it runs the entry
+timeout 30 /usr/lib/wine/wineserver -w
+check "exit code of the resumed Server" 0 \
+  "$("$wine_run" "$helper" exitcode "$(windows "$work/net48")" "$resume" 2>/dev/null | tr -d '\r')"
+grep -q "resumes the installation that a restart interrupted" "$work/setup.log" ||
+  failed "the resumed run did not say so in the same log"
+grep -q "package Kelvano: succeeded" "$work/setup.log" || failed "the resumed run did not install the product"
 [ -z "$(timeout 5 xdotool search --onlyvisible --name '^Kelvano setup$' 2>/dev/null)" ] || failed "a window was left"
 
 [ $fail -eq 0 ] && echo "deployment e2e: all checks passed"

@@ -12,7 +12,8 @@
 //   any other name (netsh.exe, VelmoraSupport.exe)  records only
 // Every run appends "command line|working folder" to the file named by
 // KELVANO_STANDIN_LOG. KELVANO_STANDIN_SQL=broken makes a service that cannot start;
-// KELVANO_STANDIN_SLEEP=MS makes every installer take that long.
+// KELVANO_STANDIN_SLEEP=MS makes every installer take that long;
+// KELVANO_STANDIN_NET48_EXIT=CODE makes .NET 4.8 end with that code (3010: a restart).
 #include <windows.h>
 
 #include <cstdio>
@@ -187,6 +188,7 @@ int wmain(int argc, wchar_t** argv) {
     SetNumber(ndp + L"v3.5", L"SP", 1);
   } else if (name == L"dotnetfx48setup.exe") {
     SetNumber(ndp + L"v4\\Full", L"Release", 528040);
+    return static_cast<int>(std::wcstoul(Environment(L"KELVANO_STANDIN_NET48_EXIT").c_str(), nullptr, 10));
   } else if (name == L"sqlexpr_2017_enu.exe" || name == L"sqlexpr_x86_ita.exe") {
     return InstallSqlServer(name == L"sqlexpr_2017_enu.exe");
   } else if (name == L"setup.exe") {

@@ -56,6 +56,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     // The log never stops the setup: a file that cannot be written is simply not written.
     log.WriteTo(kelvano::OpenLogFile(LogPath(context, machine.Seams(), messages)));
     log.Write("Setup.exe " + executable + " started with the command line: " + arguments);
+    if (context.Settings().Resumed) log.Write("resumes the installation that a restart interrupted");
     for (const std::string& line : kelvano::DescribeSettings(context.Settings())) log.Write(line);
     for (const std::string& line : context.SkippedSteps()) log.Write(line);
     if (context.Settings().ShowHelp) {

@@ -44,10 +44,16 @@ class RunPackageTest : public ::testing::Test {
  protected:
   RunPackageTest() { machine.system.Staged().environment["TEMP"] = temp.Path(); }
 
+  InstallerReport Report(const std::string& installer, const std::string& arguments, const std::string& description,
+                         const std::string& code = "", bool waitsForOthers = false) {
+    PackageRunner runner(kit.Context(), machine.Seams(), window, removal);
+    return runner.RunPackage({kName, installer, arguments, description, code, waitsForOthers});
+  }
+  // The installer ran and ended with exit code 0.
   bool Run(const std::string& installer, const std::string& arguments, const std::string& description,
            const std::string& code = "") {
-    PackageRunner runner(kit.Context(), machine.Seams(), window, removal);
-    return runner.RunPackage(kName, installer, arguments, description, code);
+    const InstallerReport report = Report(installer, arguments, description, code);
+    return report.ended == InstallerReport::Ended::Exited && report.exitCode == 0;
   }
   // The runner's box for a failure of this package with that technical text.
   std::string Failure(bool hasDescription, const std::string& technical) {
@@ -100,15 +106,46 @@ TEST_F(RunPackageTest, ShippedInstallerRunsInPlaceWhileTheWindowIsBusyAndStays) 
   ExpectCleanedUp();
 }
 
-TEST_F(RunPackageTest, OnlyExitCodeZeroIsSuccessAndNoExitCodeShowsAMessage) {
+TEST_F(RunPackageTest, TheReportSaysHowTheInstallerEndedAndNoExitCodeShowsAMessage) {
+  using Ended = InstallerReport::Ended;
   const std::string installer = kit.Put("Prerequisites\\setup.exe");
-  for (const std::uint32_t code : {3010u, 1641u, 1u}) {
+  for (const std::uint32_t code : {3010u, 1641u, 1618u, 1u}) {
     machine.processes.AddProgram(Exe(installer, ""), {.exitCode = code});
-    EXPECT_FALSE(Run(installer, "", "")) << code;
+    const InstallerReport report = Report(installer, "", "");
+    EXPECT_EQ(report.ended, Ended::Exited) << code;
+    EXPECT_EQ(report.exitCode, static_cast<std::int32_t>(code));
   }
+  EXPECT_EQ(machine.processes.RunCount(), 4u) << "1618 is run once when the row does not wait";
   const std::string notStartable = kit.Put("Prerequisites\\broken.exe");
-  EXPECT_FALSE(Run(notStartable, "", "")) << "a program that cannot be started";
+  EXPECT_EQ(Report(notStartable, "", "").ended, Ended::NotStarted) << "a program that cannot be started";
   EXPECT_THAT(window.Messages(), IsEmpty());
+  ExpectCleanedUp();
+
+  window.AnswerMessages({MessageAnswer::Cancel});
+  EXPECT_EQ(Report(kit.Path("Prerequisites\\missing.exe"), "", "").ended, Ended::Cancelled);
+}
+
+TEST_F(RunPackageTest, AnotherInstallationIsWaitedForTenTriesThirtySecondsApart) {
+  const std::string installer = kit.Put("Prerequisites\\setup.exe");
+  int runs = 0;
+  // Windows is free after the second try: the next pause lets the third one succeed.
+  machine.processes.AddProgram(Exe(installer, "/q"),
+                               {.exitCode = 1618, .onExit = [&] {
+                                  if (++runs < 2) return;
+                                  window.AtNextPump([&] { machine.processes.AddProgram(Exe(installer, "/q"), {}); });
+                                }});
+  const auto start = machine.network.Clock()();
+  const InstallerReport report = Report(installer, "/q", "", "", true);
+  EXPECT_EQ(report.exitCode, 0) << "the third try found Windows free";
+  EXPECT_EQ(machine.network.Clock()() - start, 2 * PackageRunner::kBusyPause);
+  EXPECT_THAT(window.Log(), ::testing::Contains("progress: " + FormatText(LoadMessage(141), kName)));
+  EXPECT_THAT(machine.log.Events(), ::testing::Contains("package " + kName +
+                                                        ": another installation is running (exit code 1618); try 3 of "
+                                                        "10 in 30 s"));
+
+  machine.processes.AddProgram(Exe(installer, "/q"), {.exitCode = 1618});
+  EXPECT_EQ(Report(installer, "/q", "", "", true).exitCode, 1618) << "given up after ten tries";
+  EXPECT_EQ(machine.processes.RunCount(), 3u + PackageRunner::kBusyTries);
   ExpectCleanedUp();
 }
 

@@ -38,15 +38,16 @@ class Sequence : public ::testing::Test {
       machine.SetValue(registry::kLocalMachine, "SOFTWARE\\Microsoft\\NET Framework Setup\\NDP\\v4\\Full", "Release",
                        528040);
     });
-    Stage(
-        "Prerequisites\\SQLEXPR_2017_ENU.EXE",
-        SqlServerArguments(SqlAttempt::Silent, "NT AUTHORITY\\LOCAL SERVICE", "KELVANO", DefaultSaPassword()), [this] {
-          machine.services.AddService("MSSQL$KELVANO", sqlService);
-          machine.SetValue(registry::kLocalMachine, "SOFTWARE\\Microsoft\\Microsoft SQL Server\\Instance Names\\SQL",
-                           "KELVANO", std::string("MSSQL14.KELVANO"), registry::kView64);
-          machine.SetValue(registry::kLocalMachine, "SOFTWARE\\Microsoft\\Microsoft SQL Server\\MSSQL14.KELVANO\\Setup",
-                           "SQLPath", programs.Path() + "\\MSSQL", registry::kView64);
-        });
+    Stage("Prerequisites\\SQLEXPR_2017_ENU.EXE",
+          SqlServerArguments(SqlAttempt::Silent, "NT AUTHORITY\\LOCAL SERVICE", "KELVANO", DefaultSaPassword()).Text(),
+          [this] {
+            machine.services.AddService("MSSQL$KELVANO", sqlService);
+            machine.SetValue(registry::kLocalMachine, "SOFTWARE\\Microsoft\\Microsoft SQL Server\\Instance Names\\SQL",
+                             "KELVANO", std::string("MSSQL14.KELVANO"), registry::kView64);
+            machine.SetValue(registry::kLocalMachine,
+                             "SOFTWARE\\Microsoft\\Microsoft SQL Server\\MSSQL14.KELVANO\\Setup", "SQLPath",
+                             programs.Path() + "\\MSSQL", registry::kView64);
+          });
     for (const SetupOption option : {SetupOption::Server, SetupOption::Client}) {
       Stage("Setup\\Setup.exe", FeatureArguments(option), [this, option] {
         machine.SetValue(registry::kLocalMachine, kProductKey, "", programs.Path() + "\\Kelvano.exe");
@@ -138,7 +139,7 @@ TEST_F(Sequence, AServiceThatWillNotStartAsksForARestartAndTheResumedRunAddsNoSq
   sqlService.startResult = service::kServiceDisabled;
   EXPECT_EQ(Run(SetupOption::Server), InstallationOutcome::RestartPending);
   EXPECT_EQ(RegistryValueToText(machine.Value(registry::kCurrentUser, kRunOnce, "Kelvano Setup")),
-            Quoted(kit.Path("Setup.EXE")) + " /S /v\"/qn ADDLOCAL=ALL REMOVE=Kelvano_Client\"");
+            Quoted(kit.Path("Setup.EXE")) + " /resume /S /v\"/qn ADDLOCAL=ALL REMOVE=Kelvano_Client\"");
   EXPECT_THAT(Messages(), ElementsAre(Message(125)));
   EXPECT_EQ(window.Messages()[0].buttons, MessageButtons::YesNo);
   EXPECT_THAT(ran, Not(Contains("Setup\\Setup.exe"))) << "No leaves the product to the run after the restart";
@@ -155,6 +156,82 @@ TEST_F(Sequence, AServiceThatWillNotStartAsksForARestartAndTheResumedRunAddsNoSq
   EXPECT_EQ(Run(SetupOption::Server), InstallationOutcome::Completed);
   EXPECT_THAT(ran, ElementsAre("Setup\\Setup.exe"));
   EXPECT_THAT(Netsh(), Not(Contains(::testing::HasSubstr("KelvanoSQL"))));
+}
+
+TEST_F(Sequence, AFrameworkThatNeedsARestartEndsTheRunAndTheRunAfterTheRestartGoesOn) {
+  const std::string net48 = "SOFTWARE\\Microsoft\\NET Framework Setup\\NDP\\v4\\Full";
+  const auto release = [&] { machine.SetValue(registry::kLocalMachine, net48, "Release", 528040); };
+  Stage("Prerequisites\\dotnetfx48setup.exe", "/quiet /silent /qn /norestart", release, 3010);
+  kit.Reload(std::string(kSettings) + "MODE=quite\r\n", "/nosql /log C:\\logs\\setup.log");
+  EXPECT_EQ(ExitCodeOf(Run(SetupOption::Server)), 3010);
+  EXPECT_THAT(Messages(), ElementsAre(FormatText(LoadMessage(125), "Microsoft .NET Framework 4.8")));
+  EXPECT_EQ(RegistryValueToText(machine.Value(registry::kCurrentUser, kRunOnce, "Kelvano Setup")),
+            Quoted(kit.Path("Setup.EXE")) + " /resume /q /nosql /log \"C:\\logs\\setup.log\" " +
+                FeatureArguments(SetupOption::Server));
+  EXPECT_THAT(ran, Not(Contains("Setup\\Setup.exe")));
+
+  // The run after the restart finds the framework and goes on.
+  ran.clear();
+  EXPECT_EQ(ExitCodeOf(Run(SetupOption::Server)), 0);
+  EXPECT_THAT(ran, ElementsAre("Setup\\Setup.exe"));
+
+  // 1641: the installer restarts Windows itself; no question, the entry is there.
+  RegistryManager(machine.registry).DeleteValue(registry::kCurrentUser, kRunOnce, "Kelvano Setup");
+  RegistryManager(machine.registry).DeleteValue(registry::kLocalMachine, net48, "Release");
+  Stage("Prerequisites\\dotnetfx48setup.exe", "/quiet /silent /qn /norestart", release, 1641);
+  EXPECT_EQ(ExitCodeOf(Run(SetupOption::Server)), 1641);
+  EXPECT_EQ(window.Messages().size(), 1u);
+  EXPECT_THAT(RegistryValueToText(machine.Value(registry::kCurrentUser, kRunOnce, "Kelvano Setup")),
+              StartsWith(Quoted(kit.Path("Setup.EXE")) + " /resume /q"));
+}
+
+TEST_F(Sequence, AProductThatNeedsARestartIsCompleteAndOffersItWithoutResuming) {
+  kit.Reload(kSettings, "/nosql /noframework");
+  Stage(
+      "Setup\\Setup.exe", FeatureArguments(SetupOption::Server),
+      [this] { machine.SetValue(registry::kLocalMachine, kProductKey, "", programs.Path() + "\\Kelvano.exe"); }, 3010);
+  window.AnswerMessages({MessageAnswer::Yes});
+  EXPECT_EQ(ExitCodeOf(Run(SetupOption::Server)), 3010);
+  EXPECT_THAT(Messages(), ElementsAre(Message(125))) << "no message 101";
+  EXPECT_EQ(machine.shutdown.ExitRequests().size(), 1u);
+  EXPECT_EQ(ProductValue("Network"), "LAN1") << "the installation is complete";
+  EXPECT_EQ(Netsh().size(), 2u);
+  EXPECT_EQ(machine.Value(registry::kCurrentUser, kRunOnce, "Kelvano Setup"), RegistryValue{}) << "nothing to resume";
+}
+
+TEST(ResumeCommandLine, KeepsTheSwitchesOfTheRunBeforeTheFeatureArguments) {
+  StagedMachine machine;
+  RecordingRunState window;
+  const struct {
+    const char* settings;
+    const char* commandLine;
+    const char* switches;
+  } cases[] = {
+      {"", "", " /resume"},
+      {"MODE=quite\r\n", "", " /resume /q"},
+      {"", "/q /suppressmsgboxes /nosql /noframework /v 2.1 /log \"D:\\a b\\s.log\"",
+       " /resume /q /suppressmsgboxes /nosql /noframework /v 2.1 /log \"D:\\a b\\s.log\""},
+      {"VERSION=3.0\r\n", "/noframework", " /resume /noframework /v 3.0"},
+  };
+  for (const auto& c : cases) {
+    const std::string settings = std::string("PRODUCT=Kelvano\r\n") + c.settings;
+    StagedKit kit(machine.registry, settings);
+    kit.Reload(settings, c.commandLine);
+    const InstallationSequence sequence(kit.Context(), machine.Seams(), window, kit.Path("setup.exe"));
+    const std::string line = sequence.ResumeCommandLine(SetupOption::Client);
+    const std::string program = Quoted(kit.Path("setup.EXE"));
+    EXPECT_EQ(line, program + c.switches + " " + FeatureArguments(SetupOption::Client)) << c.commandLine;
+    // What the resumed run reads from it.
+    StagedKit resumed(machine.registry, settings);
+    resumed.Reload(settings, line.substr(program.size()));
+    const SetupSettings& before = kit.Context().Settings();
+    const SetupSettings& after = resumed.Context().Settings();
+    EXPECT_TRUE(after.Resumed);
+    EXPECT_EQ(std::tie(after.QuietMode, after.SuppressMessageBoxes, after.SkipSql, after.SkipFramework,
+                       after.ProductVersion, after.LogPath),
+              std::tie(before.QuietMode, before.SuppressMessageBoxes, before.SkipSql, before.SkipFramework,
+                       before.ProductVersion, before.LogPath));
+  }
 }
 
 TEST_F(Sequence, AnotherSetupTypeIsQuestionedOnlyInteractivelyAndNoChangesNothing) {
@@ -260,7 +337,10 @@ TEST_F(Sequence, TheLogOfAServerRunTellsWhatHappenedButNeverThePassword) {
   for (const std::string& line : DescribeSettings(kit.Context().Settings())) {
     EXPECT_EQ(line.find(kit.Context().Settings().SaPassword), std::string::npos) << line;
   }
-  EXPECT_EQ(MaskSecrets("x.exe /SAPWD=\"a b\" /Q /sapwd=c"), "x.exe /SAPWD=\"***\" /Q /sapwd=*");
+  SetupLog log(nullptr);
+  log.Conceal("a b");
+  log.Write("x.exe /SAPWD=\"a b\" /Q /sapwd=a b");
+  EXPECT_EQ(log.Events().back(), "x.exe /SAPWD=\"***\" /Q /sapwd=***") << "wherever it appears";
 }
 
 }  // namespace

@@ -77,8 +77,9 @@ class WinePackages : public ::testing::Test {
 
   bool Run(const std::string& name, const std::string& installer, const std::string& arguments,
            const std::string& description, const std::string& code = "") {
-    return PackageRunner(kit.Context(), machine.Seams(), window, removal)
-        .RunPackage(name, installer, arguments, description, code);
+    const InstallerReport report = PackageRunner(kit.Context(), machine.Seams(), window, removal)
+                                       .RunPackage({name, installer, arguments, description, code});
+    return report.ended == InstallerReport::Ended::Exited && report.exitCode == 0;
   }
   // What the stand-in installers wrote: "command line|working folder" per run.
   std::vector<std::string> Installers() {
@@ -181,7 +182,7 @@ TEST_F(WinePackages, SqlServerRowFollowsTheBitnessOfWindows) {
   PrerequisiteDetection detection(kit.Context(), machine.Seams(), window);
   PackageRunner runner(kit.Context(), machine.Seams(), window, removal);
   PrerequisiteCatalogue catalogue(kit.Context(), machine.Seams(), window, runner, detection);
-  EXPECT_FALSE(catalogue.InstallSqlServer()) << "the stand-in makes no instance";
+  EXPECT_EQ(catalogue.InstallSqlServer(), PackageOutcome::Failed) << "the stand-in makes no instance";
 
   const std::string installer =
       catalogue.PrerequisitePath(OnSixtyFourBitWindows() ? "SQLEXPR_2017_ENU.EXE" : "SQLEXPR_x86_ITA.EXE");

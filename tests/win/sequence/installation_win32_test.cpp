@@ -176,7 +176,7 @@ TEST_F(WineInstallation, ServerWhoseSqlServiceWillNotStartResumesAfterTheRestart
   EXPECT_EQ(window.Messages().back().text, Message(125));
   RegistryManager registry(machine.Seams().registry);
   EXPECT_EQ(RegistryValueToText(registry.GetRegistryValue(registry::kCurrentUser, kRunOnce, "Kelvano Setup")),
-            Quoted(kit.Path("Setup.EXE")) + " /S /v\"/qn ADDLOCAL=ALL REMOVE=Kelvano_Client\"");
+            Quoted(kit.Path("Setup.EXE")) + " /resume /S /v\"/qn ADDLOCAL=ALL REMOVE=Kelvano_Client\"");
   EXPECT_EQ(ProductValue("SetupType"), "Client") << "the product waits for the run after the restart";
 
   // The run after the restart finds the instance and goes on with the product.
