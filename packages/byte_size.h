@@ -12,7 +12,10 @@ namespace kelvano {
 // Windows the shell writes it, in the user's language; elsewhere ShortByteSizeText.
 std::string FormatByteSize(std::int32_t byteCount);
 
+// The same for any count: free space, space needed.
+std::string FormatByteCount(std::uint64_t byteCount);
+
 // The rule the shell follows, with the user's decimal separator.
-std::string ShortByteSizeText(std::uint32_t byteCount, std::string_view decimalSeparator = ".");
+std::string ShortByteSizeText(std::uint64_t byteCount, std::string_view decimalSeparator = ".");
 
 }  // namespace kelvano

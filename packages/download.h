@@ -6,6 +6,10 @@
 // fails never leaves a file at its target and reaches the caller as the one download
 // error, whose description is the text to show; what a resumable one had received is
 // kept for the next call for the same file (Retry in the box that follows resumes too).
+// The bytes on their way lie at the target's fixed partial place, with a note beside
+// them (address, validator, bytes), so that a run that is killed leaves them for the
+// next run to take over; a run that ends deletes them. Before it writes, a download
+// whose length the server gave checks the room on the target's volume.
 
 #include <chrono>
 #include <cstdint>
@@ -15,6 +19,8 @@
 #include <string>
 #include <vector>
 
+#include "packages/busy_files.h"
+#include "packages/disk_space.h"
 #include "packages/transfer_seam.h"
 #include "system/run_state.h"
 #include "system/setup_log.h"
@@ -47,9 +53,15 @@ class Downloader {
   Downloader(const Downloader&) = delete;
   Downloader& operator=(const Downloader&) = delete;
 
+  // How the room on a target's volume is found (none: it is not checked), and how busy
+  // files are waited for.
+  void SetFreeSpaceQuery(FreeSpaceQuery query) { freeSpace_ = std::move(query); }
+  void SetBusyRetry(BusyRetry busy) { busy_ = std::move(busy); }
+
   // Returns when the whole file is at targetPath, a file there before replaced. Else
-  // raises SetupError(kDownloadFailedError, "download", message 128 naming url) and no
-  // file is left at targetPath. A success needs a 2xx answer, when the server announced
+  // raises SetupError(kDownloadFailedError, "download", message 128 naming url, with the
+  // system's words for a write that failed; or message 142 when the room is short) and
+  // no file is left at targetPath. A success needs a 2xx answer, when the server announced
   // a length exactly that many bytes, and when a SHA-256 is expected (64 hex digits,
   // any case) bytes of that hash. Shows nothing but the progress line; logs every try.
   void DownloadFile(const std::string& url, const std::string& targetPath,
@@ -63,11 +75,15 @@ class Downloader {
 
  private:
   struct Kept;
-  enum class Outcome { Complete, Broken, Refused };
-  enum class Answer { Whole, Rest, StartOver, Broken, Refused };
+  enum class Outcome { Complete, Broken, Refused, NoRoom };
+  enum class Answer { Whole, Rest, StartOver, Broken, Refused, NoRoom };
 
   Outcome Try(Kept& kept, std::size_t number);
   Answer Judge(const TransferStep& answer, const TransferRange& asked, Kept& kept);
+  // The bytes an earlier run left at the partial place: taken over when they belong to
+  // this address and their validator is known, else removed.
+  void TakeOverOrRemove(Kept& kept);
+  bool HasRoom(Kept& kept);
   void Wait(std::chrono::milliseconds duration);
   void ShowProgress(std::uint64_t received, std::uint64_t total);
   void Log(const std::string& event);
@@ -79,6 +95,10 @@ class Downloader {
   Sleep sleep_;
   SetupLog* log_;
   std::unique_ptr<Kept> kept_;  // what a resumable download that broke had received
+  FreeSpaceQuery freeSpace_;
+  BusyRetry busy_;
+  std::optional<SpaceShortage> shortage_;  // why the last download stopped, when for room
+  long writeError_ = 0;                    // the system's error of a write that failed
   int lastStatus_ = 0;
   std::uint64_t lastBytes_ = 0;
   long lastError_ = 0;

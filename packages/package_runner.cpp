@@ -39,6 +39,12 @@ class PackageRunner::Run {
                 [this](const DownloadDescription& description) { return PlacesOf(description); }) {
     runner_.window_.SetBusyPointer(true);
     runner_.window_.SetInstallationRunning(true);
+    // Every package removes the folder when it is done: one that is there now was left
+    // by a run that was killed.
+    if (!temp_.empty() && runner_.machine_.files.FolderExists(ExtractionRoot())) {
+      runner_.machine_.log.Write("removes what an earlier run left in " + ExtractionRoot());
+      DeleteFolderTree(ExtractionRoot());
+    }
   }
 
   ~Run() {

@@ -1,5 +1,6 @@
 #include "packages/package_source.h"
 
+#include "packages/disk_space.h"
 #include "packages/package_runner.h"
 #include "packages/partial_file.h"
 #include "packages/transfer_errors.h"
@@ -7,6 +8,7 @@
 #include "startup/messages.h"
 #include "startup/path_helpers.h"
 #include "system/setup_error.h"
+#include "system/system_error_text.h"
 #include "unzip/cunzip.h"
 
 namespace kelvano {
@@ -40,7 +42,15 @@ PackageSource::PackageSource(const SetupContext& context, Machine& machine, RunS
       descriptionText_(std::move(downloadDescription)),
       description_(descriptionText_),
       placesOf_(std::move(places)),
-      downloader_(window, machine.transfers, AutomaticRetries(), machine.clock, machine.sleep, &machine.log) {}
+      downloader_(window, machine.transfers, AutomaticRetries(), machine.clock, machine.sleep, &machine.log) {
+  downloader_.SetFreeSpaceQuery(
+      [&files = machine.files](const std::string& folder) { return files.FreeSpace(folder); });
+  downloader_.SetBusyRetry(BusyFiles());
+}
+
+BusyRetry PackageSource::BusyFiles() {
+  return BusyFileWaits(machine_.sleep, [this](const std::string& event) { Log(event); });
+}
 
 PackageSource::~PackageSource() {
   // Every error is only logged here: the clean-up must reach its end.
@@ -128,9 +138,26 @@ void PackageSource::Extract() {
   cUnzip zip(machine_.files);
   // A broken archive may be downloaded whole on Retry.
   retryFrom_ = Step::Locate;
-  if (!zip.Init(places_->download) || !zip.Unzip(places_->extraction)) {
+  if (!zip.Init(places_->download)) {
     Log("extraction failed: " + zip.LastError());  // the box says only that it failed
     Fail(LoadMessage(message::kArchiveFailed));
+  }
+  // The members' sizes, from the central directory, against the room where they go.
+  std::uint64_t bytes = 0;
+  for (const ZipEntry& entry : zip.Entries()) {
+    bytes = entry.uncompressedSize > UINT64_MAX - bytes ? UINT64_MAX : bytes + entry.uncompressedSize;
+  }
+  if (const std::optional<SpaceShortage> shortage =
+          CheckSpace(places_->extraction, bytes, machine_.files.FreeSpace(places_->extraction))) {
+    Log("extraction stopped: " + DescribeShortage(*shortage));
+    retryFrom_ = Step::Extract;  // Retry looks again, once the user has made room
+    Fail(DescribeShortage(*shortage));
+  }
+  if (!zip.Unzip(places_->extraction)) {
+    Log("extraction failed: " + zip.LastError());
+    // A disk that failed under it says why; other failures only that it failed.
+    const long error = zip.LastWriteError();
+    Fail(LoadMessage(message::kArchiveFailed) + (error != 0 ? "\n" + SystemErrorText(error) : std::string()));
   }
   installer_ = PathJoin(places_->extraction, inArchive);
   if (!places_->installer.empty() && installer_ != places_->installer) {
@@ -163,7 +190,7 @@ void PackageSource::StartAgain() {
 
 void PackageSource::RemoveTemporaryFiles() {
   if (!places_) return;
-  if (places_->temporary || archive_) DeleteFileQuietly(places_->download);
+  if (places_->temporary || archive_) DeleteFileQuietly(places_->download, BusyFiles());
   if (places_->temporary && archive_) DeleteFolderTree(places_->extraction);
 }
 

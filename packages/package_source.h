@@ -59,6 +59,8 @@ class PackageSource {
   // Back to the first step, as if the package had not been tried yet.
   void StartAgain();
   void RemoveTemporaryFiles();
+  // Waits for a file that another program holds for a moment, and logs each wait.
+  BusyRetry BusyFiles();
 
   const SetupContext& context_;
   Machine& machine_;

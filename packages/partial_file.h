@@ -1,44 +1,59 @@
 #pragma once
-// A file that appears at its path only when it is complete. It is written under a
-// temporary name in the target's own folder, so that putting it in place is a rename
-// on one volume, and a PartialFile given up without Commit leaves nothing behind.
+// The bytes of a download on their way, at a fixed place beside the target (the
+// target's name + ".partial"), so that a run that is killed leaves them where the next
+// run finds them. Putting the file in place is a rename on one volume; a PartialFile
+// given up without Commit deletes its bytes.
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 
+#include "packages/busy_files.h"
+
 namespace kelvano {
+
+// Where the partial download of target lies.
+std::string PartialPathOf(const std::string& target);
 
 class PartialFile {
  public:
-  // Creates the temporary file; IsOpen tells whether that worked.
-  explicit PartialFile(std::string targetPath);
+  // Opens the partial file of the target, with the bytes already there (an earlier
+  // run's), or creates it; IsOpen tells whether that worked, Error why not.
+  explicit PartialFile(std::string targetPath, BusyRetry busy = {});
   ~PartialFile();
   PartialFile(const PartialFile&) = delete;
   PartialFile& operator=(const PartialFile&) = delete;
 
-  bool IsOpen() const { return handle_ != kNoHandle; }
-  // False when the bytes could not all be written (a full disk).
+  bool IsOpen() const;
+  // The system's error code of the last call that failed (112: the disk is full).
+  long Error() const { return error_; }
+  // False when the bytes could not all be written.
   bool Write(std::string_view bytes);
-  // The bytes written so far.
+  // The bytes in the file.
   std::uint64_t Size() const { return size_; }
-  // Empties the file, to be written again from its first byte; false when that fails.
-  bool StartOver();
+  // Keeps the first `size` bytes (no more than there are); writing goes on after them.
+  bool TruncateTo(std::uint64_t size);
+  bool StartOver() { return TruncateTo(0); }
   // Closes the file and puts it at the target path, replacing a file there. On false
-  // the temporary file is gone and the target is as it was.
+  // the partial file is gone and the target is as it was.
   bool Commit();
+  const std::string& Path() const { return path_; }
 
  private:
-  static constexpr std::intptr_t kNoHandle = -1;
+  struct Handle;  // the system's open file
   void Discard();
 
   std::string target_;
-  std::string temporary_;
-  std::intptr_t handle_ = kNoHandle;
+  std::string path_;
+  BusyRetry busy_;
+  std::unique_ptr<Handle> handle_;
   std::uint64_t size_ = 0;
+  long error_ = 0;
 };
 
-// Deletes a file; a missing file and every other error are ignored.
-void DeleteFileQuietly(const std::string& path);
+// Deletes a file; a missing file and every other error are ignored, a busy one is
+// waited for as busy says.
+void DeleteFileQuietly(const std::string& path, const BusyRetry& busy = {});
 
 }  // namespace kelvano

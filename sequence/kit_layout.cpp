@@ -5,28 +5,35 @@
 #include "startup/format_text.h"
 #include "startup/messages.h"
 #include "startup/path_helpers.h"
+#include "system/system_error_text.h"
 #include "system/system_info.h"
 
 namespace kelvano {
-bool KitLayout::CopyKit(const std::string& folder) {
+std::optional<std::string> KitLayout::CopyKit(const std::string& folder) {
   const std::string source = context_.AppFolder();
   for (const char* sub : {"", "Misc", "Prerequisites", "Tools", "Setup"}) {
     const std::string from = *sub ? PathJoin(source, sub) : source;
     const std::string to = *sub ? PathJoin(folder, sub) : folder;
-    if (!CreateFolderTree(to)) return false;
+    if (!CreateFolderTree(to)) return SystemErrorText(LastSystemError());
     for (const std::string& name : FilesIn(from)) {
       // The kit itself, never the folder it is being laid out into.
       if (PathJoin(from, name) == PathJoin(to, name)) continue;
-      CopyFileReplacing(PathJoin(from, name), PathJoin(to, name));
+      // A kit without one of its files would fail where nobody can mend it.
+      if (!CopyFileReplacing(PathJoin(from, name), PathJoin(to, name))) {
+        return PathJoin(to, name) + ": " + SystemErrorText(LastSystemError());
+      }
     }
   }
-  return true;
+  return std::nullopt;
 }
 
 InstallationOutcome KitLayout::Lay(const std::string& folder) {
   machine_.log.Write("layout: a kit in " + folder);
-  if (folder.empty() || !CopyKit(folder)) {
-    const std::string text = FormatText(LoadMessage(message::kLayoutFolderFailed), folder);
+  const std::optional<std::string> failure = folder.empty() ? std::string() : CopyKit(folder);
+  if (failure) {
+    std::string text = FormatText(LoadMessage(message::kLayoutFolderFailed), folder);
+    if (!failure->empty()) text += "\n" + *failure;
+    machine_.log.Write("layout: failed: " + text);
     window_.ShowMessage(SetupMessageBox(text, MessageIcon::Error));
     return InstallationOutcome::PrerequisiteFailed;
   }

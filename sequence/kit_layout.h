@@ -5,6 +5,7 @@
 // archives extracted, each installer under the name the catalogue expects. A run of the
 // setup from FOLDER then installs without downloading anything.
 
+#include <optional>
 #include <string>
 
 #include "packages/machine.h"
@@ -27,7 +28,8 @@ class KitLayout {
  private:
   // False when the user gave the package up.
   bool Download(const KitPackage& package, const std::string& folder);
-  bool CopyKit(const std::string& folder);
+  // Why the kit could not be copied (a file and the system's words); nothing on success.
+  std::optional<std::string> CopyKit(const std::string& folder);
 
   const SetupContext& context_;
   Machine& machine_;

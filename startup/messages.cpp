@@ -124,6 +124,10 @@ constexpr Message kCatalogue[] = {
      "prega di attendere...",
      "Another installation is running (Windows Update, for example): {0} will be installed once it has finished. "
      "Please wait..."},
+    {142,
+     "Spazio su disco insufficiente nella cartella {0}: sono necessari {1}, disponibili {2}.\\nLiberare spazio e "
+     "scegliere Riprova.",
+     "Not enough disk space in the folder {0}: {1} needed, {2} free.\\nFree some space and choose Retry."},
 };
 
 }  // namespace

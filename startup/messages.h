@@ -52,6 +52,7 @@ inline constexpr int kLayoutFolderFailed = 138;  // {0}: the folder
 inline constexpr int kLayoutReady = 139;         // {0}: the folder, {1}: packages downloaded
 inline constexpr int kCommandLineHelp = 140;
 inline constexpr int kOtherInstallation = 141;  // {0}: the package waiting for it
+inline constexpr int kNotEnoughSpace = 142;     // {0}: the folder, {1}: space needed, {2}: space free
 }  // namespace message
 
 }  // namespace kelvano

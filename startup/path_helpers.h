@@ -39,5 +39,7 @@ bool MoveFileReplacing(const std::string& from, const std::string& to);
 
 // The whole content of a file, or nothing when it cannot be read.
 std::optional<std::string> ReadWholeFile(const std::string& path);
+// Creates or replaces a small file with this content; false when that failed.
+bool WriteWholeFile(const std::string& path, std::string_view content);
 
 }  // namespace kelvano

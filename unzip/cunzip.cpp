@@ -5,6 +5,7 @@
 #include <limits>
 
 #include "system/setup_error.h"
+#include "system/system_error_text.h"
 #include "unzip/directory_location.h"
 #include "unzip/folder_path.h"
 #include "unzip/inflate.h"
@@ -139,6 +140,7 @@ bool cUnzip::ReadDirectory(ArchiveWindows& archive) {
 
 bool cUnzip::Unzip(const std::string& sTargetPath, const ZipFilter& vFilter) {
   currentIndex_ = -1;
+  lastWriteError_ = 0;
   std::optional<NamePattern> pattern;
   if (const auto* text = std::get_if<std::string>(&vFilter)) {
     pattern = NamePattern::Parse(*text);
@@ -216,7 +218,7 @@ cUnzip::Outcome cUnzip::WriteMember(ArchiveWindows& archive, ZipEntry& entry, st
   }
   if (!EnsureFolder(outputPath.substr(0, outputPath.rfind('\\')))) return Fail(kCreatingOutputFolder);
   const std::unique_ptr<OutputFile> output = files_.CreateOutput(outputPath, entry.uncompressedSize);
-  if (!output) return Fail(kMappingFile + outputPath);
+  if (!output) return Fail(kMappingFile + outputPath + Because(files_.CreateError()));
 
   const std::uint64_t declaredSize = entry.uncompressedSize;
   std::uint64_t produced = declaredSize;
@@ -229,7 +231,7 @@ cUnzip::Outcome cUnzip::WriteMember(ArchiveWindows& archive, ZipEntry& entry, st
     if (output->Appends()) {
       OutputSink sink(*output);
       if (!InflateStreamed(compressed->Data(), compressed->Size(), Window(), sink, produced, crc, deflate64, host)) {
-        return sink.Refused() ? Fail(kMappingFile + outputPath) : Outcome::Failed;
+        return sink.Refused() ? Fail(kMappingFile + outputPath + Because(output->WriteError())) : Outcome::Failed;
       }
     } else {
       const std::unique_ptr<MappedView> view =
@@ -247,6 +249,12 @@ cUnzip::Outcome cUnzip::WriteMember(ArchiveWindows& archive, ZipEntry& entry, st
   output->SetTimes(entry.modified, extractionTime_, entry.modified);
   output->Keep();
   return Outcome::Extracted;
+}
+
+std::string cUnzip::Because(long error) {
+  if (error == 0) return {};
+  lastWriteError_ = error;
+  return " (" + SystemErrorText(error) + ")";
 }
 
 bool cUnzip::EnsureFolder(std::string path) {
@@ -275,7 +283,7 @@ bool cUnzip::CopyStored(ArchiveWindows& archive, std::uint64_t dataStart, std::u
       if (destination) {
         std::memcpy(destination->Data() + at, source->Data() + at, piece);
       } else if (!output.Append(source->Data() + at, piece)) {
-        SetError(kMappingFile + outputPath);
+        SetError(kMappingFile + outputPath + Because(output.WriteError()));
         return false;
       }
     }

@@ -35,6 +35,9 @@ class cUnzip {
   // The number of entries the archive announced; 0 before a table exists.
   std::int32_t Count() const { return static_cast<std::int32_t>(entries_.size()); }
   const std::string& LastError() const { return lastError_; }
+  // The system's error code of the last output that could not be made or written (112:
+  // the disk is full); 0 when none failed.
+  long LastWriteError() const { return lastWriteError_; }
   std::span<const ZipEntry> Entries() const { return entries_; }
 
   bool Init(const std::string& sZipName);
@@ -71,6 +74,8 @@ class cUnzip {
   InflateWindow& Window();
   std::vector<ByteRange> MemberRanges(ArchiveWindows& archive) const;
   bool EnsureFolder(std::string path);
+  // " (error N: the system's words)" for an output's failure, remembered for the caller.
+  std::string Because(long error);
 
   ZipFileSystem& files_;
   NameRules nameRules_;
@@ -80,6 +85,7 @@ class cUnzip {
   std::string comments_;
   std::int32_t currentIndex_ = -1;
   std::string lastError_;
+  long lastWriteError_ = 0;
   bool initSucceeded_ = false;
   // Folders known to exist during one Unzip call: most members share their folder.
   std::unordered_set<std::string> ensuredFolders_;

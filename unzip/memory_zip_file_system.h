@@ -32,8 +32,12 @@ class MemoryZipFileSystem : public ZipFileSystem {
   void SetFileSizeLimit(std::uint64_t bytes) { fileSizeLimit_ = bytes; }
   // New outputs are written in order with Append, not through views.
   void SetAppendingOutputs(bool appending) { appendingOutputs_ = appending; }
-  // Appending fails past this many bytes of an output, as on a disk that fills up.
+  // Appending fails past this many bytes of an output, as on a disk that fills up (the
+  // failure is error 112, the disk is full).
   void SetAppendLimit(std::size_t bytes) { appendLimit_ = bytes; }
+  // What FreeSpace answers for every folder; nothing: the system cannot tell.
+  void SetFreeSpace(std::optional<std::uint64_t> bytes) { freeSpace_ = bytes; }
+  static constexpr long kDiskFull = 112;
 
   const std::map<std::string, File>& Files() const { return files_; }
   const std::set<std::string>& Folders() const { return folders_; }
@@ -42,6 +46,8 @@ class MemoryZipFileSystem : public ZipFileSystem {
 
   std::unique_ptr<ArchiveFile> OpenArchive(const std::string& path) override;
   std::unique_ptr<OutputFile> CreateOutput(const std::string& path, std::uint64_t size) override;
+  long CreateError() const override { return kDiskFull; }
+  std::optional<std::uint64_t> FreeSpace(const std::string&) override { return freeSpace_; }
   bool FolderExists(const std::string& path) override { return folders_.count(path) > 0; }
   bool CreateFolder(const std::string& path) override;
   DateTime LocalNow() override { return now_; }
@@ -60,6 +66,7 @@ class MemoryZipFileSystem : public ZipFileSystem {
   std::uint64_t fileSizeLimit_ = std::uint64_t{256} << 20;
   bool appendingOutputs_ = false;
   std::size_t appendLimit_ = SIZE_MAX;
+  std::optional<std::uint64_t> freeSpace_;
   int openObjects_ = 0;
 };
 

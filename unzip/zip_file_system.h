@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "system/date_time.h"
@@ -46,6 +47,8 @@ class OutputFile {
   // Writes size bytes after those appended before, never past the final length; false
   // on failure (no space left...).
   virtual bool Append(const std::uint8_t* data, std::size_t size) = 0;
+  // The system's error code of the last Append that failed (112: the disk is full).
+  virtual long WriteError() const { return 0; }
   // Local date-times, converted by the system; false when they could not be set.
   virtual bool SetTimes(const DateTime& created, const DateTime& accessed, const DateTime& written) = 0;
   virtual void Keep() = 0;
@@ -58,15 +61,20 @@ class ZipFileSystem {
   virtual std::unique_ptr<ArchiveFile> OpenArchive(const std::string& path) = 0;
   // Creates or replaces the file of final length size; null on failure.
   virtual std::unique_ptr<OutputFile> CreateOutput(const std::string& path, std::uint64_t size) = 0;
+  // The system's error code of the last CreateOutput that failed.
+  virtual long CreateError() const { return 0; }
+  // The bytes free for this process on the volume of the folder (or of its nearest
+  // existing parent); nothing when the system cannot tell.
+  virtual std::optional<std::uint64_t> FreeSpace(const std::string& folder) = 0;
   virtual bool FolderExists(const std::string& path) = 0;
   // Creates one folder whose parent exists.
   virtual bool CreateFolder(const std::string& path) = 0;
   virtual DateTime LocalNow() = 0;
 };
 
-// The running system's files: archives mapped everywhere; on Windows outputs created
-// with CreateFileMapping and written through views, except the large outputs of a
-// 32-bit process, which are appended; elsewhere outputs appended.
+// The running system's files: archives mapped, outputs appended. A view of an output
+// that the disk cannot back faults instead of failing, and a disk that allocates on
+// write (a network share, a compressed folder) fills under it.
 std::unique_ptr<ZipFileSystem> MakeSystemZipFileSystem();
 
 }  // namespace kelvano

@@ -2,6 +2,8 @@
 
 namespace kelvano {
 
-std::string FormatByteSize(std::int32_t byteCount) { return ShortByteSizeText(static_cast<std::uint32_t>(byteCount)); }
+std::string FormatByteCount(std::uint64_t byteCount) { return ShortByteSizeText(byteCount); }
+
+std::string FormatByteSize(std::int32_t byteCount) { return FormatByteCount(static_cast<std::uint32_t>(byteCount)); }
 
 }  // namespace kelvano

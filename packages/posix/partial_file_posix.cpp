@@ -1,8 +1,8 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
-#include <vector>
 
 #include "packages/partial_file.h"
 #include "system/native_path.h"
@@ -10,53 +10,73 @@
 
 namespace kelvano {
 
-PartialFile::PartialFile(std::string targetPath) : target_(NativePath(std::move(targetPath))) {
-  const std::size_t slash = target_.rfind('/');
-  const std::string folder = slash == std::string::npos ? "." : target_.substr(0, slash == 0 ? 1 : slash);
-  std::string pattern = folder + "/.download-XXXXXX";
-  std::vector<char> name(pattern.begin(), pattern.end());
-  name.push_back('\0');
-  const int fd = mkstemp(name.data());
-  if (fd < 0) return;
-  handle_ = fd;
-  temporary_ = name.data();
+struct PartialFile::Handle {
+  explicit Handle(int descriptor) : fd(descriptor) {}
+  ~Handle() { close(fd); }
+  Handle(const Handle&) = delete;
+  Handle& operator=(const Handle&) = delete;
+  int fd;
+};
+
+// No program holds a file against another here: busy files are a Windows matter.
+PartialFile::PartialFile(std::string targetPath, BusyRetry busy)
+    : target_(std::move(targetPath)), path_(PartialPathOf(target_)), busy_(std::move(busy)) {
+  const int fd = open(NativePath(path_).c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+  if (fd < 0) {
+    error_ = errno;
+    return;
+  }
+  handle_ = std::make_unique<Handle>(fd);
+  const off_t end = lseek(fd, 0, SEEK_END);
+  if (end < 0) {
+    error_ = errno;
+    handle_.reset();
+    return;
+  }
+  size_ = static_cast<std::uint64_t>(end);
 }
 
 PartialFile::~PartialFile() { Discard(); }
 
+bool PartialFile::IsOpen() const { return handle_ != nullptr; }
+
 bool PartialFile::Write(std::string_view bytes) {
-  if (!IsOpen() || !WriteAll(static_cast<int>(handle_), bytes.data(), bytes.size())) return false;
+  if (!IsOpen()) return false;
+  if (!WriteAll(handle_->fd, bytes.data(), bytes.size())) {
+    error_ = errno;
+    return false;
+  }
   size_ += bytes.size();
   return true;
 }
 
-bool PartialFile::StartOver() {
+bool PartialFile::TruncateTo(std::uint64_t size) {
   if (!IsOpen()) return false;
-  const int fd = static_cast<int>(handle_);
-  if (ftruncate(fd, 0) != 0 || lseek(fd, 0, SEEK_SET) != 0) return false;
-  size_ = 0;
+  if (size > size_) size = size_;
+  if (ftruncate(handle_->fd, static_cast<off_t>(size)) != 0 ||
+      lseek(handle_->fd, static_cast<off_t>(size), SEEK_SET) < 0) {
+    error_ = errno;
+    return false;
+  }
+  size_ = size;
   return true;
 }
 
 bool PartialFile::Commit() {
   if (!IsOpen()) return false;
-  const bool closed = close(static_cast<int>(handle_)) == 0;
-  handle_ = kNoHandle;
-  if (closed && std::rename(temporary_.c_str(), target_.c_str()) == 0) {
-    temporary_.clear();
-    return true;
-  }
-  Discard();
+  handle_.reset();
+  if (std::rename(NativePath(path_).c_str(), NativePath(target_).c_str()) == 0) return true;
+  error_ = errno;
+  unlink(NativePath(path_).c_str());
   return false;
 }
 
 void PartialFile::Discard() {
-  if (IsOpen()) close(static_cast<int>(handle_));
-  handle_ = kNoHandle;
-  if (!temporary_.empty()) unlink(temporary_.c_str());
-  temporary_.clear();
+  const bool open = IsOpen();
+  handle_.reset();
+  if (open) unlink(NativePath(path_).c_str());
 }
 
-void DeleteFileQuietly(const std::string& path) { unlink(NativePath(path).c_str()); }
+void DeleteFileQuietly(const std::string& path, const BusyRetry&) { unlink(NativePath(path).c_str()); }
 
 }  // namespace kelvano

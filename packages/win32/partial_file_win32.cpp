@@ -1,73 +1,85 @@
 #include <windows.h>
 
 #include "packages/partial_file.h"
-#include "startup/path_helpers.h"
 #include "system/text_encoding.h"
+#include "system/win32/unique_handle.h"
 #include "system/write_all.h"
 
 namespace kelvano {
-namespace {
 
-HANDLE ToHandle(std::intptr_t handle) { return reinterpret_cast<HANDLE>(handle); }
+struct PartialFile::Handle {
+  unique_hfile file;
+};
 
-std::string FolderOf(const std::string& path) {
-  if (path.find('\\') == std::string::npos) return ".";
-  std::string folder = ParentFolder(path);
-  if (folder.empty() || folder.back() == ':') folder += '\\';  // a root: "\name", "C:\name"
-  return folder;
-}
-
-}  // namespace
-
-PartialFile::PartialFile(std::string targetPath) : target_(std::move(targetPath)) {
-  wchar_t name[MAX_PATH] = {};
-  // Creates an empty file under a name nobody else holds.
-  if (GetTempFileNameW(Widen(FolderOf(target_)).c_str(), L"dl", 0, name) == 0) return;
-  temporary_ = Narrow(name);
-  const HANDLE file = CreateFileW(name, GENERIC_WRITE, 0, nullptr, TRUNCATE_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) {
-    Discard();
+PartialFile::PartialFile(std::string targetPath, BusyRetry busy)
+    : target_(std::move(targetPath)), path_(PartialPathOf(target_)), busy_(std::move(busy)) {
+  const std::wstring path = Widen(path_);
+  unique_hfile file;
+  error_ = RetryWhileBusy("opening " + path_, busy_, [&] {
+    // Readable meanwhile: bytes taken over from an earlier run are hashed again.
+    file.Reset(CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
+                           FILE_ATTRIBUTE_NORMAL, nullptr));
+    return file ? 0L : static_cast<long>(GetLastError());
+  });
+  LARGE_INTEGER size{}, end{};
+  if (!file || !GetFileSizeEx(file.Get(), &size) || !SetFilePointerEx(file.Get(), end, nullptr, FILE_END)) {
+    if (file) error_ = static_cast<long>(GetLastError());
     return;
   }
-  handle_ = reinterpret_cast<std::intptr_t>(file);
+  size_ = static_cast<std::uint64_t>(size.QuadPart);
+  handle_ = std::make_unique<Handle>(Handle{std::move(file)});
 }
 
 PartialFile::~PartialFile() { Discard(); }
 
+bool PartialFile::IsOpen() const { return handle_ != nullptr; }
+
 bool PartialFile::Write(std::string_view bytes) {
-  if (!IsOpen() || !WriteAll(ToHandle(handle_), bytes.data(), bytes.size())) return false;
+  if (!IsOpen()) return false;
+  if (!WriteAll(handle_->file.Get(), bytes.data(), bytes.size())) {
+    error_ = static_cast<long>(GetLastError());
+    return false;
+  }
   size_ += bytes.size();
   return true;
 }
 
-bool PartialFile::StartOver() {
+bool PartialFile::TruncateTo(std::uint64_t size) {
   if (!IsOpen()) return false;
-  LARGE_INTEGER start = {};
-  if (!SetFilePointerEx(ToHandle(handle_), start, nullptr, FILE_BEGIN) || !SetEndOfFile(ToHandle(handle_)))
+  if (size > size_) size = size_;
+  LARGE_INTEGER at;
+  at.QuadPart = static_cast<LONGLONG>(size);
+  if (!SetFilePointerEx(handle_->file.Get(), at, nullptr, FILE_BEGIN) || !SetEndOfFile(handle_->file.Get())) {
+    error_ = static_cast<long>(GetLastError());
     return false;
-  size_ = 0;
+  }
+  size_ = size;
   return true;
 }
 
 bool PartialFile::Commit() {
   if (!IsOpen()) return false;
-  const bool closed = CloseHandle(ToHandle(handle_)) != 0;
-  handle_ = kNoHandle;
-  if (closed && MoveFileExW(Widen(temporary_).c_str(), Widen(target_).c_str(), MOVEFILE_REPLACE_EXISTING)) {
-    temporary_.clear();
-    return true;
-  }
+  handle_.reset();
+  error_ = RetryWhileBusy("putting " + path_ + " in place", busy_, [&] {
+    return MoveFileExW(Widen(path_).c_str(), Widen(target_).c_str(), MOVEFILE_REPLACE_EXISTING)
+               ? 0L
+               : static_cast<long>(GetLastError());
+  });
+  if (error_ == 0) return true;
   Discard();
   return false;
 }
 
 void PartialFile::Discard() {
-  if (IsOpen()) CloseHandle(ToHandle(handle_));
-  handle_ = kNoHandle;
-  if (!temporary_.empty()) DeleteFileW(Widen(temporary_).c_str());
-  temporary_.clear();
+  const bool open = IsOpen();
+  handle_.reset();
+  if (open) DeleteFileQuietly(path_, busy_);
 }
 
-void DeleteFileQuietly(const std::string& path) { DeleteFileW(Widen(path).c_str()); }
+void DeleteFileQuietly(const std::string& path, const BusyRetry& busy) {
+  const std::wstring wide = Widen(path);
+  RetryWhileBusy("deleting " + path, busy,
+                 [&] { return DeleteFileW(wide.c_str()) ? 0L : static_cast<long>(GetLastError()); });
+}
 
 }  // namespace kelvano

@@ -86,4 +86,10 @@ std::optional<std::string> ReadWholeFile(const std::string& path) {
   return content.str();
 }
 
+bool WriteWholeFile(const std::string& path, std::string_view content) {
+  std::ofstream file(NativePath(path), std::ios::binary | std::ios::trunc);
+  file.write(content.data(), static_cast<std::streamsize>(content.size()));
+  return static_cast<bool>(file.flush());
+}
+
 }  // namespace kelvano

@@ -4,6 +4,7 @@
 
 #include "startup/path_helpers.h"
 #include "system/text_encoding.h"
+#include "system/write_all.h"
 #include "system/win32/unique_handle.h"
 
 namespace kelvano {
@@ -79,6 +80,12 @@ std::optional<std::string> ReadWholeFile(const std::string& path) {
   }
   if (!ok) return std::nullopt;
   return content;
+}
+
+bool WriteWholeFile(const std::string& path, std::string_view content) {
+  const unique_hfile file(
+      CreateFileW(Widen(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+  return file && WriteAll(file.Get(), content.data(), content.size());
 }
 
 }  // namespace kelvano

@@ -62,6 +62,29 @@ check "exit code of the Server over a flaky link" 0 "$(deploy "$work/flaky")"
 grep -q "download try 3: $flaky from byte [1-9][0-9]*: status 206, .* complete" "$work/setup.log" ||
   failed "the third try did not resume the download"
 
+echo "--- a run killed in the middle of a download leaves its bytes, and the next run takes them over"
+reg delete 'HKLM\Software\Kelvano' /f
+reg delete "$ndp" /v Release /f
+cp "$standins/Prerequisites/dotnetfx48setup.exe" "$served/net48-stalls.exe"
+make_kit "$work/killed" \
+  "URL_DOTNET48=http://127.0.0.1:$KELVANO_TEST_HTTP_PORT/stalls-file/net48-stalls.exe|dotnetfx48setup.exe|False||$good\r\n"
+rm "$work/killed/Prerequisites/dotnetfx48setup.exe"
+partial="$(setup_temp)/dotnetfx48setup.exe.partial"
+deploy "$work/killed" >/dev/null &
+for _ in $(seq 150); do  # until the note counts some bytes
+  [ "$(sed -n 4p "$partial.info" 2>/dev/null)" -gt 0 ] 2>/dev/null && break
+  sleep 0.2
+done
+/usr/lib/wine/wineserver -k  # as a technician closing the console
+wait
+[ -s "$partial" ] && [ -s "$partial.info" ] || failed "the killed run left no partial download with its note"
+check "exit code of the run after the killed one" 0 "$(deploy "$work/killed")"
+grep -q "takes over an earlier run's partial download: [1-9][0-9]* bytes" "$work/setup.log" ||
+  failed "the bytes of the killed run were not taken over"
+grep -q "stalls-file/net48-stalls.exe from byte [1-9][0-9]*: status 206, .* complete" "$work/setup.log" ||
+  failed "the download was not resumed"  # and the SHA-256 of the file was checked whole
+[ -e "$partial" ] || [ -e "$partial.info" ] && failed "the partial download was left in %TEMP%"
+
 echo "--- a failed product is 1603"
 make_kit "$work/failing" ''
 rm "$work/failing/Setup/Kelvano.msi"  # the product's setup fails

@@ -37,6 +37,12 @@ deploy() {
   done
   printf '%s' "$output"
 }
+# The Unix path of %TEMP% as the setup sees it in this prefix.
+setup_temp() {
+  local windows_temp
+  windows_temp=$("$wine_run" cmd /c 'echo %TEMP%' 2>/dev/null | tr -d '\r')
+  "$wine_run" winepath -u "$windows_temp" 2>/dev/null | tr -d '\r'
+}
 . "$(dirname "${BASH_SOURCE[0]}")/setup-registry.sh"
 reg() { setup_reg "$@" >/dev/null 2>&1; }
 ndp='HKLM\Software\Microsoft\NET Framework Setup\NDP\v4\Full'

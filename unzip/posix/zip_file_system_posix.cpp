@@ -1,6 +1,7 @@
 #include <fcntl.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
+#include <sys/statvfs.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -114,7 +115,12 @@ class PosixOutput : public OutputFile {
   }
   bool Appends() const override { return true; }
   std::unique_ptr<MappedView> Map(std::uint64_t, std::size_t) override { return nullptr; }
-  bool Append(const std::uint8_t* data, std::size_t size) override { return WriteAll(fd_.Get(), data, size); }
+  bool Append(const std::uint8_t* data, std::size_t size) override {
+    if (WriteAll(fd_.Get(), data, size)) return true;
+    writeError_ = errno;
+    return false;
+  }
+  long WriteError() const override { return writeError_; }
   // A creation time cannot be set here; access and modification times can.
   bool SetTimes(const DateTime&, const DateTime& accessed, const DateTime& written) override {
     const timespec times[2] = {times_.ToTimespec(accessed), times_.ToTimespec(written)};
@@ -127,6 +133,7 @@ class PosixOutput : public OutputFile {
   std::string path_;
   LocalTimes& times_;
   bool kept_ = false;
+  long writeError_ = 0;
 };
 
 // Takes the output's space at once, so that a full disk is found here, as an error,
@@ -154,10 +161,28 @@ class PosixZipFileSystem : public ZipFileSystem {
     const std::string native = NativePath(path);
     // A link in the output's place is replaced, never followed.
     const int fd = open(native.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOFOLLOW, 0666);
-    if (fd < 0) return nullptr;
+    if (fd < 0) {
+      createError_ = errno;
+      return nullptr;
+    }
     auto output = std::make_unique<PosixOutput>(fd, native, times_);
-    if (!Reserve(fd, size)) return nullptr;  // deletes the file
+    if (!Reserve(fd, size)) {
+      createError_ = errno;
+      return nullptr;  // deletes the file
+    }
     return output;
+  }
+  long CreateError() const override { return createError_; }
+
+  std::optional<std::uint64_t> FreeSpace(const std::string& folder) override {
+    std::string path = NativePath(folder);
+    for (;;) {
+      struct statvfs volume;
+      if (statvfs(path.c_str(), &volume) == 0) return std::uint64_t{volume.f_bavail} * volume.f_frsize;
+      const std::size_t slash = path.rfind('/');
+      if (slash == std::string::npos || slash == 0) return std::nullopt;
+      path.resize(slash);
+    }
   }
 
   bool FolderExists(const std::string& path) override {
@@ -177,6 +202,7 @@ class PosixZipFileSystem : public ZipFileSystem {
 
  private:
   LocalTimes times_;
+  long createError_ = 0;
 };
 
 }  // namespace

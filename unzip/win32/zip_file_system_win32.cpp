@@ -91,7 +91,12 @@ class Win32Output : public OutputFile {
   std::unique_ptr<MappedView> Map(std::uint64_t offset, std::size_t length) override {
     return MapRange(mapping_.Get(), FILE_MAP_WRITE, offset, length);
   }
-  bool Append(const std::uint8_t* data, std::size_t size) override { return WriteAll(file_.Get(), data, size); }
+  bool Append(const std::uint8_t* data, std::size_t size) override {
+    if (WriteAll(file_.Get(), data, size)) return true;
+    writeError_ = static_cast<long>(GetLastError());
+    return false;
+  }
+  long WriteError() const override { return writeError_; }
   bool SetTimes(const DateTime& created, const DateTime& accessed, const DateTime& written) override {
     FILETIME creation, access, write;
     return ToFileTime(created, creation) && ToFileTime(accessed, access) && ToFileTime(written, write) &&
@@ -105,6 +110,7 @@ class Win32Output : public OutputFile {
   std::wstring path_;
   const bool appends_;
   bool kept_ = false;
+  long writeError_ = 0;
 };
 
 class Win32ZipFileSystem : public ZipFileSystem {
@@ -130,10 +136,29 @@ class Win32ZipFileSystem : public ZipFileSystem {
     const std::wstring wide = Widen(path);
     unique_hfile file(CreateFileW(wide.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                   FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file) return nullptr;
+    if (!file) {
+      createError_ = static_cast<long>(GetLastError());
+      return nullptr;
+    }
     auto output = std::make_unique<Win32Output>(std::move(file), wide, size >= appendedFromSize_);
-    if (!output->Reserve(size)) return nullptr;  // deletes the file
+    if (!output->Reserve(size)) {
+      createError_ = static_cast<long>(GetLastError());
+      return nullptr;  // deletes the file
+    }
     return output;
+  }
+  long CreateError() const override { return createError_; }
+
+  std::optional<std::uint64_t> FreeSpace(const std::string& folder) override {
+    // The nearest folder that exists: the extraction folder is made later.
+    std::wstring path = Widen(folder);
+    for (;;) {
+      ULARGE_INTEGER available;
+      if (GetDiskFreeSpaceExW(path.c_str(), &available, nullptr, nullptr)) return available.QuadPart;
+      const std::size_t slash = path.find_last_of(L'\\');
+      if (slash == std::wstring::npos || slash == 0) return std::nullopt;
+      path.resize(slash);
+    }
   }
 
   bool FolderExists(const std::string& path) override {
@@ -151,6 +176,7 @@ class Win32ZipFileSystem : public ZipFileSystem {
 
  private:
   std::uint64_t appendedFromSize_;
+  long createError_ = 0;
 };
 
 }  // namespace
@@ -159,6 +185,6 @@ std::unique_ptr<ZipFileSystem> MakeWin32ZipFileSystem(std::uint64_t appendedFrom
   return std::make_unique<Win32ZipFileSystem>(appendedFromSize);
 }
 
-std::unique_ptr<ZipFileSystem> MakeSystemZipFileSystem() { return MakeWin32ZipFileSystem(kAppendedOutputSize); }
+std::unique_ptr<ZipFileSystem> MakeSystemZipFileSystem() { return MakeWin32ZipFileSystem(0); }
 
 }  // namespace kelvano

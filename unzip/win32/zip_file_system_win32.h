@@ -1,6 +1,5 @@
 #pragma once
-// The Windows files of the zip reader, with the size from which outputs are written in
-// order rather than through a view of the whole file.
+// The Windows files of the zip reader.
 
 #include <cstdint>
 #include <memory>
@@ -9,9 +8,8 @@
 
 namespace kelvano {
 
-// A 32-bit process maps outputs up to 64 MiB; a 64-bit one has the room to map any.
-inline constexpr std::uint64_t kAppendedOutputSize = sizeof(void*) >= 8 ? UINT64_MAX : std::uint64_t{64} << 20;
-
+// appendedFromSize: outputs of this size and more are appended, smaller ones written
+// through views (the system's files append them all).
 std::unique_ptr<ZipFileSystem> MakeWin32ZipFileSystem(std::uint64_t appendedFromSize);
 
 }  // namespace kelvano

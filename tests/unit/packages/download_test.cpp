@@ -9,6 +9,9 @@
 #include <limits>
 #include <vector>
 
+#include "packages/busy_files.h"
+#include "packages/byte_size.h"
+#include "packages/disk_space.h"
 #include "packages/sha256.h"
 #include "packages/transfer_errors.h"
 #include "startup/format_text.h"
@@ -24,6 +27,7 @@ namespace {
 
 using ::testing::ElementsAre;
 using ::testing::IsEmpty;
+using ::testing::StartsWith;
 using namespace std::chrono_literals;
 
 const std::string kUrl = "http://downloads.example/[PRODUCT]/setup.exe";
@@ -293,6 +297,94 @@ TEST_F(ResumedDownload, WithoutAValidatorTheNextTryStartsAgain) {
   EXPECT_EQ(Offsets(), (std::vector<std::uint64_t>{0, 0}));
 }
 
+TEST_F(ResumedDownload, AKilledRunsBytesAreTakenOverWhenTheirNoteFitsAndRemovedOtherwise) {
+  Sha256 hash;
+  hash.Update(body.data(), body.size());
+  const std::string sha256 = hash.FinishHex();
+  struct Case {
+    const char* what;
+    std::string note;
+    std::uint64_t offset;  // of the first request
+    const char* logged;
+  };
+  const Case cases[] = {
+      {"its address and validator", kUrl + "\n" + tag + "\n100\n40\n", 40, "takes over"},
+      {"bytes past the note are not trusted", kUrl + "\n" + tag + "\n100\n30\n", 30, "takes over"},
+      {"another address", "http://other.example/a.exe\n" + tag + "\n100\n40\n", 0, "removes"},
+      {"no validator", kUrl + "\n\n100\n40\n", 0, "removes"},
+      {"a note that cannot be read", "garbage", 0, "removes"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    net = ScriptedTransfers();
+    log = SetupLog(nullptr);
+    temp.Write("setup.exe.partial", body.substr(0, 40));
+    temp.Write("setup.exe.partial.info", c.note);
+    if (c.offset > 0) {
+      net.Next(kUrl)
+          .Answer(206, kSize - c.offset, tag, "bytes " + std::to_string(c.offset) + "-99/100")
+          .Data(body.substr(c.offset))
+          .End();
+    }
+    net.On(kUrl).Answer(200, kSize, tag).Data(body).End();
+    retrying.DownloadFile(kUrl, target, sha256);  // the bytes kept are hashed too
+    EXPECT_EQ(temp.Read("setup.exe"), body);
+    EXPECT_EQ(net.Ranges()[0].offset, c.offset);
+    EXPECT_THAT(log.Events()[0], StartsWith(std::string("download ") + c.logged + " an earlier run's partial"));
+    EXPECT_THAT(temp.Contents(), ElementsAre("setup.exe")) << "nothing of the partial download stays";
+  }
+}
+
+TEST_F(ResumedDownload, ADownloadShortOfRoomStopsBeforeWritingAndSaysHowMuchIsNeeded) {
+  retrying.SetFreeSpaceQuery([](const std::string&) { return std::optional<std::uint64_t>(kSpaceMargin + 99); });
+  net.On(kUrl).Answer(200, kSize, tag).Data(body).End();
+  try {
+    retrying.DownloadFile(kUrl, target);
+    ADD_FAILURE() << "no room, and it succeeded";
+  } catch (const SetupError& error) {
+    EXPECT_EQ(error.Description(), DescribeShortage({temp.Path(), kSpaceMargin + kSize, kSpaceMargin + 99}));
+  }
+  EXPECT_THAT(temp.Contents(), IsEmpty());
+  EXPECT_EQ(net.Running(), 0) << "the transfer is ended, not read to its end";
+
+  retrying.SetFreeSpaceQuery([](const std::string&) { return std::optional<std::uint64_t>(kSpaceMargin + 100); });
+  retrying.DownloadFile(kUrl, target);  // Retry, once there is room
+  EXPECT_EQ(temp.Read("setup.exe"), body);
+}
+
+TEST(DiskSpace, RoomIsTheBytesAndAMarginAndAnUnknownFreeSpaceIsNoShortage) {
+  EXPECT_FALSE(CheckSpace("C:\\t", 100, kSpaceMargin + 100));
+  EXPECT_FALSE(CheckSpace("C:\\t", 100, std::nullopt)) << "a volume that cannot tell is not refused";
+  EXPECT_FALSE(CheckSpace("C:\\t", 0, kSpaceMargin));
+  const std::optional<SpaceShortage> shortage = CheckSpace("C:\\t", 100, kSpaceMargin + 99);
+  ASSERT_TRUE(shortage);
+  EXPECT_EQ(shortage->needed, kSpaceMargin + 100);
+  EXPECT_EQ(shortage->free, kSpaceMargin + 99);
+  EXPECT_TRUE(CheckSpace("C:\\t", UINT64_MAX, UINT64_MAX - 1)) << "no overflow";
+  EXPECT_EQ(DescribeShortage({"C:\\t", 5u << 20, 1536}),
+            FormatText(LoadMessage(142), "C:\\t", FormatByteCount(5u << 20), FormatByteCount(1536)));
+  EXPECT_EQ(ShortByteSizeText(std::uint64_t{5} << 40), "5.00 TB") << "free space past 4 GB";
+}
+
+TEST(BusyFiles, ABusyFileIsTriedAgainAndEachWaitLoggedAndOtherErrorsCountAtOnce) {
+  std::vector<std::string> logged;
+  std::chrono::milliseconds slept{0};
+  const BusyRetry retry = BusyFileWaits([&](std::chrono::milliseconds ms) { slept += ms; },
+                                        [&](const std::string& line) { logged.push_back(line); });
+  int calls = 0;
+  EXPECT_EQ(RetryWhileBusy("deleting x", retry, [&] { return ++calls < 3 ? 32L : 0L; }), 0);
+  EXPECT_EQ(calls, 3);
+  EXPECT_EQ(slept, 500ms);
+  ASSERT_EQ(logged.size(), 2u);
+  EXPECT_THAT(logged[0], StartsWith("deleting x: the file is busy (error 32"));
+  calls = 0;
+  EXPECT_EQ(RetryWhileBusy("opening x", retry, [&] { return ++calls, 33L; }), 33) << "given up after 5 s";
+  EXPECT_EQ(calls, 20);
+  calls = 0;
+  EXPECT_EQ(RetryWhileBusy("opening x", retry, [&] { return ++calls, 5L; }), 5) << "access denied is no wait";
+  EXPECT_EQ(calls, 1);
+}
+
 TEST_F(ResumedDownload, BrokenTransfersAndServerErrorsAreTriedThreeTimesAfterTwoFourAndEightSeconds) {
   // Every try breaks after 10 bytes; the server ignores the ranges asked for.
   net.On(kUrl).Answer(200, kSize, tag).Data(body.substr(0, 10)).Fail(12031);
@@ -306,8 +398,9 @@ TEST_F(ResumedDownload, BrokenTransfersAndServerErrorsAreTriedThreeTimesAfterTwo
                                  "the connection was reset");
   EXPECT_GE(window.Pumps(), 14000 / 50) << "the window lived through the waits";
 
-  // Retry in the box that follows resumes too: the 10 bytes were kept.
-  EXPECT_THAT(temp.Contents(), ElementsAre(::testing::Not("setup.exe")));
+  // Retry in the box that follows resumes too: the 10 bytes were kept, at the fixed
+  // place where a later run would find them, with their note.
+  EXPECT_THAT(temp.Contents(), ElementsAre("setup.exe.partial", "setup.exe.partial.info"));
   net.On(kUrl).Answer(206, 90, tag, "bytes 10-99/100").Data(body.substr(10)).End();
   retrying.DownloadFile(kUrl, target);
   EXPECT_EQ(temp.Read("setup.exe"), body);

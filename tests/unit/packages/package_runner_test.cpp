@@ -213,8 +213,11 @@ TEST_F(RunPackageTest, ArchiveIsExtractedUnderTempAndEverythingIsRemovedAfterwar
   bool extracted = false;
   machine.processes.AddProgram(Exe(Extracted("bin\\setup.exe"), ""),
                                {.onExit = [&] { extracted = FileExists(Extracted("bin\\setup.exe")); }});
+  temp.Write("VLMInstaller\\Old\\left.exe", "a killed run's");
   EXPECT_TRUE(Run(kit.Path("none.exe"), "", description + "bin/setup.exe"));
   EXPECT_TRUE(extracted);
+  EXPECT_THAT(machine.log.Events(),
+              ::testing::Contains("removes what an earlier run left in " + PathJoin(temp.Path(), "VLMInstaller")));
   EXPECT_THAT(window.Log(), ::testing::Contains(Step(107)));
   ExpectCleanedUp();
 

@@ -8,7 +8,7 @@ namespace kelvano::test {
 namespace {
 
 constexpr int kNumbers[] = {101, 102, 104, 106, 107, 108, 109, 110, 111, 112, 113, 114, 115, 117, 118, 119, 121,
-                            122, 124, 125, 127, 128, 129, 130, 131, 132, 133, 134, 135, 137, 138, 139, 140, 141};
+                            122, 124, 125, 127, 128, 129, 130, 131, 132, 133, 134, 135, 137, 138, 139, 140, 141, 142};
 
 TEST(Messages, EveryNumberHasATextInBothLanguages) {
   for (const int number : kNumbers) {

@@ -4,6 +4,8 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include "system/system_error_text.h"
+
 #include "tests/support/sample_data.h"
 #include "tests/support/zip_builder.h"
 #include "tests/support/zlib_reference.h"
@@ -56,7 +58,8 @@ TEST_F(StreamedOutputs, AnOutputThatCannotTakeItsBytesFailsAndLeavesNothing) {
                        .Build()));
   EXPECT_FALSE(zip_.Unzip("out"));
   EXPECT_THAT(errors_,
-              ElementsAre(Pair(1, "Error mapping file out\\large.txt"), Pair(2, "Error mapping file out\\large.cab")));
+              ElementsAre(Pair(1, "Error mapping file out\\large.txt (" + SystemErrorText(112) + ")"),
+                          Pair(2, "Error mapping file out\\large.cab (" + SystemErrorText(112) + ")")));
   EXPECT_EQ(files_.Files().count("out\\large.txt"), 0u);
   EXPECT_EQ(files_.Files().count("out\\large.cab"), 0u);
   EXPECT_EQ(Content("out\\small.txt"), "fits");

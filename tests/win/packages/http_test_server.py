@@ -25,6 +25,8 @@ Paths (N is a byte count; every body is body(N), the pattern the tests compute t
     /breaks/K/N/TAG     body(N) with the ETag "TAG"; the first K requests of the path get
                         half of what they ask for, then the connection closes
     /breaks-file/K/NAME the same for the file NAME (its ETag: its size and time of change)
+    /stalls-file/NAME   the file NAME, resumable; the first request gets half of it, then
+                        nothing more while the connection lasts (a run to be killed)
     /changes/N/TAG      the first request gets half of body(N), ETag "TAG-1"; every later
                         one a file of another content, ETag "TAG-2"
 
@@ -81,6 +83,9 @@ class Handler(http.server.BaseHTTPRequestHandler):
         if len(parts) == 3 and parts[0] == "breaks-file" and parts[1].isdigit():
             self.serve_file(urllib.parse.unquote(parts[2]), breaks=int(parts[1]))
             return
+        if len(parts) == 2 and parts[0] == "stalls-file":
+            self.serve_file(urllib.parse.unquote(parts[1]), stalls=True)
+            return
         if len(parts) == 4 and parts[0] == "breaks" and parts[1].isdigit() and parts[2].isdigit():
             self.serve_resumable(body(int(parts[2])), '"%s"' % parts[3], count_request(self.path) <= int(parts[1]))
             return
@@ -124,23 +129,25 @@ class Handler(http.server.BaseHTTPRequestHandler):
         self.close_connection = True
         self.connection.shutdown(socket.SHUT_RDWR)
 
-    def serve_file(self, name, breaks=0):
+    def serve_file(self, name, breaks=0, stalls=False):
         path = os.path.join(files_folder, os.path.basename(name))
         if not os.path.isfile(path):
             self.send_page(404, "no such file")
             return
         with open(path, "rb") as f:
             data = f.read()
-        if breaks == 0:
+        if breaks == 0 and not stalls:
             self.send_head(200, len(data))
             self.wfile.write(data)
             return
         info = os.stat(path)
-        self.serve_resumable(data, '"%d-%d"' % (info.st_size, info.st_mtime_ns), count_request(self.path) <= breaks)
+        first = count_request(self.path) <= max(breaks, 1 if stalls else 0)
+        self.serve_resumable(data, '"%d-%d"' % (info.st_size, info.st_mtime_ns), first, stall=stalls)
 
-    def serve_resumable(self, data, etag, cut):
+    def serve_resumable(self, data, etag, cut, stall=False):
         """The rest from FIRST of "Range: bytes=FIRST-" while If-Range names this ETag (206),
-        else all of it (200); cut: half of that, then the connection closes."""
+        else all of it (200); cut: half of that, then the connection closes (stall: stays
+        silent first)."""
         asked = self.headers.get("Range", "")
         if_range = self.headers.get("If-Range")
         start = 0
@@ -158,6 +165,9 @@ class Handler(http.server.BaseHTTPRequestHandler):
             self.wfile.write(rest)
             return
         self.wfile.write(rest[: len(rest) // 2])
+        if stall:
+            self.wfile.flush()
+            time.sleep(STALL_SECONDS)
         self.hang_up()
 
     def route_length(self, size):
