@@ -106,6 +106,38 @@ std::vector<PageItem> ProgressPageItems(const SetupSettings& settings, SetupLog*
   return items;
 }
 
+PageKey PageKeyOf(unsigned virtualKey, bool shift) {
+  switch (virtualKey) {
+    case 0x09: return shift ? PageKey::Previous : PageKey::Next;  // VK_TAB
+    case 0x27:                                                    // VK_RIGHT
+    case 0x28: return PageKey::Next;                              // VK_DOWN
+    case 0x25:                                                    // VK_LEFT
+    case 0x26: return PageKey::Previous;                          // VK_UP
+    case 0x0D:                                                    // VK_RETURN
+    case 0x20: return PageKey::Activate;                          // VK_SPACE
+    default: return PageKey::None;
+  }
+}
+
+KeyboardFocus::KeyboardFocus(const std::vector<PageItem>& items) {
+  // The labels that a click reaches, in the order the pages list them; the click areas
+  // beside Server and Client do what their labels do, and are left out.
+  for (std::size_t i = 0; i < items.size(); ++i) {
+    if (items[i].isLabel && items[i].visible && items[i].click != ClickAction::None) order_.push_back(i);
+  }
+}
+
+bool KeyboardFocus::Move(PageKey key) {
+  if (order_.empty() || (key != PageKey::Next && key != PageKey::Previous)) return false;
+  const int count = static_cast<int>(order_.size());
+  if (focused_ < 0) {
+    focused_ = key == PageKey::Next ? 0 : count - 1;
+  } else {
+    focused_ = (focused_ + (key == PageKey::Next ? 1 : count - 1)) % count;
+  }
+  return true;
+}
+
 bool OptionHighlight::Hover(int index) {
   if (highlighted_ == index + 1) return false;  // already so
   highlighted_ = static_cast<std::int16_t>(index + 1);

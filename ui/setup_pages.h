@@ -64,6 +64,30 @@ std::vector<PageItem> ProgressPageItems(const SetupSettings& settings, SetupLog*
 inline constexpr char kDescriptionLabel[] = "labelInstallationDescription";
 inline constexpr char kDownloadLabel[] = "labelDownloaded";
 
+// What the keyboard does on a page. Tab, Right and Down move the focus to the next
+// clickable item, Shift+Tab, Left and Up to the one before, wrapping at the ends; Enter
+// and Space do what a click on the focused item does.
+enum class PageKey { None, Next, Previous, Activate };
+PageKey PageKeyOf(unsigned virtualKey, bool shift);
+
+// The keyboard focus of a page: its clickable labels in reading order (Server, Client,
+// Quick Support, Web, the close control; Quick Support and Web on the progress page),
+// hidden ones left out. Nothing has the focus until a key moves it, as Windows shows
+// focus only once the keyboard is used.
+class KeyboardFocus {
+ public:
+  explicit KeyboardFocus(const std::vector<PageItem>& items);
+  // True when the focus changed.
+  bool Move(PageKey key);
+  // The index of the focused item in the page's items, or -1 while none is.
+  int Focused() const { return focused_ < 0 ? -1 : static_cast<int>(order_[focused_]); }
+  const std::vector<std::size_t>& Order() const { return order_; }
+
+ private:
+  std::vector<std::size_t> order_;
+  int focused_ = -1;  // into order_
+};
+
 // The highlighting of a page's option labels: at most one is black, the others white.
 class OptionHighlight {
  public:

@@ -79,6 +79,12 @@ pixels() {
           -format "%[fx:round(mean*w*h)]" info:
 }
 
+# signature LEFT TOP WIDTH HEIGHT: what the window's rectangle shows now, as a hash.
+signature() {
+  import -window root "$work/shot.png"
+  convert "$work/shot.png" -crop "${3}x${4}+$((${X:-0} + $1))+$((${Y:-0} + $2))" +repage -format "%#" info:
+}
+
 # Pixel rectangles of the option page (twips / 15).
 server_label="338 119 52 23"
 support_label="105 381 112 23"
@@ -116,14 +122,21 @@ box none 2 || failed "a click on the hidden Quick Support did something"
 click 634 14  # the X
 check "exit code after X" 0 "$(wait_end 20)"
 
+echo "--- from the keyboard, Tab to Client and Enter start the Client run"
 echo "--- during a package: Esc, the system close command and the session's end are refused; Quick Support gets 117"
 make_kit 'ENABLESUPPORT=1\r\n'
 rm -f "$work/standins.log"
 start_setup KELVANO_STANDIN_SLEEP=12000 KELVANO_STANDIN_LOG="$(windows "$work/standins.log")"
-click 290 260  # the Client click area left of its label
+move 20 440  # the pointer away from every label
+above_client=$(signature 336 223 70 3)
+key Tab  # Server
+key Tab  # Client
+sleep 0.3
+[ "$(signature 336 223 70 3)" != "$above_client" ] || failed "no focus rectangle around the Client label"
+key Return
 # Until the first installer runs (a loaded machine may take a while to get there).
 for _ in $(seq 100); do [ -s "$work/standins.log" ] && break; sleep 0.2; done
-[ -s "$work/standins.log" ] || failed "no installer started after the click on Client"
+[ -s "$work/standins.log" ] || failed "no installer started after Tab, Tab and Enter"
 key Escape
 check "Esc during a package" "Can't close installer because an installation are currently running." "$(box answer 10 OK)"
 box close 'Kelvano setup' || failed "the window was gone after Esc"

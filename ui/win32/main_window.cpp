@@ -38,12 +38,9 @@ frmMM::frmMM(const SetupContext& context, Win32Machine& machine, std::string exe
     : context_(context),
       machine_(machine),
       sequence_(context, machine.Seams(), *this, std::move(executablePath)),
+      options_(OptionPageItems(context.Settings(), &machine.Log()), context.Settings().BackgroundPicture),
+      progress_(ProgressPageItems(context.Settings(), &machine.Log()), context.Settings().InstallationPicture),
       rules_(context.Settings().SuppressMessageBoxes) {
-  const SetupSettings& settings = context.Settings();
-  options_.items = OptionPageItems(settings, &machine.Log());
-  options_.picture = settings.BackgroundPicture;
-  progress_.items = ProgressPageItems(settings, &machine.Log());
-  progress_.picture = settings.InstallationPicture;
   optionFont_.Reset(MakeFont(L"Calibri", 14.25, true));
   descriptionFont_.Reset(MakeFont(L"Calibri", 9.75, false));
   closeFont_.Reset(MakeFont(L"Courier New", 14.25, true));
@@ -166,7 +163,8 @@ LRESULT frmMM::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
         if (UserMayClose()) Unload();
         return 0;
       }
-      break;
+      KeyPressed(static_cast<unsigned>(wParam));
+      return 0;
     case WM_CLOSE:  // the system's close command, Alt+F4
       if (UserMayClose()) Unload();
       return 0;
@@ -240,6 +238,14 @@ void frmMM::PaintPage(HDC dc, const Page& page) {
   SelectObject(dc, oldPen);
 
   SetBkMode(dc, TRANSPARENT);
+  if (page.focus.Focused() >= 0) {
+    // Windows' focus rectangle, a pixel outside the label's text.
+    const PixelRect place = ItemRect(dc, page.items[static_cast<std::size_t>(page.focus.Focused())]);
+    RECT rect = {place.left - 2, place.top - 1, place.left + place.width + 2, place.top + place.height + 1};
+    SetTextColor(dc, kBlack);
+    SetBkColor(dc, kWhite);
+    DrawFocusRect(dc, &rect);
+  }
   for (const PageItem& item : page.items) {
     if (!item.isLabel || !item.visible || item.text.empty()) continue;
     const PixelRect place = ItemRect(dc, item);
@@ -268,13 +274,26 @@ void frmMM::MouseMoved(int x, int y) {
 }
 
 void frmMM::Clicked(int x, int y) {
-  const PageItem* item = ItemAt(x, y);
-  if (item == nullptr) return;
-  if (item->click == ClickAction::OpenWebsite) {
+  if (const PageItem* item = ItemAt(x, y)) Activate(*item);
+}
+
+void frmMM::Activate(const PageItem& item) {
+  if (item.click == ClickAction::OpenWebsite) {
     OpenWebsite();
-  } else if (item->click == ClickAction::OptionClick) {
-    OptionClick(item->clickOption);
+  } else if (item.click == ClickAction::OptionClick) {
+    OptionClick(item.clickOption);
   }
+}
+
+void frmMM::KeyPressed(unsigned virtualKey) {
+  Page& page = CurrentPage();
+  const PageKey key = PageKeyOf(virtualKey, GetKeyState(VK_SHIFT) < 0);
+  if (key == PageKey::Activate) {
+    // A copy: the run that it may start switches pages.
+    if (page.focus.Focused() >= 0) Activate(PageItem(page.items[static_cast<std::size_t>(page.focus.Focused())]));
+    return;
+  }
+  if (page.focus.Move(key)) InvalidateRect(window_, nullptr, FALSE);
 }
 
 void frmMM::OptionClick(int index) {

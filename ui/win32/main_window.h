@@ -46,9 +46,12 @@ class frmMM : public RunState {
 
  private:
   struct Page {
+    Page(std::vector<PageItem> pageItems, std::shared_ptr<Picture> pagePicture)
+        : items(std::move(pageItems)), picture(std::move(pagePicture)), focus(items) {}
     std::vector<PageItem> items;
     std::shared_ptr<Picture> picture;
     OptionHighlight highlight;
+    KeyboardFocus focus;
   };
 
   static LRESULT CALLBACK WindowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
@@ -60,6 +63,9 @@ class frmMM : public RunState {
   const PageItem* ItemAt(int x, int y);
   void MouseMoved(int x, int y);
   void Clicked(int x, int y);
+  // What a click on the item does; Enter and Space on the focused item do it too.
+  void Activate(const PageItem& item);
+  void KeyPressed(unsigned virtualKey);
   // The pages' OptionClick: 0-2 run the sequence, 3 closes.
   void OptionClick(int index);
   void RunSequence(int option);

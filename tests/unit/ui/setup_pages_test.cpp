@@ -67,5 +67,41 @@ TEST(SetupPages, OneOptionIsBlackAtATimeAndTheBackgroundMakesAllWhite) {
   EXPECT_EQ(highlight.HighlightedOption(), 0);
 }
 
+std::vector<std::string> FocusNames(const std::vector<PageItem>& items) {
+  std::vector<std::string> names;
+  const KeyboardFocus focus(items);
+  for (const std::size_t index : focus.Order()) names.push_back(items[index].name);
+  return names;
+}
+
+TEST(SetupPages, TheKeyboardReachesTheClickableLabelsInReadingOrderAndWraps) {
+  using ::testing::ElementsAre;
+  EXPECT_THAT(FocusNames(OptionPageItems(Settings(true, true))),
+              ElementsAre("labelOptions(0)", "labelOptions(1)", "labelOptions(2)", "labelOptions(3)", "lblEsci"));
+  EXPECT_THAT(FocusNames(OptionPageItems(Settings(false, false))),
+              ElementsAre("labelOptions(0)", "labelOptions(1)", "lblEsci"))
+      << "hidden items are skipped";
+  EXPECT_THAT(FocusNames(ProgressPageItems(Settings(true, true))), ElementsAre("labelOptions(2)", "labelOptions(3)"));
+
+  const auto options = OptionPageItems(Settings(false, false));
+  KeyboardFocus focus(options);
+  EXPECT_EQ(focus.Focused(), -1) << "no focus shown before a key";
+  EXPECT_FALSE(focus.Move(PageKey::Activate));
+  EXPECT_TRUE(focus.Move(PageKeyOf(0x09, false)));  // Tab: Server
+  EXPECT_TRUE(focus.Move(PageKeyOf(0x28, false)));  // Down: Client
+  EXPECT_EQ(options[focus.Focused()].clickOption, 1) << "Enter on it starts the Client run";
+  focus.Move(PageKeyOf(0x27, false));  // Right: the close control
+  focus.Move(PageKeyOf(0x09, false));  // Tab wraps to Server
+  EXPECT_EQ(options[focus.Focused()].name, "labelOptions(0)");
+  focus.Move(PageKeyOf(0x09, true));  // Shift+Tab wraps back to the close control
+  EXPECT_EQ(options[focus.Focused()].clickOption, 3);
+  EXPECT_EQ(PageKeyOf(0x0D, false), PageKey::Activate);
+  EXPECT_EQ(PageKeyOf(0x20, true), PageKey::Activate);
+  EXPECT_EQ(PageKeyOf(0x41, false), PageKey::None);
+  KeyboardFocus backwards(options);
+  backwards.Move(PageKey::Previous);
+  EXPECT_EQ(options[backwards.Focused()].name, "lblEsci") << "Shift+Tab first goes to the last item";
+}
+
 }  // namespace
 }  // namespace kelvano::test
