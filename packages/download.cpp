@@ -346,7 +346,8 @@ void Downloader::ShowProgress(std::uint64_t received, std::uint64_t total) {
   if (total > 0 && total <= static_cast<std::uint64_t>(std::numeric_limits<std::int32_t>::max())) {
     runState_.SetDownloadProgress(FormatText(LoadMessage(message::kDownloaded),
                                              FormatByteSize(static_cast<std::int32_t>(received)),
-                                             FormatByteSize(static_cast<std::int32_t>(total))));
+                                             FormatByteSize(static_cast<std::int32_t>(total))),
+                                  received, total);
   }
   runState_.ProcessPendingEvents();
 }

@@ -4,6 +4,7 @@
 // event pumping.
 // The main window implements it; tests use a recording double.
 
+#include <cstdint>
 #include <string>
 
 #include "system/event_pump.h"
@@ -21,8 +22,9 @@ class RunState : public EventPump {
   // false: the option page shows. Pending events are processed once afterwards.
   virtual void SetInstallationProgress(bool bVisible, const std::string& sInstallationDescription) = 0;
 
-  // The progress page's one-line download counter.
-  virtual void SetDownloadProgress(const std::string& text) = 0;
+  // The progress page's one-line download counter, and the byte counts it shows (total
+  // 0: not known), which the progress bar follows.
+  virtual void SetDownloadProgress(const std::string& text, std::uint64_t received, std::uint64_t total) = 0;
 
   // The main window's close request: refused (message 104) while a package runs.
   virtual void CloseMainWindow() = 0;

@@ -9,6 +9,14 @@ void RunRules::SetInstallationProgress(bool visible, const std::string& descript
   progressVisible_ = visible;
   description_ = description;
   downloadLine_.clear();
+  received_ = total_ = 0;
+}
+
+RunRules::ProgressBar RunRules::Bar() const {
+  if (!progressVisible_) return {};
+  if (total_ == 0) return {true, true, 0};
+  if (received_ >= total_) return {true, false, 1000};
+  return {true, false, static_cast<int>(static_cast<double>(received_) * 1000 / static_cast<double>(total_))};
 }
 
 bool RunRules::StartRun() {

@@ -4,6 +4,7 @@
 // away (117), when the window may go, and what a message box answers where nobody may
 // see it. The window paints and acts from here; the tests' stand-in records through it.
 
+#include <cstdint>
 #include <optional>
 #include <string>
 
@@ -22,10 +23,25 @@ class RunRules {
   // true: the progress page with this description and an empty download line; false:
   // the option page.
   void SetInstallationProgress(bool visible, const std::string& description);
-  void SetDownloadProgress(const std::string& text) { downloadLine_ = text; }
+  void SetDownloadProgress(const std::string& text, std::uint64_t received, std::uint64_t total) {
+    downloadLine_ = text;
+    received_ = received;
+    total_ = total;
+  }
   bool ProgressVisible() const { return progressVisible_; }
   const std::string& Description() const { return description_; }
   const std::string& DownloadLine() const { return downloadLine_; }
+
+  // The progress page's bar: the part of a download of known length that is here, in
+  // thousandths; moving while nothing can be counted (an installer runs); hidden on the
+  // option page.
+  struct ProgressBar {
+    bool visible = false;
+    bool moving = false;
+    int thousandths = 0;
+    bool operator==(const ProgressBar&) const = default;
+  };
+  ProgressBar Bar() const;
 
   // The logic's close request: accepted unless a package runs.
   bool AcceptsClose() const { return !installationRunning_; }
@@ -54,6 +70,7 @@ class RunRules {
   bool progressVisible_ = false;
   std::string description_;
   std::string downloadLine_;
+  std::uint64_t received_ = 0, total_ = 0;
   int runs_ = 0;  // event handlers running the sequence, one inside the other
   bool unloadRequested_ = false;
 };

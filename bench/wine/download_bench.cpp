@@ -25,7 +25,7 @@ class QuietWindow : public kelvano::RunState {
   bool InstallationRunning() const override { return false; }
   void SetInstallationRunning(bool) override {}
   void SetInstallationProgress(bool, const std::string&) override {}
-  void SetDownloadProgress(const std::string&) override {}
+  void SetDownloadProgress(const std::string&, std::uint64_t, std::uint64_t) override {}
   void CloseMainWindow() override {}
   kelvano::MessageAnswer ShowMessage(const kelvano::MessageBoxRequest&) override { return kelvano::MessageAnswer::Ok; }
   void SetBusyPointer(bool) override {}

@@ -137,6 +137,10 @@ key Return
 # Until the first installer runs (a loaded machine may take a while to get there).
 for _ in $(seq 100); do [ -s "$work/standins.log" ] && break; sleep 0.2; done
 [ -s "$work/standins.log" ] || failed "no installer started after Tab, Tab and Enter"
+sleep 1
+bar=$(signature 236 346 342 12)  # the progress bar under the download line
+sleep 1
+[ "$(signature 236 346 342 12)" != "$bar" ] || failed "the progress bar stands still while an installer runs"
 key Escape
 check "Esc during a package" "Can't close installer because an installation are currently running." "$(box answer 10 OK)"
 box close 'Kelvano setup' || failed "the window was gone after Esc"

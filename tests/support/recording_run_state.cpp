@@ -30,8 +30,8 @@ void RecordingRunState::SetInstallationProgress(bool bVisible, const std::string
   ProcessPendingEvents();  // as the window does, so that the change is painted
 }
 
-void RecordingRunState::SetDownloadProgress(const std::string& text) {
-  rules_.SetDownloadProgress(text);
+void RecordingRunState::SetDownloadProgress(const std::string& text, std::uint64_t received, std::uint64_t total) {
+  rules_.SetDownloadProgress(text, received, total);
   downloadLines_.push_back(text);
   log_.push_back("download: " + text);
 }

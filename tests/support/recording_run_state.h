@@ -33,7 +33,7 @@ class RecordingRunState : public RunState {
   bool InstallationRunning() const override { return rules_.InstallationRunning(); }
   void SetInstallationRunning(bool running) override;
   void SetInstallationProgress(bool bVisible, const std::string& sInstallationDescription) override;
-  void SetDownloadProgress(const std::string& text) override;
+  void SetDownloadProgress(const std::string& text, std::uint64_t received, std::uint64_t total) override;
   // Accepted (the window unloads) unless a package runs; a refusal changes nothing.
   void CloseMainWindow() override;
   MessageAnswer ShowMessage(const MessageBoxRequest& request) override;

@@ -26,6 +26,13 @@ HFONT MakeFont(const wchar_t* face, double points, bool bold) {
                      DEFAULT_PITCH | FF_DONTCARE, face);
 }
 
+const PageItem& FindItem(const std::vector<PageItem>& items, const char* name) {
+  for (const PageItem& item : items) {
+    if (item.name == name) return item;
+  }
+  throw std::logic_error(std::string("the page has no ") + name);
+}
+
 void SetItemText(std::vector<PageItem>& items, const char* name, const std::string& text) {
   for (PageItem& item : items) {
     if (item.name == name) item.text = text;
@@ -68,8 +75,9 @@ void frmMM::ShowAndRun() {
   const int width = kPageWidthTwips / kTwipsPerPixel, height = kPageHeightTwips / kTwipsPerPixel;
   const int left = (GetSystemMetrics(SM_CXSCREEN) - width) / 2, top = (GetSystemMetrics(SM_CYSCREEN) - height) / 2;
   const std::wstring caption = Widen(context_.Settings().ProductName + " setup");
-  window_ = CreateWindowExW(WS_EX_APPWINDOW, kClassName, caption.c_str(), WS_POPUP | WS_SYSMENU | WS_MINIMIZEBOX, left,
-                            top, width, height, nullptr, nullptr, instance, this);
+  window_ = CreateWindowExW(WS_EX_APPWINDOW, kClassName, caption.c_str(),
+                            WS_POPUP | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN, left, top, width, height, nullptr,
+                            nullptr, instance, this);
   if (window_ == nullptr) {
     throw SetupError(static_cast<std::int32_t>(GetLastError()), "frmMM", "The setup's window could not be created");
   }
@@ -82,6 +90,9 @@ void frmMM::ShowAndRun() {
   if (bigIcon_) SendMessageW(window_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(bigIcon_.Get()));
   if (smallIcon_) SendMessageW(window_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon_.Get()));
   machine_.Shell().SetOwnerWindow(window_);
+  // Under the download line, as wide, with the space of half a line above it.
+  const PixelRect line = FindItem(progress_.items, kDownloadLabel).Pixels();
+  progressBar_ = std::make_unique<ProgressBar>(window_, line.left, line.top + line.height + 4, line.width, 14);
   SetInstallationProgress(false, "");
 
   ShowWindow(window_, SW_SHOW);
@@ -173,6 +184,7 @@ LRESULT frmMM::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
       if (wParam) Unload();
       return 0;
     case WM_DESTROY:
+      progressBar_.reset();
       window_ = nullptr;
       PostQuitMessage(0);
       return 0;
@@ -366,6 +378,7 @@ void frmMM::ShowError(const std::string& description) { ShowMessage(SetupMessage
 void frmMM::ShowProgressTexts() {
   SetItemText(progress_.items, kDescriptionLabel, rules_.Description());
   SetItemText(progress_.items, kDownloadLabel, rules_.DownloadLine());
+  if (progressBar_) progressBar_->Show(rules_.Bar());
   if (window_ != nullptr) InvalidateRect(window_, nullptr, FALSE);
 }
 
@@ -376,8 +389,8 @@ void frmMM::SetInstallationProgress(bool bVisible, const std::string& sInstallat
   ProcessPendingEvents();
 }
 
-void frmMM::SetDownloadProgress(const std::string& text) {
-  rules_.SetDownloadProgress(text);
+void frmMM::SetDownloadProgress(const std::string& text, std::uint64_t received, std::uint64_t total) {
+  rules_.SetDownloadProgress(text, received, total);
   ShowProgressTexts();
 }
 

@@ -18,6 +18,7 @@
 #include "system/win32/unique_handle.h"
 #include "ui/run_rules.h"
 #include "ui/setup_pages.h"
+#include "ui/win32/progress_bar.h"
 
 namespace kelvano {
 
@@ -38,7 +39,7 @@ class frmMM : public RunState {
   bool InstallationRunning() const override { return rules_.InstallationRunning(); }
   void SetInstallationRunning(bool running) override { rules_.SetInstallationRunning(running); }
   void SetInstallationProgress(bool bVisible, const std::string& sInstallationDescription) override;
-  void SetDownloadProgress(const std::string& text) override;
+  void SetDownloadProgress(const std::string& text, std::uint64_t received, std::uint64_t total) override;
   void CloseMainWindow() override;
   MessageAnswer ShowMessage(const MessageBoxRequest& request) override;
   void SetBusyPointer(bool busy) override;
@@ -87,6 +88,7 @@ class frmMM : public RunState {
   unique_hicon bigIcon_, smallIcon_;
   HCURSOR handCursor_ = nullptr;
   Page options_, progress_;
+  std::unique_ptr<ProgressBar> progressBar_;  // once the window exists
   RunRules rules_;
   bool busy_ = false;
   bool firstActivation_ = true;

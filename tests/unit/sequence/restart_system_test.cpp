@@ -17,7 +17,7 @@ class MockRunState : public RunState {
   MOCK_METHOD(bool, InstallationRunning, (), (const, override));
   MOCK_METHOD(void, SetInstallationRunning, (bool), (override));
   MOCK_METHOD(void, SetInstallationProgress, (bool, const std::string&), (override));
-  MOCK_METHOD(void, SetDownloadProgress, (const std::string&), (override));
+  MOCK_METHOD(void, SetDownloadProgress, (const std::string&, std::uint64_t, std::uint64_t), (override));
   MOCK_METHOD(void, CloseMainWindow, (), (override));
   MOCK_METHOD(MessageAnswer, ShowMessage, (const MessageBoxRequest&), (override));
   MOCK_METHOD(void, SetBusyPointer, (bool), (override));

@@ -12,14 +12,21 @@ namespace {
 TEST(RunRules, APageSwitchShowsOnePageAndEmptiesTheDownloadLine) {
   RunRules rules;
   rules.SetInstallationProgress(true, "Download di A");
-  rules.SetDownloadProgress("Scaricati 1 KB di 2 KB");
+  using Bar = RunRules::ProgressBar;
+  EXPECT_EQ(rules.Bar(), (Bar{true, true, 0})) << "moving until a length is known";
+  rules.SetDownloadProgress("Scaricati 1 KB di 2 KB", 1024, 2048);
   EXPECT_TRUE(rules.ProgressVisible());
   EXPECT_EQ(rules.Description(), "Download di A");
   EXPECT_EQ(rules.DownloadLine(), "Scaricati 1 KB di 2 KB");
+  EXPECT_EQ(rules.Bar(), (Bar{true, false, 500})) << "the same counts as the line";
+  rules.SetDownloadProgress("", 3000, 2048);
+  EXPECT_EQ(rules.Bar().thousandths, 1000);
   rules.SetInstallationProgress(true, "Installazione di A");
   EXPECT_EQ(rules.DownloadLine(), "");
+  EXPECT_EQ(rules.Bar(), (Bar{true, true, 0})) << "an installer runs: a moving bar";
   rules.SetInstallationProgress(false, "");
   EXPECT_FALSE(rules.ProgressVisible());
+  EXPECT_EQ(rules.Bar(), Bar{});
 }
 
 TEST(RunRules, ClosingIsRefusedDuringAPackageAndTheUsersAlsoDuringARun) {
