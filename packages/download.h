@@ -76,7 +76,7 @@ class Downloader {
  private:
   struct Kept;
   enum class Outcome { Complete, Broken, Refused, NoRoom };
-  enum class Answer { Whole, Rest, StartOver, Broken, Refused, NoRoom };
+  enum class Answer { Whole, Rest, StartOver, Broken, Refused };
 
   Outcome Try(Kept& kept, std::size_t number);
   Answer Judge(const TransferStep& answer, const TransferRange& asked, Kept& kept);
