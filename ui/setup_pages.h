@@ -12,9 +12,15 @@
 
 namespace kelvano {
 
-inline constexpr int kTwipsPerPixel = 15;
-inline constexpr int kPageWidthTwips = 9750;   // 650 pixels
-inline constexpr int kPageHeightTwips = 6750;  // 450 pixels
+inline constexpr int kTwipsPerPixel = 15;  // at 96 dots per inch
+inline constexpr int kTwipsPerInch = 1440;
+inline constexpr int kDefaultDpi = 96;
+inline constexpr int kPageWidthTwips = 9750;   // 650 pixels at 96 DPI
+inline constexpr int kPageHeightTwips = 6750;  // 450 pixels at 96 DPI
+
+// Twips in pixels of a screen of dpi dots per inch: twips x DPI / 1440 (15 to a pixel at
+// 96 DPI, where nothing changes).
+inline int TwipsToPixels(int twips, int dpi) { return twips * dpi / kTwipsPerInch; }
 
 // The product's web site; the product name is appended to it.
 inline constexpr char kWebsiteAddress[] = "https://www.kelvano.com/";
@@ -48,8 +54,8 @@ struct PageItem {
   ClickAction click = ClickAction::None;
   int clickOption = -1;  // the option that an OptionClick raises
 
-  PixelRect Pixels() const {
-    return {left / kTwipsPerPixel, top / kTwipsPerPixel, width / kTwipsPerPixel, height / kTwipsPerPixel};
+  PixelRect Pixels(int dpi = kDefaultDpi) const {
+    return {TwipsToPixels(left, dpi), TwipsToPixels(top, dpi), TwipsToPixels(width, dpi), TwipsToPixels(height, dpi)};
   }
 };
 

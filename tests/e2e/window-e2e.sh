@@ -54,7 +54,7 @@ start_setup() {  # start_setup [ENV=VALUE...]: Setup.exe in the background, unti
   [ -n "$found" ] || { failed "the window did not show"; return 1; }
   sleep 1
   eval "$(timeout 5 xdotool getwindowgeometry --shell "$(window)" 2>/dev/null)"  # X, Y, WIDTH, HEIGHT
-  check "client area" "650x450" "${WIDTH:-}x${HEIGHT:-}"
+  check "client area" "${client_area:-650x450}" "${WIDTH:-}x${HEIGHT:-}"
 }
 wait_end() {  # wait_end SECONDS: until Setup.exe has ended; its exit code
   for _ in $(seq $(($1 * 5))); do
@@ -186,6 +186,18 @@ make_kit 'MODE=quite\r\n'
 start_setup
 check "quiet run" 0 "$(wait_end 60)"
 box none 1 || failed "the quiet run left a message box"
+
+echo "--- at 150 % (144 DPI) the window is 975 x 675, with text of that scale"
+setup_reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d 144 /f >/dev/null 2>&1
+make_kit 'ENABLESUPPORT=1\r\nENABLEWEBSITE=1\r\n'
+client_area=975x675 start_setup
+move 30 660  # the background
+# The Server label at 96 DPI is 52 x 23 pixels with some 40 white; here 1.5 times both ways.
+[ "$(pixels 507 178 78 34 white)" -gt 90 ] || failed "the Server label is not of the scaled size"
+import -window root -crop "${WIDTH:-0}x${HEIGHT:-0}+${X:-0}+${Y:-0}" +repage "$work/option-page-144dpi.png"
+key Escape
+check "exit code after Esc at 144 DPI" 0 "$(wait_end 20)"
+setup_reg delete 'HKCU\Control Panel\Desktop' /v LogPixels /f >/dev/null 2>&1
 
 [ $fail -eq 0 ] && echo "window e2e: all checks passed"
 exit $fail

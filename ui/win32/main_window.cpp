@@ -16,12 +16,13 @@ namespace {
 
 constexpr wchar_t kClassName[] = L"KelvanoSetupWindow";
 constexpr UINT kQuietRunMessage = WM_APP + 1;
+constexpr UINT kDpiChangedMessage = 0x02E0;  // WM_DPICHANGED, of Windows 8.1 and later
 constexpr COLORREF kWhite = RGB(255, 255, 255);
 constexpr COLORREF kBlack = RGB(0, 0, 0);
 
-// Points at 96 dots per inch, the window's fixed resolution.
-HFONT MakeFont(const wchar_t* face, double points, bool bold) {
-  return CreateFontW(-static_cast<int>(points * 96 / 72 + 0.5), 0, 0, 0, bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE,
+// Points at the window's dots per inch.
+HFONT MakeFont(const wchar_t* face, double points, bool bold, int dpi) {
+  return CreateFontW(-static_cast<int>(points * dpi / 72 + 0.5), 0, 0, 0, bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE,
                      FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
                      DEFAULT_PITCH | FF_DONTCARE, face);
 }
@@ -39,6 +40,23 @@ void SetItemText(std::vector<PageItem>& items, const char* name, const std::stri
   }
 }
 
+// The screen's dots per inch, the same on every monitor before Windows 8.1.
+int SystemDpi() {
+  const HDC screen = GetDC(nullptr);
+  const int dpi = screen != nullptr ? GetDeviceCaps(screen, LOGPIXELSY) : kDefaultDpi;
+  if (screen != nullptr) ReleaseDC(nullptr, screen);
+  return dpi > 0 ? dpi : kDefaultDpi;
+}
+
+// The window's monitor's, where Windows has one per monitor (10 and later).
+int WindowDpi(HWND window) {
+  using GetDpiForWindowFunction = UINT(WINAPI*)(HWND);
+  static const auto getDpiForWindow = reinterpret_cast<GetDpiForWindowFunction>(
+      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32.dll"), "GetDpiForWindow")));
+  const UINT dpi = getDpiForWindow != nullptr ? getDpiForWindow(window) : 0;
+  return dpi > 0 ? static_cast<int>(dpi) : SystemDpi();
+}
+
 }  // namespace
 
 frmMM::frmMM(const SetupContext& context, Win32Machine& machine, std::string executablePath)
@@ -48,9 +66,7 @@ frmMM::frmMM(const SetupContext& context, Win32Machine& machine, std::string exe
       options_(OptionPageItems(context.Settings(), &machine.Log()), context.Settings().BackgroundPicture),
       progress_(ProgressPageItems(context.Settings(), &machine.Log()), context.Settings().InstallationPicture),
       rules_(context.Settings().SuppressMessageBoxes) {
-  optionFont_.Reset(MakeFont(L"Calibri", 14.25, true));
-  descriptionFont_.Reset(MakeFont(L"Calibri", 9.75, false));
-  closeFont_.Reset(MakeFont(L"Courier New", 14.25, true));
+  UseDpi(SystemDpi());
   handCursor_ = LoadCursorW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(kHandCursorResource));
   if (handCursor_ == nullptr) handCursor_ = LoadCursorW(nullptr, IDC_HAND);
 }
@@ -71,8 +87,9 @@ void frmMM::ShowAndRun() {
   RegisterClassExW(&windowClass);
 
   // No frame: the option page has its own close control, and the client area is the
-  // window, 650 x 450, in the middle of the screen.
-  const int width = kPageWidthTwips / kTwipsPerPixel, height = kPageHeightTwips / kTwipsPerPixel;
+  // window, 650 x 450 at 96 DPI and as many inches at any other, in the middle of the
+  // screen.
+  const int width = TwipsToPixels(kPageWidthTwips, dpi_), height = TwipsToPixels(kPageHeightTwips, dpi_);
   const int left = (GetSystemMetrics(SM_CXSCREEN) - width) / 2, top = (GetSystemMetrics(SM_CYSCREEN) - height) / 2;
   const std::wstring caption = Widen(context_.Settings().ProductName + " setup");
   window_ = CreateWindowExW(WS_EX_APPWINDOW, kClassName, caption.c_str(),
@@ -90,9 +107,15 @@ void frmMM::ShowAndRun() {
   if (bigIcon_) SendMessageW(window_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(bigIcon_.Get()));
   if (smallIcon_) SendMessageW(window_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon_.Get()));
   machine_.Shell().SetOwnerWindow(window_);
-  // Under the download line, as wide, with the space of half a line above it.
-  const PixelRect line = FindItem(progress_.items, kDownloadLabel).Pixels();
-  progressBar_ = std::make_unique<ProgressBar>(window_, line.left, line.top + line.height + 4, line.width, 14);
+  progressBar_ = std::make_unique<ProgressBar>(window_);
+  // A monitor of another scale than the system's.
+  const int dpi = WindowDpi(window_);
+  if (dpi != dpi_) {
+    const int scaledWidth = TwipsToPixels(kPageWidthTwips, dpi), scaledHeight = TwipsToPixels(kPageHeightTwips, dpi);
+    SetWindowPos(window_, nullptr, left - (scaledWidth - width) / 2, top - (scaledHeight - height) / 2, scaledWidth,
+                 scaledHeight, SWP_NOZORDER | SWP_NOACTIVATE);
+  }
+  UseDpi(dpi);
   SetInstallationProgress(false, "");
 
   ShowWindow(window_, SW_SHOW);
@@ -183,6 +206,15 @@ LRESULT frmMM::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_ENDSESSION:
       if (wParam) Unload();
       return 0;
+    case kDpiChangedMessage: {
+      // Moved to a monitor of another scale: the place Windows suggests, laid out anew.
+      UseDpi(LOWORD(wParam));
+      const RECT* suggested = reinterpret_cast<const RECT*>(lParam);
+      SetWindowPos(window_, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
+                   suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
+      InvalidateRect(window_, nullptr, FALSE);
+      return 0;
+    }
     case WM_DESTROY:
       progressBar_.reset();
       window_ = nullptr;
@@ -190,6 +222,18 @@ LRESULT frmMM::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
       return 0;
   }
   return DefWindowProcW(window_, message, wParam, lParam);
+}
+
+void frmMM::UseDpi(int dpi) {
+  dpi_ = dpi;
+  optionFont_.Reset(MakeFont(L"Calibri", 14.25, true, dpi));
+  descriptionFont_.Reset(MakeFont(L"Calibri", 9.75, false, dpi));
+  closeFont_.Reset(MakeFont(L"Courier New", 14.25, true, dpi));
+  if (progressBar_) {
+    // Under the download line, as wide, with the space of half a line above it.
+    const PixelRect line = FindItem(progress_.items, kDownloadLabel).Pixels(dpi);
+    progressBar_->Place(line.left, line.top + line.height + 4 * dpi / kDefaultDpi, line.width, 14 * dpi / kDefaultDpi);
+  }
 }
 
 HFONT frmMM::FontOf(LabelFont font) const {
@@ -202,7 +246,7 @@ HFONT frmMM::FontOf(LabelFont font) const {
 }
 
 PixelRect frmMM::ItemRect(HDC dc, const PageItem& item) const {
-  PixelRect rect = item.Pixels();
+  PixelRect rect = item.Pixels(dpi_);
   if (item.isLabel && item.sizedToText) {
     const HGDIOBJ old = SelectObject(dc, FontOf(item.font));
     const std::wstring text = Widen(item.text);
@@ -239,7 +283,7 @@ void frmMM::Paint(HDC target) {
 }
 
 void frmMM::PaintPage(HDC dc, const Page& page) {
-  const int width = kPageWidthTwips / kTwipsPerPixel, height = kPageHeightTwips / kTwipsPerPixel;
+  const int width = TwipsToPixels(kPageWidthTwips, dpi_), height = TwipsToPixels(kPageHeightTwips, dpi_);
   if (page.picture) page.picture->Draw(dc, 0, 0, width, height);
   // The frame: one pixel in the window-text colour, nothing inside.
   const unique_hgdiobj pen(CreatePen(PS_SOLID, 1, GetSysColor(COLOR_WINDOWTEXT)));

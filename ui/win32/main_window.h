@@ -79,11 +79,14 @@ class frmMM : public RunState {
   void Unload();
   void ShowError(const std::string& description);
   HFONT FontOf(LabelFont font) const;
+  // Lays the window out for this many dots per inch: fonts, the bar's place.
+  void UseDpi(int dpi);
 
   const SetupContext& context_;
   Win32Machine& machine_;
   InstallationSequence sequence_;
   HWND window_ = nullptr;
+  int dpi_ = kDefaultDpi;
   unique_hfont optionFont_, descriptionFont_, closeFont_;
   unique_hicon bigIcon_, smallIcon_;
   HCURSOR handCursor_ = nullptr;

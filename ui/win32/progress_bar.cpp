@@ -10,8 +10,8 @@ constexpr int kRange = 1000;  // thousandths, as the run rules count
 
 }  // namespace
 
-ProgressBar::ProgressBar(HWND window, int left, int top, int width, int height) : window_(window) {
-  bar_ = CreateWindowExW(0, PROGRESS_CLASSW, nullptr, WS_CHILD | PBS_SMOOTH, left, top, width, height, window, nullptr,
+ProgressBar::ProgressBar(HWND window) : window_(window) {
+  bar_ = CreateWindowExW(0, PROGRESS_CLASSW, nullptr, WS_CHILD | PBS_SMOOTH, 0, 0, 0, 0, window, nullptr,
                          GetModuleHandleW(nullptr), nullptr);
   if (bar_ != nullptr) SendMessageW(bar_, PBM_SETRANGE32, 0, kRange);
   // Absent before Windows 7: then there is no taskbar progress, and nothing else changes.
@@ -28,6 +28,10 @@ ProgressBar::ProgressBar(HWND window, int left, int top, int width, int height) 
 ProgressBar::~ProgressBar() {
   if (taskbar_ != nullptr) taskbar_->Release();
   if (bar_ != nullptr) DestroyWindow(bar_);
+}
+
+void ProgressBar::Place(int left, int top, int width, int height) {
+  if (bar_ != nullptr) MoveWindow(bar_, left, top, width, height, TRUE);
 }
 
 void ProgressBar::Show(const RunRules::ProgressBar& state) {

@@ -14,13 +14,14 @@ namespace kelvano {
 
 class ProgressBar {
  public:
-  // A hidden bar in the window's client area at this pixel rectangle.
-  ProgressBar(HWND window, int left, int top, int width, int height);
+  // A hidden bar in the window's client area; Place puts it.
+  explicit ProgressBar(HWND window);
   ~ProgressBar();
   ProgressBar(const ProgressBar&) = delete;
   ProgressBar& operator=(const ProgressBar&) = delete;
 
   void Show(const RunRules::ProgressBar& state);
+  void Place(int left, int top, int width, int height);
 
  private:
   // True when the bar now moves on its own.

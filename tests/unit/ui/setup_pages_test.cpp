@@ -67,6 +67,29 @@ TEST(SetupPages, OneOptionIsBlackAtATimeAndTheBackgroundMakesAllWhite) {
   EXPECT_EQ(highlight.HighlightedOption(), 0);
 }
 
+TEST(SetupPages, EveryScaleKeepsEachItemInsideTheWindowAtItsPlace) {
+  for (const int dpi : {96, 120, 144, 192}) {
+    SCOPED_TRACE(dpi);
+    const int width = TwipsToPixels(kPageWidthTwips, dpi), height = TwipsToPixels(kPageHeightTwips, dpi);
+    EXPECT_NEAR(width, 650 * dpi / 96.0, 1.0);
+    EXPECT_NEAR(height, 450 * dpi / 96.0, 1.0);
+    for (const auto& items : {OptionPageItems(Settings(true, true)), ProgressPageItems(Settings(true, true))}) {
+      for (const PageItem& item : items) {
+        const PixelRect at = item.Pixels(dpi), unscaled = item.Pixels();
+        EXPECT_LE(at.left + at.width, width) << item.name;
+        EXPECT_LE(at.top + at.height, height) << item.name;
+        // The same place relative to the page: the 96 DPI place scaled, within a pixel.
+        EXPECT_NEAR(at.left, unscaled.left * dpi / 96.0, 1.0) << item.name;
+        EXPECT_NEAR(at.top, unscaled.top * dpi / 96.0, 1.0) << item.name;
+        EXPECT_NEAR(at.width, unscaled.width * dpi / 96.0, 1.0) << item.name;
+      }
+    }
+  }
+  EXPECT_EQ(TwipsToPixels(kPageWidthTwips, 144), 975) << "the window at 150 %";
+  EXPECT_EQ(TwipsToPixels(kPageHeightTwips, 144), 675);
+  EXPECT_EQ(OptionPageItems(Settings(false, false))[0].Pixels(144), (PixelRect{507, 178, 78, 34})) << "Server";
+}
+
 std::vector<std::string> FocusNames(const std::vector<PageItem>& items) {
   std::vector<std::string> names;
   const KeyboardFocus focus(items);
