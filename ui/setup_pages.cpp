@@ -138,6 +138,18 @@ bool KeyboardFocus::Move(PageKey key) {
   return true;
 }
 
+std::string AccessibleName(const std::vector<PageItem>& items, const PageItem& item) {
+  static constexpr const char* kDescriptionOf[] = {"labelInstallationServer", "LabelInstallationClient",
+                                                   "labelSupportDescription", "labelWebsiteDescription"};
+  if (item.option < 0 || item.option > 3) return item.text;
+  for (const PageItem& description : items) {
+    if (description.name == kDescriptionOf[item.option] && !description.text.empty()) {
+      return item.text + ". " + description.text;
+    }
+  }
+  return item.text;
+}
+
 bool OptionHighlight::Hover(int index) {
   if (highlighted_ == index + 1) return false;  // already so
   highlighted_ = static_cast<std::int16_t>(index + 1);

@@ -94,6 +94,10 @@ class KeyboardFocus {
   int focused_ = -1;  // into order_
 };
 
+// What a screen reader says for a clickable item: its title and its description
+// together ("Server. Usare questa opzione..."); the close control is its "X".
+std::string AccessibleName(const std::vector<PageItem>& items, const PageItem& item);
+
 // The highlighting of a page's option labels: at most one is black, the others white.
 class OptionHighlight {
  public:

@@ -94,13 +94,18 @@ web_label="386 382 37 23"
 "$wine_run" msiexec /qn /x '{6A1F3C2E-8B4D-4E7A-9C5B-2D3E4F5A6B7C}' >/dev/null 2>&1
 setup_reg delete 'HKLM\Software\Kelvano' /f >/dev/null 2>&1
 
-echo "--- the option page, and Esc when idle"
+echo "--- the option page, its items as screen readers find them, and Esc when idle"
 make_kit 'ENABLESUPPORT=1\r\nENABLEWEBSITE=1\r\n'
 start_setup
 move 20 440  # the background
 [ "$(pixels $server_label white)" -gt 40 ] || failed "the Server label is not white text"
 [ "$(pixels $support_label white)" -gt 40 ] || failed "Quick Support is not shown"
 [ "$(pixels $web_label white)" -gt 20 ] || failed "Web is not shown"
+children=$(box children 'Kelvano setup')
+for named in "Button|Server. Use this option to install Kelvano Server" "Button|Client. Use this option" \
+             "Button|Quick Support. Start remote support request." "Button|Web. Visit our web site." "Button|X"; do
+  printf '%s\n' "$children" | grep -qiF "$named" || failed "screen readers do not find \"$named\": $children"
+done
 echo "--- hover: black under the mouse, white again on the background"
 move 350 128
 [ "$(pixels $server_label black)" -gt 40 ] || failed "the hovered Server label is not black"

@@ -92,9 +92,10 @@ void frmMM::ShowAndRun() {
   const int width = TwipsToPixels(kPageWidthTwips, dpi_), height = TwipsToPixels(kPageHeightTwips, dpi_);
   const int left = (GetSystemMetrics(SM_CXSCREEN) - width) / 2, top = (GetSystemMetrics(SM_CYSCREEN) - height) / 2;
   const std::wstring caption = Widen(context_.Settings().ProductName + " setup");
-  window_ = CreateWindowExW(WS_EX_APPWINDOW, kClassName, caption.c_str(),
-                            WS_POPUP | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN, left, top, width, height, nullptr,
-                            nullptr, instance, this);
+  // Not WS_CLIPCHILDREN: the page paints under the controls for screen readers, which
+  // paint nothing; it leaves out only the progress bar.
+  window_ = CreateWindowExW(WS_EX_APPWINDOW, kClassName, caption.c_str(), WS_POPUP | WS_SYSMENU | WS_MINIMIZEBOX, left,
+                            top, width, height, nullptr, nullptr, instance, this);
   if (window_ == nullptr) {
     throw SetupError(static_cast<std::int32_t>(GetLastError()), "frmMM", "The setup's window could not be created");
   }
@@ -108,6 +109,9 @@ void frmMM::ShowAndRun() {
   if (smallIcon_) SendMessageW(window_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon_.Get()));
   machine_.Shell().SetOwnerWindow(window_);
   progressBar_ = std::make_unique<ProgressBar>(window_);
+  options_.access = std::make_unique<AccessibleItems>(window_, options_.items, options_.focus.Order(), nullptr);
+  progress_.access =
+      std::make_unique<AccessibleItems>(window_, progress_.items, progress_.focus.Order(), kDownloadLabel);
   // A monitor of another scale than the system's.
   const int dpi = WindowDpi(window_);
   if (dpi != dpi_) {
@@ -217,6 +221,8 @@ LRESULT frmMM::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
     }
     case WM_DESTROY:
       progressBar_.reset();
+      options_.access.reset();
+      progress_.access.reset();
       window_ = nullptr;
       PostQuitMessage(0);
       return 0;
@@ -234,6 +240,16 @@ void frmMM::UseDpi(int dpi) {
     const PixelRect line = FindItem(progress_.items, kDownloadLabel).Pixels(dpi);
     progressBar_->Place(line.left, line.top + line.height + 4 * dpi / kDefaultDpi, line.width, 14 * dpi / kDefaultDpi);
   }
+  PlaceAccessibleItems(options_);
+  PlaceAccessibleItems(progress_);
+}
+
+void frmMM::PlaceAccessibleItems(Page& page) {
+  if (!page.access || window_ == nullptr) return;
+  const HDC dc = GetDC(window_);
+  const auto release = ScopeExit([&] { ReleaseDC(window_, dc); });
+  for (std::size_t index = 0; index < page.items.size(); ++index)
+    page.access->Place(index, ItemRect(dc, page.items[index]));
 }
 
 HFONT frmMM::FontOf(LabelFont font) const {
@@ -278,6 +294,12 @@ void frmMM::Paint(HDC target) {
   const HGDIOBJ oldBitmap = SelectObject(dc.Get(), bitmap.Get());
   FillRect(dc.Get(), &client, GetSysColorBrush(COLOR_BTNFACE));
   PaintPage(dc.Get(), CurrentPage());
+  if (const HWND bar = progressBar_ ? progressBar_->VisibleWindow() : nullptr) {
+    RECT place;
+    GetWindowRect(bar, &place);
+    MapWindowPoints(nullptr, window_, reinterpret_cast<POINT*>(&place), 2);
+    ExcludeClipRect(target, place.left, place.top, place.right, place.bottom);  // the bar paints itself
+  }
   BitBlt(target, 0, 0, client.right, client.bottom, dc.Get(), 0, 0, SRCCOPY);
   SelectObject(dc.Get(), oldBitmap);
 }
@@ -349,7 +371,10 @@ void frmMM::KeyPressed(unsigned virtualKey) {
     if (page.focus.Focused() >= 0) Activate(PageItem(page.items[static_cast<std::size_t>(page.focus.Focused())]));
     return;
   }
-  if (page.focus.Move(key)) InvalidateRect(window_, nullptr, FALSE);
+  if (page.focus.Move(key)) {
+    InvalidateRect(window_, nullptr, FALSE);
+    if (page.access) page.access->Focus(static_cast<std::size_t>(page.focus.Focused()));
+  }
 }
 
 void frmMM::OptionClick(int index) {
@@ -423,6 +448,13 @@ void frmMM::ShowProgressTexts() {
   SetItemText(progress_.items, kDescriptionLabel, rules_.Description());
   SetItemText(progress_.items, kDownloadLabel, rules_.DownloadLine());
   if (progressBar_) progressBar_->Show(rules_.Bar());
+  if (options_.access && progress_.access) {
+    options_.access->Show(!rules_.ProgressVisible());
+    progress_.access->Show(rules_.ProgressVisible());
+    for (std::size_t index = 0; index < progress_.items.size(); ++index) {
+      if (progress_.items[index].name == kDownloadLabel) progress_.access->SetText(index, rules_.DownloadLine());
+    }
+  }
   if (window_ != nullptr) InvalidateRect(window_, nullptr, FALSE);
 }
 

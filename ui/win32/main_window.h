@@ -18,6 +18,7 @@
 #include "system/win32/unique_handle.h"
 #include "ui/run_rules.h"
 #include "ui/setup_pages.h"
+#include "ui/win32/accessible_items.h"
 #include "ui/win32/progress_bar.h"
 
 namespace kelvano {
@@ -53,6 +54,7 @@ class frmMM : public RunState {
     std::shared_ptr<Picture> picture;
     OptionHighlight highlight;
     KeyboardFocus focus;
+    std::unique_ptr<AccessibleItems> access;  // once the window exists
   };
 
   static LRESULT CALLBACK WindowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
@@ -79,8 +81,10 @@ class frmMM : public RunState {
   void Unload();
   void ShowError(const std::string& description);
   HFONT FontOf(LabelFont font) const;
-  // Lays the window out for this many dots per inch: fonts, the bar's place.
+  // Lays the window out for this many dots per inch: fonts, the bar's place, the places
+  // of what screen readers find.
   void UseDpi(int dpi);
+  void PlaceAccessibleItems(Page& page);
 
   const SetupContext& context_;
   Win32Machine& machine_;

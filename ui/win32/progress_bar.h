@@ -22,6 +22,8 @@ class ProgressBar {
 
   void Show(const RunRules::ProgressBar& state);
   void Place(int left, int top, int width, int height);
+  // The bar's window while it shows: the page paints around it.
+  HWND VisibleWindow() const { return bar_ != nullptr && shown_.visible ? bar_ : nullptr; }
 
  private:
   // True when the bar now moves on its own.

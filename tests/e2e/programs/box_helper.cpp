@@ -5,6 +5,8 @@
 //   box_helper none SECONDS           exit code 0 when no such box shows within SECONDS
 //   box_helper close TITLE            the system's close command (as Alt+F4) to the window
 //   box_helper exists TITLE           exit code 0 while a window of that title exists
+//   box_helper children TITLE           prints "class|text" of each visible child window of
+//                                     the window TITLE, as screen readers find them
 //   box_helper exitcode FOLDER COMMAND  runs COMMAND in FOLDER and prints its whole exit
 //                                     code (a Unix parent sees only its low 8 bits)
 // Boxes are told apart by their Windows handle: one answered is never answered again.
@@ -94,6 +96,20 @@ int wmain(int argc, wchar_t** argv) {
   if (command == L"none") return WaitForBox(std::wcstod(argv[2], nullptr)) == nullptr ? 0 : 1;
   const HWND window = FindWindowW(nullptr, argv[2]);
   if (command == L"exists") return window != nullptr ? 0 : 1;
+  if (command == L"children") {
+    if (window == nullptr) return 1;
+    EnumChildWindows(
+        window,
+        [](HWND child, LPARAM) -> BOOL {
+          wchar_t className[64] = {}, text[1024] = {};
+          GetClassNameW(child, className, 64);
+          GetWindowTextW(child, text, 1024);
+          if (IsWindowVisible(child)) PrintUtf8(std::wstring(className) + L"|" + text);
+          return TRUE;
+        },
+        0);
+    return 0;
+  }
   if (command == L"close") {
     if (window == nullptr) return 1;
     PostMessageW(window, WM_SYSCOMMAND, SC_CLOSE, 0);

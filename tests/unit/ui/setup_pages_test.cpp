@@ -121,6 +121,10 @@ TEST(SetupPages, TheKeyboardReachesTheClickableLabelsInReadingOrderAndWraps) {
   EXPECT_EQ(PageKeyOf(0x0D, false), PageKey::Activate);
   EXPECT_EQ(PageKeyOf(0x20, true), PageKey::Activate);
   EXPECT_EQ(PageKeyOf(0x41, false), PageKey::None);
+  EXPECT_EQ(AccessibleName(options, options[focus.Focused()]), "X");
+  EXPECT_EQ(AccessibleName(options, options[0]), "Server. " + FormatText(LoadMessage(129), "Kelvano"));
+  const auto progress = ProgressPageItems(Settings(true, true));
+  EXPECT_EQ(AccessibleName(progress, Item(progress, "labelOptions(3)")), "Web. " + FormatText(LoadMessage(133)));
   KeyboardFocus backwards(options);
   backwards.Move(PageKey::Previous);
   EXPECT_EQ(options[backwards.Focused()].name, "lblEsci") << "Shift+Tab first goes to the last item";
