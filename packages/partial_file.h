@@ -50,6 +50,7 @@ class PartialFile {
   std::unique_ptr<Handle> handle_;
   std::uint64_t size_ = 0;
   long error_ = 0;
+  bool owned_ = false;  // the file at path_ was opened here and is not the target yet
 };
 
 // Deletes a file; a missing file and every other error are ignored, a busy one is

@@ -34,6 +34,7 @@ PartialFile::PartialFile(std::string targetPath, BusyRetry busy)
     return;
   }
   size_ = static_cast<std::uint64_t>(end);
+  owned_ = true;
 }
 
 PartialFile::~PartialFile() { Discard(); }
@@ -65,16 +66,19 @@ bool PartialFile::TruncateTo(std::uint64_t size) {
 bool PartialFile::Commit() {
   if (!IsOpen()) return false;
   handle_.reset();
-  if (std::rename(NativePath(path_).c_str(), NativePath(target_).c_str()) == 0) return true;
-  error_ = errno;
-  unlink(NativePath(path_).c_str());
-  return false;
+  if (std::rename(NativePath(path_).c_str(), NativePath(target_).c_str()) != 0) {
+    error_ = errno;
+    Discard();
+    return false;
+  }
+  owned_ = false;  // it is the target now
+  return true;
 }
 
 void PartialFile::Discard() {
-  const bool open = IsOpen();
   handle_.reset();
-  if (open) unlink(NativePath(path_).c_str());
+  if (owned_) unlink(NativePath(path_).c_str());
+  owned_ = false;
 }
 
 void DeleteFileQuietly(const std::string& path, const BusyRetry&) { unlink(NativePath(path).c_str()); }

@@ -28,6 +28,7 @@ PartialFile::PartialFile(std::string targetPath, BusyRetry busy)
   }
   size_ = static_cast<std::uint64_t>(size.QuadPart);
   handle_ = std::make_unique<Handle>(Handle{std::move(file)});
+  owned_ = true;
 }
 
 PartialFile::~PartialFile() { Discard(); }
@@ -65,15 +66,18 @@ bool PartialFile::Commit() {
                ? 0L
                : static_cast<long>(GetLastError());
   });
-  if (error_ == 0) return true;
-  Discard();
-  return false;
+  if (error_ != 0) {
+    Discard();
+    return false;
+  }
+  owned_ = false;  // it is the target now
+  return true;
 }
 
 void PartialFile::Discard() {
-  const bool open = IsOpen();
   handle_.reset();
-  if (open) DeleteFileQuietly(path_, busy_);
+  if (owned_) DeleteFileQuietly(path_, busy_);
+  owned_ = false;
 }
 
 void DeleteFileQuietly(const std::string& path, const BusyRetry& busy) {
