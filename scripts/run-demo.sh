@@ -112,10 +112,19 @@ timeout 60 /usr/lib/wine/wineserver -w
 # The unattended Server installation, watched while .NET 4.8 downloads.
 cp "$demo/quiet.ini" "$kit/settings.ini"
 (for _ in $(seq 300); do [ -f "$demo/port.started" ] && break; sleep 0.1; done; sleep 1.5
- shot progress-page) &
+ shot progress-page
+ sleep 1
+ shot progress-page-later
+ # The bar under the download line (its place at 96 DPI) has moved on meanwhile.
+ bar() { convert "$demo/$1.png" -crop 344x14+235+345 +repage -format "%#" info: 2>/dev/null; }
+ if [ -f "$demo/progress-page-later.png" ] && [ "$(bar progress-page)" = "$(bar progress-page-later)" ]; then
+   echo "demo: the progress bar did not move during the download" >&2
+   touch "$demo/bar-stood-still"
+ fi) &
 watcher=$!
 status=0
 $wine "$standins/kelvano_machine_report.exe" "$(windows "$kit/Setup.exe")" "$(windows "$log")" | tr -d '\r' ||
   status=$?
 wait $watcher
+[ -e "$demo/bar-stood-still" ] && status=1
 exit $status
