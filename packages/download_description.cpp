@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "packages/package_errors.h"
 #include "packages/sha256.h"
 #include "system/number_text.h"
 #include "system/setup_error.h"
@@ -11,8 +12,6 @@
 namespace kelvano {
 namespace {
 
-constexpr char kSource[] = "RunPackage";
-
 void ReplaceAll(std::string& text, std::string_view token, std::string_view value) {
   for (std::size_t at = text.find(token); at != std::string::npos; at = text.find(token, at + value.size())) {
     text.replace(at, token.size(), value);
@@ -20,7 +19,7 @@ void ReplaceAll(std::string& text, std::string_view token, std::string_view valu
 }
 
 [[noreturn]] void Refuse(std::int32_t number, const std::string& description) {
-  throw SetupError(number, kSource, "Download description: " + description);
+  throw SetupError(number, kPackageErrorSource, "Download description: " + description);
 }
 
 }  // namespace

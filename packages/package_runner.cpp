@@ -18,8 +18,6 @@
 namespace kelvano {
 namespace {
 
-constexpr char kSource[] = "RunPackage";
-
 // The units after the installer is there that Retry repeats, in the order they run.
 enum class Step { Remove, Install, Done };
 
@@ -161,7 +159,7 @@ class PackageRunner::Run {
   }
 
   [[noreturn]] static void Fail(const std::string& description) {
-    throw SetupError(kPackageFailedError, kSource, description);
+    throw SetupError(kPackageFailedError, kPackageErrorSource, description);
   }
 
   std::string ExtractionRoot() const { return PathJoin(temp_, kExtractionFolderName); }

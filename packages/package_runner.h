@@ -10,15 +10,12 @@
 
 #include "packages/earlier_version_removal.h"
 #include "packages/kit_package.h"
+#include "packages/package_errors.h"
 #include "packages/machine.h"
 #include "startup/settings.h"
 #include "system/run_state.h"
 
 namespace kelvano {
-
-// The runner's own failures (installer missing, archive not extracted, no temporary
-// folder) carry this number.
-inline constexpr std::int32_t kPackageFailedError = static_cast<std::int32_t>(0x80040002u);
 
 // One package to run, as its row and the run make it.
 struct PackageRequest {

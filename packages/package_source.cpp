@@ -1,7 +1,7 @@
 #include "packages/package_source.h"
 
 #include "packages/disk_space.h"
-#include "packages/package_runner.h"
+#include "packages/package_errors.h"
 #include "packages/partial_file.h"
 #include "packages/transfer_errors.h"
 #include "startup/format_text.h"
@@ -14,8 +14,6 @@
 namespace kelvano {
 namespace {
 
-constexpr char kSource[] = "RunPackage";
-
 DownloadLimits AutomaticRetries() {
   using std::chrono::seconds;
   DownloadLimits limits;
@@ -23,7 +21,9 @@ DownloadLimits AutomaticRetries() {
   return limits;
 }
 
-[[noreturn]] void Fail(const std::string& description) { throw SetupError(kPackageFailedError, kSource, description); }
+[[noreturn]] void Fail(const std::string& description) {
+  throw SetupError(kPackageFailedError, kPackageErrorSource, description);
+}
 
 std::string Received(const Downloader& downloader) {
   const long error = downloader.LastError();

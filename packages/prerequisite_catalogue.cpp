@@ -19,12 +19,8 @@ InstallerArguments SqlServerArguments(SqlAttempt attempt, const std::string& ser
   return InstallerArguments(line).Add(saPassword, true);
 }
 
-std::string PrerequisiteCatalogue::PrerequisitePath(const std::string& fileName) const {
-  return PathJoin(PathJoin(context_.AppFolder(), "Prerequisites"), fileName);
-}
-
-std::string PrerequisiteCatalogue::ToolPath(const std::string& fileName) const {
-  return PathJoin(PathJoin(context_.AppFolder(), "Tools"), fileName);
+std::string PrerequisiteCatalogue::InstallerPath(const KitPackage& package) const {
+  return PathJoin(PathJoin(context_.AppFolder(), package.folder), package.fileName);
 }
 
 std::string PrerequisiteCatalogue::DisplayName(const KitPackage& package) const {
@@ -33,7 +29,7 @@ std::string PrerequisiteCatalogue::DisplayName(const KitPackage& package) const 
 
 PackageOutcome PrerequisiteCatalogue::Run(const KitPackage& package, const InstallerArguments& arguments) {
   PackageRequest request{DisplayName(package),
-                         PathJoin(PathJoin(context_.AppFolder(), package.folder), package.fileName),
+                         InstallerPath(package),
                          arguments,
                          context_.ReadSetting(package.settingsKey),
                          package.removesEarlierProduct ? context_.Settings().ProductCode : std::string(),

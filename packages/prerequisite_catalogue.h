@@ -44,8 +44,8 @@ class PrerequisiteCatalogue {
 
   bool IsInstalled(const KitPackage& package) { return detection_.IsInstalled(package.detection); }
   std::string DisplayName(const KitPackage& package) const;
-  std::string PrerequisitePath(const std::string& fileName) const;
-  std::string ToolPath(const std::string& fileName) const;
+  // Where the package's installer lies when it ships in the kit.
+  std::string InstallerPath(const KitPackage& package) const;
 
  private:
   PackageOutcome InstallSql(const KitPackage& package, const std::string& serviceAccount);

@@ -131,7 +131,6 @@ std::string SetupContext::MiscPicturePath(std::string_view fileName) const {
   return PathJoin(appFolder_, "Misc\\" + std::string(fileName));
 }
 
-std::string SetupContext::SetupPackagePath() const { return PathJoin(appFolder_, "Setup\\Setup.exe"); }
 
 std::string SetupContext::ProductKey() const { return "Software\\" + settings_.ProductName; }
 

@@ -86,7 +86,6 @@ class SetupContext {
 
   std::string ReadSetting(std::string_view key) const;
   std::string MiscPicturePath(std::string_view fileName) const;
-  std::string SetupPackagePath() const;
   std::string ProductDisplayName() const { return settings_.ProductName; }
 
   bool ProductKeyExists() const;

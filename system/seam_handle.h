@@ -8,17 +8,24 @@ template <typename Seam, typename Handle, long (Seam::*Close)(Handle)>
 class SeamHandle {
  public:
   explicit SeamHandle(Seam& seam) : seam_(seam) {}
-  ~SeamHandle() {
-    if (handle_ != 0) (seam_.*Close)(handle_);
-  }
+  ~SeamHandle() { Release(); }
   SeamHandle(const SeamHandle&) = delete;
   SeamHandle& operator=(const SeamHandle&) = delete;
 
-  // For the seam's open call to fill; it writes only when it succeeds.
-  Handle& Receive() { return handle_; }
+  // For the seam's open call to fill; it writes only when it succeeds. What was held
+  // before is closed first, so that a second open through it leaks nothing.
+  Handle& Receive() {
+    Release();
+    return handle_;
+  }
   Handle Get() const { return handle_; }
 
  private:
+  void Release() {
+    if (handle_ != 0) (seam_.*Close)(handle_);
+    handle_ = 0;
+  }
+
   Seam& seam_;
   Handle handle_ = 0;
 };

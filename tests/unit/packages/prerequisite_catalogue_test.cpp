@@ -160,7 +160,7 @@ TEST_F(Catalogue, QuickSupportWithoutToolOrAddressShowsTheMissingPath) {
   ASSERT_EQ(window.Messages().size(), 1u);
   EXPECT_EQ(window.Messages()[0].text, FormatText(LoadMessage(112), "Quick Support",
                                                   FormatText(LoadMessage(110), kit.Path("Tools\\VelmoraSupport.exe"))));
-  EXPECT_EQ(Make().ToolPath("VelmoraSupport.exe"), kit.Path("Tools\\VelmoraSupport.exe"));
+  EXPECT_EQ(Make().InstallerPath(kit_package::kQuickSupport), kit.Path("Tools\\VelmoraSupport.exe"));
 }
 
 }  // namespace

@@ -226,7 +226,6 @@ TEST(FixedPaths, PicturesAndPackageLieNextToTheExecutable) {
   MemoryRegistry registry;
   SetupContext context("C:\\Kit", registry);
   EXPECT_EQ(context.MiscPicturePath("background.jpg"), "C:\\Kit\\Misc\\background.jpg");
-  EXPECT_EQ(context.SetupPackagePath(), "C:\\Kit\\Setup\\Setup.exe");
   EXPECT_EQ(ApplicationTitle(), "Setup");
 }
 

@@ -185,7 +185,7 @@ TEST_F(WinePackages, SqlServerRowFollowsTheBitnessOfWindows) {
   EXPECT_EQ(catalogue.InstallSqlServer(), PackageOutcome::Failed) << "the stand-in makes no instance";
 
   const std::string installer =
-      catalogue.PrerequisitePath(OnSixtyFourBitWindows() ? "SQLEXPR_2017_ENU.EXE" : "SQLEXPR_x86_ITA.EXE");
+      catalogue.InstallerPath(OnSixtyFourBitWindows() ? kit_package::kSql2017 : kit_package::kSql2008);
   const std::vector<std::string> runs = Installers();
   ASSERT_EQ(runs.size(), 2u) << "a silent attempt, then one with setup's interface";
   EXPECT_THAT(runs[0], StartsWith(Quoted(installer) + " /Q /IACCEPTSQLSERVERLICENSETERMS"));
