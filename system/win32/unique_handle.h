@@ -70,6 +70,22 @@ using unique_hfont = UniqueHandle<HFONT, handle_kinds::DeleteGdiObject>;
 using unique_hicon = UniqueHandle<HICON, handle_kinds::CloseIcon>;
 using unique_hdc = UniqueHandle<HDC, handle_kinds::CloseMemoryDc>;
 
+// An object selected into a device context; the one it replaced is selected again when
+// this leaves scope, before the object itself may be deleted.
+class unique_select_object {
+ public:
+  unique_select_object(HDC dc, HGDIOBJ object) : dc_(dc), replaced_(SelectObject(dc, object)) {}
+  ~unique_select_object() {
+    if (replaced_ != nullptr && replaced_ != HGDI_ERROR) SelectObject(dc_, replaced_);
+  }
+  unique_select_object(const unique_select_object&) = delete;
+  unique_select_object& operator=(const unique_select_object&) = delete;
+
+ private:
+  HDC dc_;
+  HGDIOBJ replaced_;
+};
+
 // Runs `cleanUp` when it leaves scope.
 template <typename CleanUp>
 class ScopeGuard {

@@ -264,11 +264,10 @@ HFONT frmMM::FontOf(LabelFont font) const {
 PixelRect frmMM::ItemRect(HDC dc, const PageItem& item) const {
   PixelRect rect = item.Pixels(dpi_);
   if (item.isLabel && item.sizedToText) {
-    const HGDIOBJ old = SelectObject(dc, FontOf(item.font));
+    const unique_select_object font(dc, FontOf(item.font));
     const std::wstring text = Widen(item.text);
     SIZE size = {};
     GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
-    SelectObject(dc, old);
     rect.width = size.cx;
     rect.height = size.cy;
   }
@@ -291,7 +290,7 @@ void frmMM::Paint(HDC target) {
   GetClientRect(window_, &client);
   const unique_hdc dc(CreateCompatibleDC(target));
   const unique_hgdiobj bitmap(CreateCompatibleBitmap(target, client.right, client.bottom));
-  const HGDIOBJ oldBitmap = SelectObject(dc.Get(), bitmap.Get());
+  const unique_select_object selected(dc.Get(), bitmap.Get());
   FillRect(dc.Get(), &client, GetSysColorBrush(COLOR_BTNFACE));
   PaintPage(dc.Get(), CurrentPage());
   if (const HWND bar = progressBar_ ? progressBar_->VisibleWindow() : nullptr) {
@@ -301,19 +300,18 @@ void frmMM::Paint(HDC target) {
     ExcludeClipRect(target, place.left, place.top, place.right, place.bottom);  // the bar paints itself
   }
   BitBlt(target, 0, 0, client.right, client.bottom, dc.Get(), 0, 0, SRCCOPY);
-  SelectObject(dc.Get(), oldBitmap);
 }
 
 void frmMM::PaintPage(HDC dc, const Page& page) {
   const int width = TwipsToPixels(kPageWidthTwips, dpi_), height = TwipsToPixels(kPageHeightTwips, dpi_);
   if (page.picture) page.picture->Draw(dc, 0, 0, width, height);
-  // The frame: one pixel in the window-text colour, nothing inside.
-  const unique_hgdiobj pen(CreatePen(PS_SOLID, 1, GetSysColor(COLOR_WINDOWTEXT)));
-  const HGDIOBJ oldPen = SelectObject(dc, pen.Get());
-  const HGDIOBJ oldBrush = SelectObject(dc, GetStockObject(NULL_BRUSH));
-  Rectangle(dc, 0, 0, width, height);
-  SelectObject(dc, oldBrush);
-  SelectObject(dc, oldPen);
+  {
+    // The frame: one pixel in the window-text colour, nothing inside.
+    const unique_hgdiobj pen(CreatePen(PS_SOLID, 1, GetSysColor(COLOR_WINDOWTEXT)));
+    const unique_select_object penSelected(dc, pen.Get());
+    const unique_select_object brushSelected(dc, GetStockObject(NULL_BRUSH));
+    Rectangle(dc, 0, 0, width, height);
+  }
 
   SetBkMode(dc, TRANSPARENT);
   if (page.focus.Focused() >= 0) {
@@ -328,12 +326,11 @@ void frmMM::PaintPage(HDC dc, const Page& page) {
     if (!item.isLabel || !item.visible || item.text.empty()) continue;
     const PixelRect place = ItemRect(dc, item);
     RECT rect = {place.left, place.top, place.left + place.width, place.top + place.height};
-    const HGDIOBJ oldFont = SelectObject(dc, FontOf(item.font));
+    const unique_select_object font(dc, FontOf(item.font));
     SetTextColor(dc, page.highlight.IsBlack(item.option) ? kBlack : kWhite);
     UINT format = DT_NOPREFIX | (item.wordWrap ? DT_WORDBREAK : DT_SINGLELINE) | (item.centred ? DT_CENTER : DT_LEFT);
     const std::wstring text = Widen(item.text);
     DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &rect, format);
-    SelectObject(dc, oldFont);
   }
 }
 
