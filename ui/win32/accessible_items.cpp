@@ -48,7 +48,9 @@ AccessibleItems::AccessibleItems(HWND window, const std::vector<PageItem>& items
   }
   for (std::size_t index = 0; liveLabel != nullptr && index < items.size(); ++index) {
     if (items[index].name != liveLabel) continue;
-    if (const HWND text = MakeUnseen(window, L"STATIC", SS_LEFT, items[index].text)) windows_[index] = text;
+    live_ = MakeUnseen(window, L"STATIC", SS_LEFT, items[index].text);
+    liveText_ = items[index].text;
+    if (live_ != nullptr) windows_[index] = live_;
   }
 }
 
@@ -72,12 +74,12 @@ void AccessibleItems::Focus(std::size_t index) {
   if (found != windows_.end()) NotifyWinEvent(EVENT_OBJECT_FOCUS, found->second, OBJID_CLIENT, CHILDID_SELF);
 }
 
-void AccessibleItems::SetText(std::size_t index, const std::string& text) {
-  const auto found = windows_.find(index);
-  if (found == windows_.end()) return;
-  SetWindowTextW(found->second, Widen(text).c_str());
-  NotifyWinEvent(EVENT_OBJECT_NAMECHANGE, found->second, OBJID_CLIENT, CHILDID_SELF);
-  NotifyWinEvent(kLiveRegionChanged, found->second, OBJID_CLIENT, CHILDID_SELF);
+void AccessibleItems::SetLiveText(const std::string& text) {
+  if (live_ == nullptr || text == liveText_) return;
+  liveText_ = text;
+  SetWindowTextW(live_, Widen(text).c_str());
+  NotifyWinEvent(EVENT_OBJECT_NAMECHANGE, live_, OBJID_CLIENT, CHILDID_SELF);
+  NotifyWinEvent(kLiveRegionChanged, live_, OBJID_CLIENT, CHILDID_SELF);
 }
 
 }  // namespace kelvano

@@ -30,11 +30,13 @@ class AccessibleItems {
   void Show(bool visible);
   // The page's keyboard focus moved to this item.
   void Focus(std::size_t index);
-  // The live label's new text, announced.
-  void SetText(std::size_t index, const std::string& text);
+  // The live label's text; a change is announced, the same text again is not.
+  void SetLiveText(const std::string& text);
 
  private:
   std::map<std::size_t, HWND> windows_;
+  HWND live_ = nullptr;
+  std::string liveText_;
 };
 
 }  // namespace kelvano

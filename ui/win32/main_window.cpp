@@ -448,9 +448,7 @@ void frmMM::ShowProgressTexts() {
   if (options_.access && progress_.access) {
     options_.access->Show(!rules_.ProgressVisible());
     progress_.access->Show(rules_.ProgressVisible());
-    for (std::size_t index = 0; index < progress_.items.size(); ++index) {
-      if (progress_.items[index].name == kDownloadLabel) progress_.access->SetText(index, rules_.DownloadLine());
-    }
+    progress_.access->SetLiveText(rules_.DownloadLine());
   }
   if (window_ != nullptr) InvalidateRect(window_, nullptr, FALSE);
 }
