@@ -21,9 +21,7 @@ std::string Firewall::SqlServerProgramPath() {
   if (folder.empty()) {
     // SQL Server 2005 and later register the instance under an id (MSSQL14.KELVANO); a
     // 64-bit SQL Server does so in the 64-bit view only.
-    RunStateMessages messages(window_);
-    const bool wow64 = SystemInfo(machine_.system, messages, ApplicationTitle()).IsWow64();
-    RegistryManager registry(machine_.registry, wow64 ? registry::kView64 : 0);
+    RegistryManager registry(machine_.registry, machine_.system.IsWow64() ? registry::kView64 : 0);
     const std::string id = RegistryValueToText(registry.GetRegistryValue(
         registry::kLocalMachine, std::string(kSqlServerKey) + "Instance Names\\SQL", server, std::string()));
     if (!id.empty()) {
@@ -35,16 +33,12 @@ std::string Firewall::SqlServerProgramPath() {
 }
 
 Firewall::Dialect Firewall::DialectOfThisWindows() {
-  OsVersion version;
-  if (machine_.system.QueryVersion(version) != 0) return Dialect::None;
-  if (version.majorVersion == 3 || version.majorVersion == 4) return Dialect::None;
-  return version.majorVersion == 5 ? Dialect::Firewall : Dialect::AdvFirewall;
+  const std::optional<OsVersion>& version = machine_.system.Version();
+  if (!version || version->majorVersion == 3 || version->majorVersion == 4) return Dialect::None;
+  return version->majorVersion == 5 ? Dialect::Firewall : Dialect::AdvFirewall;
 }
 
-std::string Firewall::NetshPath() {
-  RunStateMessages messages(window_);
-  return PathJoin(SystemInfo(machine_.system, messages, ApplicationTitle()).SystemFolder(), "netsh.exe");
-}
+std::string Firewall::NetshPath() { return PathJoin(machine_.system.SystemFolder(), "netsh.exe"); }
 
 bool Firewall::ConfigureSqlFirewall() {
   const std::string program = SqlServerProgramPath();
@@ -101,10 +95,8 @@ bool Firewall::ConfigureProductFirewall() {
 }
 
 void Firewall::RunNetsh(const std::string& netshPath, const std::string& netshArguments) {
-  RunStateMessages messages(window_);
-  SystemInfo system(machine_.system, messages, ApplicationTitle());
-  ProcessRunner(machine_.processes, system, window_)
-      .RunAndWait(Quoted(netshPath) + " " + netshArguments, ParentFolder(netshPath), process::kInheritCallerPriority);
+  machine_.runner.RunAndWait(Quoted(netshPath) + " " + netshArguments, ParentFolder(netshPath),
+                             process::kInheritCallerPriority, window_);
 }
 
 }  // namespace kelvano

@@ -7,13 +7,14 @@
 #include <functional>
 
 #include "packages/transfer_seam.h"
+#include "system/process_runner.h"
 #include "system/process_seam.h"
 #include "system/registry_seam.h"
 #include "system/service_control_seam.h"
 #include "system/shell_seam.h"
 #include "system/setup_log.h"
 #include "system/shutdown_seam.h"
-#include "system/system_info_seam.h"
+#include "system/system_info.h"
 #include "unzip/zip_file_system.h"
 
 namespace kelvano {
@@ -22,7 +23,8 @@ struct Machine {
   RegistrySeam& registry;
   ServiceControlSeam& services;
   ProcessSeam& processes;
-  SystemInfoSeam& system;
+  const SystemInfo& system;  // read once, at start-up
+  ProcessRunner& runner;     // starts programs through processes
   ShutdownSeam& shutdown;
   TransferSeam& transfers;  // every scheme a download address may use
   ShellSeam& shell;

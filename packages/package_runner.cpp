@@ -10,6 +10,7 @@
 #include "startup/messages.h"
 #include "startup/path_helpers.h"
 #include "system/event_pump_wait.h"
+#include "system/installation_running.h"
 #include "system/process_runner.h"
 #include "system/setup_error.h"
 #include "system/system_info.h"
@@ -28,15 +29,12 @@ class PackageRunner::Run {
  public:
   Run(PackageRunner& runner, const PackageRequest& request)
       : runner_(runner),
-        messages_(runner.window_),
-        system_(runner.machine_.system, messages_, ApplicationTitle()),
         request_(request),
         displayName_(request.displayName),
-        temp_(system_.TemporaryFolder()),
+        temp_(runner.machine_.system.TemporaryFolder()),
         source_(runner.context_, runner.machine_, runner.window_, displayName_, request.downloadDescription,
-                [this](const DownloadDescription& description) { return PlacesOf(description); }) {
-    runner_.window_.SetBusyPointer(true);
-    runner_.window_.SetInstallationRunning(true);
+                [this](const DownloadDescription& description) { return PlacesOf(description); }),
+        running_(runner.window_, [this](const std::string& event) { source_.Log(event); }) {
     // Every package removes the folder when it is done: one that is there now was left
     // by a run that was killed.
     if (!temp_.empty() && runner_.machine_.files.FolderExists(ExtractionRoot())) {
@@ -50,10 +48,6 @@ class PackageRunner::Run {
     CleanUp("the removal of its extraction folder", [&] {
       if (!temp_.empty()) DeleteFolderTree(ExtractionRoot());
     });
-    RunState& window = runner_.window_;
-    window.SetInstallationRunning(false);
-    CleanUp("the switch back to the option page", [&] { window.SetInstallationProgress(false, ""); });
-    window.SetBusyPointer(false);
   }
 
   InstallerReport Perform() {
@@ -118,9 +112,8 @@ class PackageRunner::Run {
     for (const std::string& secret : request_.arguments.Secrets()) runner_.machine_.log.Conceal(secret);
     for (int attempt = 1;; ++attempt) {
       runner_.window_.SetInstallationProgress(true, FormatText(LoadMessage(message::kInstalling), displayName_));
-      const std::int32_t exitCode =
-          ProcessRunner(runner_.machine_.processes, system_, runner_.window_)
-              .RunAndWait(commandLine, ParentFolder(installer_), process::kInheritCallerPriority);
+      const std::int32_t exitCode = runner_.machine_.runner.RunAndWait(
+          commandLine, ParentFolder(installer_), process::kInheritCallerPriority, runner_.window_);
       report_ = exitCode == ProcessRunner::kNotStarted ? InstallerReport{InstallerReport::Ended::NotStarted}
                                                        : InstallerReport{InstallerReport::Ended::Exited, exitCode};
       if (!request_.waitsForOtherInstallations || MeaningOfExitCode(exitCode) != ExitCodeMeaning::TryLater ||
@@ -142,8 +135,8 @@ class PackageRunner::Run {
     if (type == "msi") {
       // By full path: Windows looks in the setup's own folder first, where anybody who
       // could write the download folder could have put an msiexec.exe.
-      return Quoted(PathJoin(system_.SystemFolder(), "msiexec.exe")) + " /package " + Quoted(installer_) + " " +
-             arguments;
+      return Quoted(PathJoin(runner_.machine_.system.SystemFolder(), "msiexec.exe")) + " /package " +
+             Quoted(installer_) + " " + arguments;
     }
     if (type == "exe") return Quoted(installer_) + " " + arguments;
     return {};
@@ -165,13 +158,13 @@ class PackageRunner::Run {
   std::string ExtractionRoot() const { return PathJoin(temp_, kExtractionFolderName); }
 
   PackageRunner& runner_;
-  RunStateMessages messages_;
-  SystemInfo system_;
   const PackageRequest& request_;
   const std::string displayName_;
   std::string installer_;
   const std::string temp_;
   PackageSource source_;
+  // Ends before source_ removes its temporary files, as the page switch comes first.
+  InstallationRunning running_;
   InstallerReport report_;
 };
 

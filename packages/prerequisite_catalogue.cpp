@@ -60,15 +60,12 @@ PackageOutcome PrerequisiteCatalogue::InstallProduct(const std::string& featureA
 }
 
 PackageOutcome PrerequisiteCatalogue::InstallSqlServer() {
-  RunStateMessages messages(window_);
-  if (!SystemInfo(machine_.system, messages, ApplicationTitle()).IsWow64()) return InstallSqlServer2008();
+  if (!machine_.system.IsWow64()) return InstallSqlServer2008();
   return InstallSql(kit_package::kSql2017, kLocalService);
 }
 
 PackageOutcome PrerequisiteCatalogue::InstallSqlServer2008() {
-  RunStateMessages messages(window_);
-  const bool xp = SystemInfo(machine_.system, messages, ApplicationTitle()).IsWindowsXP();
-  return InstallSql(kit_package::kSql2008, xp ? kLocalSystem : kLocalService);
+  return InstallSql(kit_package::kSql2008, machine_.system.IsWindowsXP() ? kLocalSystem : kLocalService);
 }
 
 PackageOutcome PrerequisiteCatalogue::InstallSql(const KitPackage& package, const std::string& serviceAccount) {

@@ -36,12 +36,12 @@ bool PrerequisiteDetection::CheckOperatingSystem() {
 }
 
 bool PrerequisiteDetection::CheckVersion() {
-  OsVersion version;
-  if (machine_.system.QueryVersion(version) != 0) {
+  if (!machine_.system.Version()) {
     machine_.log.Write("detection: the Windows version cannot be read");
     ShowError(message::kOsNotRecognised);
     return false;
   }
+  const OsVersion& version = *machine_.system.Version();
   machine_.log.Write("detection: Windows platform " + std::to_string(version.platformId) + ", version " +
                      std::to_string(version.majorVersion) + "." + std::to_string(version.minorVersion) + "." +
                      std::to_string(version.buildNumber) + " \"" + version.servicePack.c_str() + "\"");

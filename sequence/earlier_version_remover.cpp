@@ -22,13 +22,10 @@ bool EarlierVersionRemover::RemoveEarlierVersion(const std::string& productCode)
       RegistryManager(machine_.registry)
           .GetRegistryValue(registry::kLocalMachine, kUninstallKey + productCode, "UninstallString", std::string()));
   if (!uninstall.empty()) {
-    RunStateMessages messages(window_);
-    SystemInfo system(machine_.system, messages, ApplicationTitle());
-    const std::string systemFolder = system.SystemFolder();
+    const std::string& systemFolder = machine_.system.SystemFolder();
     // By full path from the system folder, never from the setup's own folder.
-    ProcessRunner(machine_.processes, system, window_)
-        .RunAndWait(Quoted(PathJoin(systemFolder, "msiexec.exe")) + " /qn /norestart /x" + productCode, systemFolder,
-                    process::kInheritCallerPriority);
+    machine_.runner.RunAndWait(Quoted(PathJoin(systemFolder, "msiexec.exe")) + " /qn /norestart /x" + productCode,
+                               systemFolder, process::kInheritCallerPriority, window_);
   }
   window_.SetInstallationProgress(false, "");
   return true;

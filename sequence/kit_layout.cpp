@@ -6,7 +6,7 @@
 #include "startup/messages.h"
 #include "startup/path_helpers.h"
 #include "system/system_error_text.h"
-#include "system/system_info.h"
+#include "system/installation_running.h"
 
 namespace kelvano {
 std::optional<std::string> KitLayout::CopyKit(const std::string& folder) {
@@ -37,18 +37,17 @@ InstallationOutcome KitLayout::Lay(const std::string& folder) {
     window_.ShowMessage(SetupMessageBox(text, MessageIcon::Error));
     return InstallationOutcome::PrerequisiteFailed;
   }
-  window_.SetInstallationRunning(true);
-  window_.SetBusyPointer(true);
   bool cancelled = false;
-  for (const KitPackage& package : kit_package::kAll) {
-    if (!Download(package, folder)) {
-      cancelled = true;
-      break;
+  {
+    const InstallationRunning running(window_,
+                                      [this](const std::string& event) { machine_.log.Write("layout: " + event); });
+    for (const KitPackage& package : kit_package::kAll) {
+      if (!Download(package, folder)) {
+        cancelled = true;
+        break;
+      }
     }
   }
-  window_.SetInstallationRunning(false);
-  window_.SetInstallationProgress(false, "");
-  window_.SetBusyPointer(false);
   if (cancelled) return InstallationOutcome::Cancelled;
   const std::string summary = FormatText(LoadMessage(message::kLayoutReady), folder, downloaded_);
   window_.ShowMessage(SetupMessageBox(summary, MessageIcon::Information));
@@ -65,9 +64,7 @@ bool KitLayout::Download(const KitPackage& package, const std::string& folder) {
   PackageSource source(context_, machine_, window_, displayName, description, [&](const DownloadDescription& download) {
     PackageSource::Places places{target, ParentFolder(target), target, false};
     if (download.IsArchive()) {
-      RunStateMessages messages(window_);
-      const std::string temp = SystemInfo(machine_.system, messages, ApplicationTitle()).TemporaryFolder();
-      places.download = PathJoin(temp, download.FileName());
+      places.download = PathJoin(machine_.system.TemporaryFolder(), download.FileName());
     }
     return places;
   });

@@ -15,13 +15,13 @@ using ScopedProcessHandle = SeamHandle<ProcessSeam, ProcessHandle, &ProcessSeam:
 }  // namespace
 
 std::int32_t ProcessRunner::RunAndWait(const std::string& commandLine, const std::string& workingFolder,
-                                       std::uint32_t creationFlags) {
-  if (system_.IsWindowsNT()) return RunOnNt(commandLine, workingFolder, creationFlags);
-  return RunOnOlderWindows(commandLine);
+                                       std::uint32_t creationFlags, EventPump& pump) {
+  if (system_.IsWindowsNT()) return RunOnNt(commandLine, workingFolder, creationFlags, pump);
+  return RunOnOlderWindows(commandLine, pump);
 }
 
 std::int32_t ProcessRunner::RunOnNt(const std::string& commandLine, const std::string& workingFolder,
-                                    std::uint32_t creationFlags) {
+                                    std::uint32_t creationFlags, EventPump& pump) {
   ScopedProcessHandle process(seam_);
   ScopedProcessHandle thread(seam_);
   ProcessStart start{commandLine, workingFolder, true, creationFlags};
@@ -33,11 +33,11 @@ std::int32_t ProcessRunner::RunOnNt(const std::string& commandLine, const std::s
     status = seam_.StartProcess(start, process.Receive(), thread.Receive());
   }
   if (status != 0) return kNotStarted;
-  const std::optional<std::uint32_t> exitCode = WaitForExitCode(process.Get());
+  const std::optional<std::uint32_t> exitCode = WaitForExitCode(process.Get(), pump);
   return exitCode ? static_cast<std::int32_t>(*exitCode) : kNotStarted;
 }
 
-std::int32_t ProcessRunner::RunOnOlderWindows(const std::string& commandLine) {
+std::int32_t ProcessRunner::RunOnOlderWindows(const std::string& commandLine, EventPump& pump) {
   std::uint32_t processId = 0;
   if (seam_.ShellStart(commandLine, processId) != 0) {
     throw SetupError(kFileNotFoundError, "RunAndWait", "File not found");
@@ -46,11 +46,11 @@ std::int32_t ProcessRunner::RunOnOlderWindows(const std::string& commandLine) {
   if (seam_.OpenProcessById(process::kSynchronize, true, processId, process.Receive()) != 0) {
     return kNotStarted;
   }
-  const std::optional<std::uint32_t> exitCode = WaitForExitCode(process.Get());
+  const std::optional<std::uint32_t> exitCode = WaitForExitCode(process.Get(), pump);
   return exitCode && *exitCode == 0 ? 0 : kNotStarted;
 }
 
-std::optional<std::uint32_t> ProcessRunner::WaitForExitCode(ProcessHandle process) {
+std::optional<std::uint32_t> ProcessRunner::WaitForExitCode(ProcessHandle process, EventPump& pump) {
   for (;;) {
     switch (seam_.WaitForProcessOrInput(process, kWaitSliceMilliseconds)) {
       case process::kWaitObject0:
@@ -61,7 +61,7 @@ std::optional<std::uint32_t> ProcessRunner::WaitForExitCode(ProcessHandle proces
         return exitCode;
       }
       case process::kWaitTimeout:
-      case process::kWaitInput: pump_.ProcessPendingEvents(); break;
+      case process::kWaitInput: pump.ProcessPendingEvents(); break;
       default: break;  // nothing to do: wait again
     }
   }

@@ -37,14 +37,4 @@ class RunState : public EventPump {
   virtual void SetBusyPointer(bool busy) = 0;
 };
 
-// The window's message boxes, for the questions that take a MessageBoxSeam.
-class RunStateMessages : public MessageBoxSeam {
- public:
-  explicit RunStateMessages(RunState& window) : window_(window) {}
-  MessageAnswer Show(const MessageBoxRequest& request) override { return window_.ShowMessage(request); }
-
- private:
-  RunState& window_;
-};
-
 }  // namespace kelvano

@@ -1,46 +1,42 @@
 #include "system/system_info.h"
 
 namespace kelvano {
+namespace {
 
-bool SystemInfo::IsWindowsNT() {
-  OsVersion version;
-  if (seam_.QueryVersion(version) != 0) {
-    MessageBoxRequest request;
-    request.text = kVersionErrorText;
-    request.caption = messageCaption_;
-    messages_.Show(request);
-    // Nothing of the setup can be decided without the version.
-    seam_.EndProcess(1);
-    return false;
-  }
-  return version.platformId == os::kPlatformNt;
-}
-
-bool SystemInfo::IsWindowsXP() {
-  OsVersion version;
-  if (seam_.QueryVersion(version) != 0) return false;
-  return version.platformId == os::kPlatformNt && version.majorVersion == 5 && version.minorVersion == 1;
-}
-
-bool SystemInfo::IsWow64() {
-  bool sixtyFourBit = false;
-  return seam_.QuerySixtyFourBitWindows(sixtyFourBit) == 0 && sixtyFourBit;
-}
-
-std::string SystemInfo::SystemFolder() {
+std::string ReadTemporaryFolder(SystemInfoSeam& seam) {
   std::string folder;
-  if (seam_.QuerySystemDirectory(folder) != 0) return {};
-  return folder;
-}
-
-std::string SystemInfo::TemporaryFolder() {
-  std::string folder;
-  if (seam_.QueryEnvironmentVariable("TEMP", folder) != 0 || folder.empty()) {
-    if (seam_.QueryTempPath(folder) != 0) folder.clear();
+  if (seam.QueryEnvironmentVariable("TEMP", folder) != 0 || folder.empty()) {
+    if (seam.QueryTempPath(folder) != 0) folder.clear();
   }
   // A root such as C:\ keeps its backslash.
   if (folder.size() > 3 && folder.back() == '\\') folder.pop_back();
   return folder;
+}
+
+}  // namespace
+
+SystemInfo::SystemInfo(SystemInfoSeam& seam) {
+  OsVersion version;
+  if (seam.QueryVersion(version) == 0) version_ = version;
+  bool sixtyFourBit = false;
+  sixtyFourBit_ = seam.QuerySixtyFourBitWindows(sixtyFourBit) == 0 && sixtyFourBit;
+  if (seam.QuerySystemDirectory(systemFolder_) != 0) systemFolder_.clear();
+  temporaryFolder_ = ReadTemporaryFolder(seam);
+}
+
+bool SystemInfo::IsWindowsNT() const { return version_ && version_->platformId == os::kPlatformNt; }
+
+bool SystemInfo::IsWindowsXP() const {
+  return IsWindowsNT() && version_->majorVersion == 5 && version_->minorVersion == 1;
+}
+
+bool RequireWindowsVersion(const SystemInfo& system, MessageBoxSeam& messages, const std::string& caption) {
+  if (system.Version()) return true;
+  MessageBoxRequest request;
+  request.text = SystemInfo::kVersionErrorText;
+  request.caption = caption;
+  messages.Show(request);
+  return false;
 }
 
 }  // namespace kelvano

@@ -1,7 +1,9 @@
 #pragma once
-// Questions about the running Windows: NT family, Windows XP, 64-bit Windows under a
-// 32-bit setup, the system folder and the temporary folder.
+// What the setup knows of the running Windows: NT family, Windows XP, 64-bit Windows,
+// the system folder and the temporary folder. Read once at start-up, when nothing needs
+// cleaning up yet, and asked from then on without showing anything.
 
+#include <optional>
 #include <string>
 
 #include "system/message_box.h"
@@ -13,27 +15,33 @@ class SystemInfo {
  public:
   static constexpr char kVersionErrorText[] = "Error Getting Version Information";
 
-  // messageCaption captions the one message that these questions may show.
-  SystemInfo(SystemInfoSeam& seam, MessageBoxSeam& messages, std::string messageCaption)
-      : seam_(seam), messages_(messages), messageCaption_(std::move(messageCaption)) {}
+  // Asks the seam every question now.
+  explicit SystemInfo(SystemInfoSeam& seam);
 
-  // When the version cannot be read the user is told and the program ends at once.
-  bool IsWindowsNT();
-  // Version 5.1 of the NT family; false when the version cannot be read.
-  bool IsWindowsXP();
+  // The version as GetVersionEx gave it; none when it could not be read.
+  const std::optional<OsVersion>& Version() const { return version_; }
+  // False when the version could not be read.
+  bool IsWindowsNT() const;
+  // Version 5.1 of the NT family; false when the version could not be read.
+  bool IsWindowsXP() const;
   // True when the setup runs on 64-bit Windows (as a 32-bit program under WOW64, or as a
   // 64-bit one); false where Windows cannot tell.
-  bool IsWow64();
+  bool IsWow64() const { return sixtyFourBit_; }
   // The Windows system folder; empty when Windows does not say.
-  std::string SystemFolder();
+  const std::string& SystemFolder() const { return systemFolder_; }
   // The user's temporary folder: TEMP, or the system's temporary folder when TEMP is
   // unset or empty; without a trailing backslash.
-  std::string TemporaryFolder();
+  const std::string& TemporaryFolder() const { return temporaryFolder_; }
 
  private:
-  SystemInfoSeam& seam_;
-  MessageBoxSeam& messages_;
-  std::string messageCaption_;
+  std::optional<OsVersion> version_;
+  bool sixtyFourBit_ = false;
+  std::string systemFolder_;
+  std::string temporaryFolder_;
 };
+
+// Nothing of the setup can be decided without the Windows version: when it could not be
+// read, tells the user and returns false, and the setup ends with exit code 1.
+bool RequireWindowsVersion(const SystemInfo& system, MessageBoxSeam& messages, const std::string& caption);
 
 }  // namespace kelvano

@@ -38,8 +38,6 @@ class SystemInfoSeam {
   virtual long QueryEnvironmentVariable(const std::string& name, std::string& value) = 0;
   // GetTempPath: the system's temporary folder, with its trailing backslash.
   virtual long QueryTempPath(std::string& folder) = 0;
-  // ExitProcess: ends the program at once, with no clean-up.
-  virtual void EndProcess(std::uint32_t exitCode) = 0;
 };
 
 }  // namespace kelvano

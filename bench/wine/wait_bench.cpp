@@ -11,7 +11,6 @@
 
 #include "system/process_runner.h"
 #include "system/text_encoding.h"
-#include "system/win32/win32_message_box.h"
 #include "system/win32/win32_processes.h"
 #include "system/win32/win32_system_info.h"
 
@@ -49,16 +48,15 @@ int wmain(int argc, wchar_t** argv) {
   const std::wstring stamp = std::wstring(temp) + L"kelvano-wait-bench.bin";
   kelvano::Win32Processes processes;
   kelvano::Win32SystemInfo systemSeam;
-  kelvano::Win32MessageBox messages;
-  kelvano::SystemInfo system(systemSeam, messages, "Setup");
+  const kelvano::SystemInfo system(systemSeam);
   Pump pump;
-  kelvano::ProcessRunner runner(processes, system, pump);
+  kelvano::ProcessRunner runner(processes, system);
   LARGE_INTEGER frequency;
   QueryPerformanceFrequency(&frequency);
   std::vector<double> delays;
   for (int i = 0; i < 50; ++i) {
     const std::string command = "\"" + kelvano::Narrow(self) + "\" child \"" + kelvano::Narrow(stamp) + "\"";
-    runner.RunAndWait(command, "", 0x20000);
+    runner.RunAndWait(command, "", 0x20000, pump);
     const long long returned = Now();
     long long ended = 0;
     FILE* in = _wfopen(stamp.c_str(), L"rb");

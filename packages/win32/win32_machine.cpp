@@ -10,6 +10,7 @@ Win32Machine::Win32Machine()
              loggedServices_,
              loggedProcesses_,
              system_,
+             runner_,
              shutdown_,
              transfers_,
              shell_,

@@ -31,7 +31,8 @@ class Win32Machine {
   Win32Registry registry_;
   Win32Services services_;
   Win32Processes processes_;
-  Win32SystemInfo system_;
+  Win32SystemInfo systemSeam_;
+  SystemInfo system_{systemSeam_};
   Win32Shutdown shutdown_;
   WinInetTransfers network_;
   UrlTransfers transfers_{network_};
@@ -41,6 +42,7 @@ class Win32Machine {
   LoggingRegistry loggedRegistry_{registry_, log_};
   LoggingServices loggedServices_{services_, log_};
   LoggingProcesses loggedProcesses_{processes_, log_, std::chrono::steady_clock::now};
+  ProcessRunner runner_{loggedProcesses_, system_};
   Machine seams_;
 };
 

@@ -81,6 +81,4 @@ long Win32SystemInfo::QueryTempPath(std::string& folder) {
   return ERROR_SUCCESS;
 }
 
-void Win32SystemInfo::EndProcess(std::uint32_t exitCode) { ExitProcess(exitCode); }
-
 }  // namespace kelvano

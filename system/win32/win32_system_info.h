@@ -12,7 +12,6 @@ class Win32SystemInfo : public SystemInfoSeam {
   long QuerySystemDirectory(std::string& folder) override;
   long QueryEnvironmentVariable(const std::string& name, std::string& value) override;
   long QueryTempPath(std::string& folder) override;
-  [[noreturn]] void EndProcess(std::uint32_t exitCode) override;
 };
 
 }  // namespace kelvano

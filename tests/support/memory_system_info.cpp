@@ -65,6 +65,4 @@ long MemorySystemInfo::QueryTempPath(std::string& folder) {
   return 0;
 }
 
-void MemorySystemInfo::EndProcess(std::uint32_t exitCode) { throw ProcessEnded(exitCode); }
-
 }  // namespace kelvano::test

@@ -3,7 +3,6 @@
 // stage the machine that the setup runs on with it.
 
 #include <map>
-#include <stdexcept>
 #include <string>
 
 #include "system/system_info_seam.h"
@@ -19,12 +18,6 @@ struct StagedSystem {
   // The environment of the setup's process, and what GetTempPath answers.
   std::map<std::string, std::string> environment;
   std::string tempPath = "C:\\Windows\\Temp\\";
-};
-
-// Thrown where the real seam would end the process, so a test sees the end.
-struct ProcessEnded : std::runtime_error {
-  explicit ProcessEnded(std::uint32_t code) : std::runtime_error("process ended"), exitCode(code) {}
-  std::uint32_t exitCode;
 };
 
 class MemorySystemInfo : public SystemInfoSeam {
@@ -46,7 +39,6 @@ class MemorySystemInfo : public SystemInfoSeam {
   long QuerySystemDirectory(std::string& folder) override;
   long QueryEnvironmentVariable(const std::string& name, std::string& value) override;
   long QueryTempPath(std::string& folder) override;
-  [[noreturn]] void EndProcess(std::uint32_t exitCode) override;
 
  private:
   StagedSystem system_;

@@ -7,8 +7,8 @@ namespace kelvano::test {
 StagedMachine::StagedMachine()
     : files(MakeSystemZipFileSystem()),
       loggedProcesses_(processes, log, network.Clock()),
-      seams_{loggedRegistry_, loggedServices_, loggedProcesses_,  system, shutdown, transfers, shell,
-             *files,          network.Clock(), network.Sleeper(), log} {}
+      seams_{loggedRegistry_, loggedServices_, loggedProcesses_, description_,    runner_,           shutdown,
+             transfers,       shell,           *files,           network.Clock(), network.Sleeper(), log} {}
 
 void StagedMachine::SetValue(RegistryHandle root, const std::string& key, const std::string& valueName,
                              const RegistryValue& value, std::uint32_t view) {

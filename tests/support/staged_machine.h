@@ -48,7 +48,12 @@ class StagedMachine {
  public:
   StagedMachine();
 
-  Machine& Seams() { return seams_; }
+  // Describes the staged Windows anew each time, as a start-up would, so that a test may
+  // change the system between steps.
+  Machine& Seams() {
+    description_ = SystemInfo(system);
+    return seams_;
+  }
 
   // Creates the key as needed and stores the value with its type (text as REG_SZ), in
   // the setup's view or (registry::kView64) the 64-bit one.
@@ -72,6 +77,8 @@ class StagedMachine {
   LoggingRegistry loggedRegistry_{registry, log};
   LoggingServices loggedServices_{services, log};
   LoggingProcesses loggedProcesses_;
+  SystemInfo description_{system};
+  ProcessRunner runner_{loggedProcesses_, description_};
   Machine seams_;
 };
 

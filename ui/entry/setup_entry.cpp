@@ -19,16 +19,14 @@
 namespace {
 
 // "/log PATH", or "<ProductName> Setup_YYYYMMDDhhmmss.log" in TEMP.
-std::string LogPath(const kelvano::SetupContext& context, kelvano::Machine& machine,
-                    kelvano::MessageBoxSeam& messages) {
+std::string LogPath(const kelvano::SetupContext& context, const kelvano::SystemInfo& system) {
   const kelvano::SetupSettings& settings = context.Settings();
   if (!settings.LogPath.empty()) return settings.LogPath;
   std::string stamp;
   for (const char c : kelvano::LogTimestamp().substr(0, 19)) {
     if (c >= '0' && c <= '9') stamp += c;
   }
-  const std::string temp = kelvano::SystemInfo(machine.system, messages, kelvano::ApplicationTitle()).TemporaryFolder();
-  return kelvano::PathJoin(temp, settings.ProductName + " Setup_" + stamp + ".log");
+  return kelvano::PathJoin(system.TemporaryFolder(), settings.ProductName + " Setup_" + stamp + ".log");
 }
 
 }  // namespace
@@ -48,13 +46,17 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   kelvano::Win32Machine machine;
   kelvano::Win32PictureLoader pictures;
   kelvano::Win32MessageBox messages(nullptr, &machine.Log());
+  if (!kelvano::RequireWindowsVersion(machine.Seams().system, messages, kelvano::ApplicationTitle())) {
+    if (SUCCEEDED(com)) CoUninitialize();
+    return 1;
+  }
   const std::string arguments = kelvano::CommandLineArguments(kelvano::Narrow(GetCommandLineW()));
   kelvano::StartupSeams seams{instance, machine.Seams().registry, pictures, messages, kelvano::AppFolder(), arguments};
   int runExitCode = 0;
   kelvano::SetupLog& log = machine.Log();
   int exitCode = kelvano::Main(seams, [&](const kelvano::SetupContext& context) {
     // The log never stops the setup: a file that cannot be written is simply not written.
-    log.WriteTo(kelvano::OpenLogFile(LogPath(context, machine.Seams(), messages)));
+    log.WriteTo(kelvano::OpenLogFile(LogPath(context, machine.Seams().system)));
     log.Write("Setup.exe " + executable + " started with the command line: " + arguments);
     if (context.Settings().Resumed) log.Write("resumes the installation that a restart interrupted");
     for (const std::string& line : kelvano::DescribeSettings(context.Settings())) log.Write(line);

@@ -21,27 +21,18 @@ class CountingPump : public EventPump {
   int count = 0;
 };
 
-class NoMessages : public MessageBoxSeam {
- public:
-  MessageAnswer Show(const MessageBoxRequest&) override {
-    ADD_FAILURE() << "unexpected message box";
-    return MessageAnswer::Ok;
-  }
-};
-
 class RunAndWaitRules : public ::testing::Test {
  protected:
   explicit RunAndWaitRules(StagedSystem system = MemorySystemInfo::WindowsXp())
-      : systemSeam_(std::move(system)), system_(systemSeam_, messages_, "Setup") {}
+      : systemSeam_(std::move(system)), system_(systemSeam_) {}
   void TearDown() override { EXPECT_EQ(processes_.OpenHandleCount(), 0u) << "a handle was left open"; }
 
   std::int32_t Run(const std::string& commandLine, const std::string& folder = "C:\\Kit") {
-    return ProcessRunner(processes_, system_, pump_).RunAndWait(commandLine, folder, 0x20000);
+    return ProcessRunner(processes_, system_).RunAndWait(commandLine, folder, 0x20000, pump_);
   }
 
   MemoryProcesses processes_;
   MemorySystemInfo systemSeam_;
-  NoMessages messages_;
   SystemInfo system_;
   CountingPump pump_;
 };
@@ -91,21 +82,6 @@ TEST_F(RunAndWaitRules, FolderThatIsGoneStillLetsTheProgramRun) {
   EXPECT_EQ(processes_.Starts()[1].currentDirectory, "");
 }
 
-TEST(RunAndWaitVersion, UnreadableVersionEndsTheProgramBeforeAnythingStarts) {
-  StagedSystem broken = MemorySystemInfo::WindowsXp();
-  broken.versionFails = true;
-  MemorySystemInfo systemSeam(broken);
-  class AnyMessage : public MessageBoxSeam {
-    MessageAnswer Show(const MessageBoxRequest&) override { return MessageAnswer::Ok; }
-  } messages;
-  SystemInfo system(systemSeam, messages, "Setup");
-  MemoryProcesses processes;
-  processes.AddProgram("setup.exe", {});
-  CountingPump pump;
-  EXPECT_THROW(ProcessRunner(processes, system, pump).RunAndWait("setup.exe", "", 0x20000), ProcessEnded);
-  EXPECT_TRUE(processes.Starts().empty());
-}
-
 class RunAndWaitOnOlderWindows : public RunAndWaitRules {
  protected:
   RunAndWaitOnOlderWindows() : RunAndWaitRules(MemorySystemInfo::Windows98()) {}
@@ -140,17 +116,16 @@ class MockProcessSeam : public ProcessSeam {
 
 class RunAndWaitCalls : public ::testing::Test {
  protected:
-  RunAndWaitCalls() : systemSeam_(MemorySystemInfo::Windows10(true)), system_(systemSeam_, messages_, "Setup") {
+  RunAndWaitCalls() : systemSeam_(MemorySystemInfo::Windows10(true)), system_(systemSeam_) {
     ON_CALL(seam_, StartProcess(_, _, _))
         .WillByDefault(DoAll(SetArgReferee<1>(ProcessHandle{100}), SetArgReferee<2>(ProcessHandle{200}), Return(0)));
     EXPECT_CALL(seam_, Close(ProcessHandle{100}));
     EXPECT_CALL(seam_, Close(ProcessHandle{200}));
   }
-  std::int32_t Run() { return ProcessRunner(seam_, system_, pump_).RunAndWait("setup.exe", "", 0x20000); }
+  std::int32_t Run() { return ProcessRunner(seam_, system_).RunAndWait("setup.exe", "", 0x20000, pump_); }
 
   ::testing::NiceMock<MockProcessSeam> seam_;
   MemorySystemInfo systemSeam_;
-  NoMessages messages_;
   SystemInfo system_;
   CountingPump pump_;
 };
@@ -180,14 +155,13 @@ TEST_F(RunAndWaitCalls, ExitCodeThatCannotBeReadIsNoSuccess) {
 
 TEST(RunAndWaitOlderCalls, OpensTheProcessForSynchronizingOnly) {
   MemorySystemInfo systemSeam(MemorySystemInfo::Windows98());
-  NoMessages messages;
-  SystemInfo system(systemSeam, messages, "Setup");
+  const SystemInfo system(systemSeam);
   ::testing::NiceMock<MockProcessSeam> seam;
   CountingPump pump;
   EXPECT_CALL(seam, ShellStart("setup.exe /q", _)).WillOnce(DoAll(SetArgReferee<1>(77u), Return(0)));
   EXPECT_CALL(seam, OpenProcessById(0x100000u, true, 77u, _)).WillOnce(Return(5));
   EXPECT_CALL(seam, WaitForProcessOrInput(_, _)).Times(0);
-  EXPECT_EQ(ProcessRunner(seam, system, pump).RunAndWait("setup.exe /q", "", 0x20000), -1);
+  EXPECT_EQ(ProcessRunner(seam, system).RunAndWait("setup.exe /q", "", 0x20000, pump), -1);
 }
 
 }  // namespace

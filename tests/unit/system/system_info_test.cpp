@@ -27,8 +27,7 @@ struct Answers {
 
 Answers Ask(StagedSystem system) {
   MemorySystemInfo seam(std::move(system));
-  ::testing::StrictMock<MockMessageBox> messages;  // no message on a readable version
-  SystemInfo info(seam, messages, "Setup");
+  const SystemInfo info(seam);
   return {info.IsWindowsNT(), info.IsWindowsXP(), info.IsWow64(), info.SystemFolder()};
 }
 
@@ -63,26 +62,37 @@ TEST(SystemInfoAnswers, Wow64OnlyOn64BitWindowsAndFalseWithoutTheFunction) {
   EXPECT_FALSE(Ask(odd).wow64);
 }
 
-TEST(SystemInfoAnswers, UnreadableVersionIsNotXpWithoutAnyMessage) {
+TEST(SystemInfoAnswers, UnreadableVersionIsNeitherNtNorXp) {
   StagedSystem broken = MemorySystemInfo::WindowsXp();
   broken.versionFails = true;
   MemorySystemInfo seam(broken);
-  ::testing::StrictMock<MockMessageBox> messages;
-  EXPECT_FALSE(SystemInfo(seam, messages, "Setup").IsWindowsXP());
+  const SystemInfo info(seam);
+  EXPECT_FALSE(info.IsWindowsXP());
+  EXPECT_FALSE(info.IsWindowsNT());
 }
 
-TEST(SystemInfoAnswers, UnreadableVersionTellsTheUserAndEndsTheProgramAtOnce) {
-  StagedSystem broken = MemorySystemInfo::WindowsXp();
-  broken.versionFails = true;
-  MemorySystemInfo seam(broken);
-  MockMessageBox messages;
+TEST(SystemInfoAnswers, AtStartUpAnUnreadableVersionTellsTheUserAndEndsTheSetup) {
+  MemorySystemInfo seam(MemorySystemInfo::WindowsXp());
+  ::testing::StrictMock<MockMessageBox> messages;  // nothing to say on a readable version
+  EXPECT_TRUE(RequireWindowsVersion(SystemInfo(seam), messages, "Setup"));
+
+  seam.Staged().versionFails = true;
   EXPECT_CALL(messages, Show(AllOf(Field(&MessageBoxRequest::text, "Error Getting Version Information"),
                                    Field(&MessageBoxRequest::caption, "Setup"),
                                    Field(&MessageBoxRequest::icon, MessageIcon::None),
                                    Field(&MessageBoxRequest::buttons, MessageButtons::Ok))))
       .WillOnce(Return(MessageAnswer::Ok));
-  SystemInfo info(seam, messages, "Setup");
-  EXPECT_THROW(info.IsWindowsNT(), ProcessEnded);
+  EXPECT_FALSE(RequireWindowsVersion(SystemInfo(seam), messages, "Setup"));
+}
+
+TEST(SystemInfoAnswers, TheAnswersAreReadOnceAndDoNotFollowLaterChanges) {
+  MemorySystemInfo seam(MemorySystemInfo::WindowsXp());
+  seam.Staged().environment["TEMP"] = "C:\\Temp\\";
+  const SystemInfo info(seam);
+  seam.Staged() = MemorySystemInfo::Windows10(true);
+  EXPECT_TRUE(info.IsWindowsXP());
+  EXPECT_FALSE(info.IsWow64());
+  EXPECT_EQ(info.TemporaryFolder(), "C:\\Temp");
 }
 
 }  // namespace

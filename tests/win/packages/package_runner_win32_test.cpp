@@ -63,17 +63,13 @@ DWORD HandleCount() {
 class WinePackages : public ::testing::Test {
  protected:
   WinePackages() {
-    SetEnvironmentVariableW(L"TEMP", Widen(temp.Path()).c_str());
     SetEnvironmentVariableW(L"KELVANO_INSTALLER_LOG", Widen(logs / "installers.log").c_str());
     SetEnvironmentVariableW(L"KELVANO_INSTALLER_EXIT", nullptr);
     // The waits before a download is tried again pass at once: the machine's clock jumps.
     machine.Seams().clock = [this] { return std::chrono::steady_clock::now() + skipped_; };
     machine.Seams().sleep = [this](std::chrono::milliseconds wait) { skipped_ += wait; };
   }
-  ~WinePackages() override {
-    SetEnvironmentVariableW(L"TEMP", Widen(savedTemp_).c_str());
-    EXPECT_THAT(temp.Contents(), IsEmpty()) << "a package left files under TEMP";
-  }
+  ~WinePackages() override { EXPECT_THAT(temp.Contents(), IsEmpty()) << "a package left files under TEMP"; }
 
   bool Run(const std::string& name, const std::string& installer, const std::string& arguments,
            const std::string& description, const std::string& code = "") {
@@ -97,9 +93,9 @@ class WinePackages : public ::testing::Test {
     return "http://127.0.0.1:" + Environment(L"KELVANO_TEST_HTTP_PORT") + path;
   }
 
-  const std::string savedTemp_ = Environment(L"TEMP");
   std::chrono::milliseconds skipped_{0};
   TempFolder temp, logs;
+  TempVariable tempVariable{temp.Path()};
   Win32Machine machine;
   StagedKit kit{machine.Seams().registry, "PRODUCT=KelvanoPackageTest\r\nSERVER=KELVANOTEST\r\n"};
   RecordingRunState window;

@@ -89,11 +89,9 @@ class WineInstallation : public ::testing::Test {
   WineInstallation() {
     std::filesystem::copy(std::filesystem::path(Widen(Environment(L"KELVANO_STANDIN_KIT"))),
                           std::filesystem::path(Widen(kit.folder.Path())), std::filesystem::copy_options::recursive);
-    SetEnvironmentVariableW(L"TEMP", Widen(temp.Path()).c_str());
     SetEnvironmentVariableW(L"KELVANO_STANDIN_LOG", Widen(logs / "standins.log").c_str());
   }
   ~WineInstallation() override {
-    SetEnvironmentVariableW(L"TEMP", Widen(savedTemp_).c_str());
     SetEnvironmentVariableW(L"KELVANO_STANDIN_SQL", nullptr);
     EXPECT_THAT(temp.Contents(), IsEmpty());
   }
@@ -126,8 +124,8 @@ class WineInstallation : public ::testing::Test {
            (OnSixtyFourBitWindows() ? "MSSQL14" : "MSSQL10") + ".KELVANO\\MSSQL\\binn\\sqlservr.exe";
   }
 
-  const std::string savedTemp_ = Environment(L"TEMP");
   TempFolder temp, logs;
+  TempVariable tempVariable{temp.Path()};
   Win32Machine machine;
   StagedKit kit{machine.Seams().registry, kSettings};
   RecordingRunState window;

@@ -42,9 +42,8 @@ bool IsFolder(const std::wstring& path) {
 
 class Bitness : public ::testing::Test {
  protected:
-  Bitness() : info_(seam_, messages_, "Setup") {}
+  Bitness() : info_(seam_) {}
   Win32SystemInfo seam_;
-  FailOnMessage messages_;
   SystemInfo info_;
   const bool sixtyFourBit_ = OnSixtyFourBitWindows();
 };

@@ -55,7 +55,7 @@ class MessagePump : public EventPump {
 
 class WineProcesses : public ::testing::Test {
  protected:
-  WineProcesses() : system_(systemSeam_, messages_, "Setup") {}
+  WineProcesses() : system_(systemSeam_) {}
   void TearDown() override {
     for (const auto& handed : processes_.handles) {
       ASSERT_NE(handed.id, 0u);
@@ -64,14 +64,13 @@ class WineProcesses : public ::testing::Test {
   }
 
   std::int32_t Run(const std::string& arguments, const std::string& folder = "") {
-    return ProcessRunner(processes_, system_, pump_)
-        .RunAndWait(Child() + " " + arguments, folder, process::kInheritCallerPriority);
+    return ProcessRunner(processes_, system_)
+        .RunAndWait(Child() + " " + arguments, folder, process::kInheritCallerPriority, pump_);
   }
   static std::string Child() { return Quoted(BesideTest("kelvano_test_child.exe")); }
 
   WatchedProcesses processes_;
   Win32SystemInfo systemSeam_;
-  FailOnMessage messages_;
   SystemInfo system_;
   MessagePump pump_;
 };
@@ -86,7 +85,7 @@ TEST_F(WineProcesses, ExitCodesComeBackAsTheProgramGaveThem) {
 
 TEST_F(WineProcesses, MissingProgramGivesMinusOneWithoutWaiting) {
   const std::string missing = Quoted(BesideTest("kelvano_no_such_program.exe")) + " /q";
-  EXPECT_EQ(ProcessRunner(processes_, system_, pump_).RunAndWait(missing, "", 0x20000), -1);
+  EXPECT_EQ(ProcessRunner(processes_, system_).RunAndWait(missing, "", 0x20000, pump_), -1);
   EXPECT_EQ(pump_.pumps, 0);
 }
 

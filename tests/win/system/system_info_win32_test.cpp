@@ -35,9 +35,8 @@ std::string ProbeAs(const std::wstring& wineVersion) {
 
 class WineSystemInfo : public ::testing::Test {
  protected:
-  WineSystemInfo() : info_(seam_, messages_, "Setup") {}
+  WineSystemInfo() : info_(seam_) {}
   Win32SystemInfo seam_;
-  FailOnMessage messages_;
   SystemInfo info_;
 };
 

@@ -1,6 +1,6 @@
 #pragma once
 // Helpers of the Windows tests: the test programs built beside this one, the id behind
-// a handle, and a message box that must not be shown.
+// a handle, the environment.
 
 #include <windows.h>
 
@@ -9,7 +9,6 @@
 #include <string>
 
 #include "startup/path_helpers.h"
-#include "system/message_box.h"
 #include "system/text_encoding.h"
 
 namespace kelvano::test {
@@ -40,6 +39,19 @@ inline std::string Environment(const wchar_t* name) {
   return length > 0 && length < MAX_PATH ? Narrow(value) : std::string();
 }
 
+// TEMP names the test's folder for as long as this lives. The setup reads TEMP when its
+// machine is made, so this comes before the machine.
+class TempVariable {
+ public:
+  explicit TempVariable(const std::string& folder) { SetEnvironmentVariableW(L"TEMP", Widen(folder).c_str()); }
+  ~TempVariable() { SetEnvironmentVariableW(L"TEMP", Widen(saved_).c_str()); }
+  TempVariable(const TempVariable&) = delete;
+  TempVariable& operator=(const TempVariable&) = delete;
+
+ private:
+  const std::string saved_ = Environment(L"TEMP");
+};
+
 // Whether the test runs in the 64-bit Windows prefix (KELVANO_WINE_ARCH "win64"), where
 // the 32-bit build's test programs run under WOW64 and the 64-bit build's natively,
 // rather than in the 32-bit one ("win32").
@@ -48,14 +60,5 @@ inline bool OnSixtyFourBitWindows() {
   EXPECT_FALSE(arch.empty()) << "CTest names the prefix in KELVANO_WINE_ARCH";
   return arch == "win64";
 }
-
-// Fails the test when a message box would be shown.
-class FailOnMessage : public MessageBoxSeam {
- public:
-  MessageAnswer Show(const MessageBoxRequest& request) override {
-    ADD_FAILURE() << "unexpected message: " << request.text;
-    return MessageAnswer::Ok;
-  }
-};
 
 }  // namespace kelvano::test

@@ -6,16 +6,13 @@
 #include <cstdio>
 
 #include "system/system_info.h"
-#include "system/win32/win32_message_box.h"
 #include "system/win32/win32_system_info.h"
 
 int wmain(int argc, wchar_t** argv) {
   if (argc < 2) return 2;
   kelvano::Win32SystemInfo seam;
-  kelvano::Win32MessageBox messages;
-  kelvano::SystemInfo info(seam, messages, "Setup");
-  kelvano::OsVersion version;
-  seam.QueryVersion(version);
+  const kelvano::SystemInfo info(seam);
+  const kelvano::OsVersion version = info.Version().value_or(kelvano::OsVersion{});
   FILE* out = _wfopen(argv[1], L"w");
   if (out == nullptr) return 3;
   std::fprintf(out, "%d %d %d %u.%u", info.IsWindowsNT() ? 1 : 0, info.IsWindowsXP() ? 1 : 0, info.IsWow64() ? 1 : 0,
