@@ -27,6 +27,13 @@ int ExitCodeOf(InstallationOutcome outcome) {
   return 1603;  // ERROR_INSTALL_FAILURE
 }
 
+std::optional<SetupOption> QuietRunOption(const std::string& setupType) {
+  const std::string type = AsciiLower(setupType);
+  if (type == "server") return SetupOption::Server;
+  if (type == "client") return SetupOption::Client;
+  return std::nullopt;
+}
+
 std::string FeatureArguments(SetupOption option) {
   return option == SetupOption::Server ? "/S /v\"/qn ADDLOCAL=ALL REMOVE=Kelvano_Client\""
                                        : "/S /v\"/qn ADDLOCAL=ALL REMOVE=Kelvano_Database\"";

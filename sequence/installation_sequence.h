@@ -24,6 +24,10 @@ namespace kelvano {
 
 enum class SetupOption { Server = 0, Client = 1, QuickSupport = 2, Exit = 3 };
 
+// What a quiet run installs for the setup type it reads: "server" or "client" in any
+// case; nothing for any other type.
+std::optional<SetupOption> QuietRunOption(const std::string& setupType);
+
 // How a run ended, for whoever started it.
 enum class InstallationOutcome {
   Nothing,             // Exit, an unknown option, or Quick Support (whose failures are ignored)

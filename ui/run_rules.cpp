@@ -5,6 +5,7 @@
 #include "startup/settings.h"
 
 namespace kelvano {
+
 void RunRules::SetInstallationProgress(bool visible, const std::string& description) {
   progressVisible_ = visible;
   description_ = description;
@@ -17,6 +18,12 @@ RunRules::ProgressBar RunRules::Bar() const {
   if (total_ == 0) return {true, true, 0};
   if (received_ >= total_) return {true, false, 1000};
   return {true, false, static_cast<int>(static_cast<double>(received_) * 1000 / static_cast<double>(total_))};
+}
+
+RunRules::CloseDecision RunRules::DecideClose(CloseRequest request) const {
+  const bool refused = installationRunning_ || (request == CloseRequest::ByUser && runs_ > 0);
+  if (!refused) return {};
+  return {false, SetupMessageBox(FormatText(LoadMessage(message::kCannotClose)), MessageIcon::Warning)};
 }
 
 bool RunRules::StartRun() {
@@ -39,10 +46,6 @@ bool RunRules::Unload() {
 std::optional<MessageAnswer> RunRules::AnswerWithoutABox(const MessageBoxRequest& request) const {
   if (!suppressMessageBoxes_) return std::nullopt;
   return UnattendedAnswer(request.buttons);
-}
-
-MessageBoxRequest RunRules::CannotCloseMessage() {
-  return SetupMessageBox(FormatText(LoadMessage(message::kCannotClose)), MessageIcon::Warning);
 }
 
 MessageBoxRequest RunRules::BusyMessage() {

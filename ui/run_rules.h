@@ -43,11 +43,16 @@ class RunRules {
   };
   ProgressBar Bar() const;
 
-  // The logic's close request: accepted unless a package runs.
-  bool AcceptsClose() const { return !installationRunning_; }
-  // The user's (Esc, the X, Alt+F4, the end of the session): refused also while a run
-  // waits between its packages.
-  bool AcceptsUserClose() const { return !installationRunning_ && runs_ == 0; }
+  // Who asks the window to go: the logic (a refused Windows), or the user (Esc, the X,
+  // Alt+F4, the option Exit, the end of the session).
+  enum class CloseRequest { ByLogic, ByUser };
+  // A close request is refused while a package runs, and the user's also while a run
+  // waits between its packages; a refusal comes with the box that says so (104).
+  struct CloseDecision {
+    bool accepted = true;
+    std::optional<MessageBoxRequest> refusal;
+  };
+  CloseDecision DecideClose(CloseRequest request) const;
 
   // A run of the sequence begins, inside the event handler that started it: false when
   // one runs already, and this one is turned away (BusyMessage).
@@ -60,8 +65,7 @@ class RunRules {
   // The answer of a box that is not shown because message boxes are suppressed.
   std::optional<MessageAnswer> AnswerWithoutABox(const MessageBoxRequest& request) const;
 
-  // The messages of a refused close request and of a run turned away.
-  static MessageBoxRequest CannotCloseMessage();
+  // The message of a run turned away.
   static MessageBoxRequest BusyMessage();
 
  private:

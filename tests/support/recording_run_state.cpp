@@ -36,11 +36,14 @@ void RecordingRunState::SetDownloadProgress(const std::string& text, std::uint64
   log_.push_back("download: " + text);
 }
 
-void RecordingRunState::CloseMainWindow() {
-  const bool accepted = rules_.AcceptsClose();
-  closeRequests_.push_back(accepted);
-  if (accepted) closed_ = true;
-  log_.push_back(accepted ? "close: accepted" : "close: refused");
+void RecordingRunState::CloseMainWindow() { RequestClose(RunRules::CloseRequest::ByLogic); }
+
+void RecordingRunState::RequestClose(RunRules::CloseRequest request) {
+  const RunRules::CloseDecision decision = rules_.DecideClose(request);
+  closeRequests_.push_back(decision.accepted);
+  if (decision.accepted) closed_ = true;
+  log_.push_back(decision.accepted ? "close: accepted" : "close: refused");
+  if (decision.refusal) ShowMessage(*decision.refusal);
 }
 
 MessageAnswer RecordingRunState::ShowMessage(const MessageBoxRequest& request) {
@@ -93,7 +96,7 @@ void RecordingRunState::ClickAtNextPump(int option) {
 }
 
 void RecordingRunState::RequestCloseAtNextPump() {
-  AtNextPump([this] { CloseMainWindow(); });
+  AtNextPump([this] { RequestClose(RunRules::CloseRequest::ByUser); });
 }
 
 }  // namespace kelvano::test

@@ -34,7 +34,7 @@ class RecordingRunState : public RunState {
   void SetInstallationRunning(bool running) override;
   void SetInstallationProgress(bool bVisible, const std::string& sInstallationDescription) override;
   void SetDownloadProgress(const std::string& text, std::uint64_t received, std::uint64_t total) override;
-  // Accepted (the window unloads) unless a package runs; a refusal changes nothing.
+  // The logic's close request, decided as the window decides it.
   void CloseMainWindow() override;
   MessageAnswer ShowMessage(const MessageBoxRequest& request) override;
   void SetBusyPointer(bool busy) override;
@@ -75,9 +75,12 @@ class RecordingRunState : public RunState {
   // What a click on an option does (the window's OptionClick); unset, a click does nothing.
   void OnOptionClick(std::function<void(int option)> handler) { clickHandler_ = std::move(handler); }
   void ClickAtNextPump(int option);
+  // The user presses Esc: accepted (the window unloads), or refused with message 104.
   void RequestCloseAtNextPump();
 
  private:
+  void RequestClose(RunRules::CloseRequest request);
+
   struct Event {
     int pump;
     std::function<void()> run;

@@ -174,10 +174,9 @@ LRESULT frmMM::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
       if (!context_.Settings().LayoutFolder.empty()) {
         LayKit();
       } else {
-        const std::string type = AsciiLower(context_.QuietSetupType());
-        machine_.Log().Write("quiet run of the setup type \"" + type + "\"");
-        if (type == "server") RunSequence(0);
-        if (type == "client") RunSequence(1);
+        const std::string type = context_.QuietSetupType();
+        machine_.Log().Write("quiet run of the setup type \"" + AsciiLower(type) + "\"");
+        if (const std::optional<SetupOption> option = QuietRunOption(type)) RunSequence(static_cast<int>(*option));
       }
       Unload();
       return 0;
@@ -198,15 +197,15 @@ LRESULT frmMM::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_LBUTTONUP: Clicked(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)); return 0;
     case WM_KEYDOWN:
       if (wParam == VK_ESCAPE) {
-        if (UserMayClose()) Unload();
+        if (MayClose(RunRules::CloseRequest::ByUser)) Unload();
         return 0;
       }
       KeyPressed(static_cast<unsigned>(wParam));
       return 0;
     case WM_CLOSE:  // the system's close command, Alt+F4
-      if (UserMayClose()) Unload();
+      if (MayClose(RunRules::CloseRequest::ByUser)) Unload();
       return 0;
-    case WM_QUERYENDSESSION: return UserMayClose() ? TRUE : FALSE;
+    case WM_QUERYENDSESSION: return MayClose(RunRules::CloseRequest::ByUser) ? TRUE : FALSE;
     case WM_ENDSESSION:
       if (wParam) Unload();
       return 0;
@@ -378,7 +377,7 @@ void frmMM::OptionClick(int index) {
   if (index >= 0 && index <= 2) {
     RunSequence(index);
   } else if (index == 3) {
-    if (UserMayClose()) Unload();
+    if (MayClose(RunRules::CloseRequest::ByUser)) Unload();
   }
 }
 
@@ -428,10 +427,10 @@ void frmMM::OpenWebsite() {
   }
 }
 
-bool frmMM::UserMayClose() {
-  if (rules_.AcceptsUserClose()) return true;
-  ShowMessage(RunRules::CannotCloseMessage());
-  return false;
+bool frmMM::MayClose(RunRules::CloseRequest request) {
+  const RunRules::CloseDecision decision = rules_.DecideClose(request);
+  if (decision.refusal) ShowMessage(*decision.refusal);
+  return decision.accepted;
 }
 
 void frmMM::Unload() {
@@ -466,11 +465,7 @@ void frmMM::SetDownloadProgress(const std::string& text, std::uint64_t received,
 }
 
 void frmMM::CloseMainWindow() {
-  if (rules_.AcceptsClose()) {
-    Unload();
-    return;
-  }
-  ShowMessage(RunRules::CannotCloseMessage());
+  if (MayClose(RunRules::CloseRequest::ByLogic)) Unload();
 }
 
 MessageAnswer frmMM::ShowMessage(const MessageBoxRequest& request) {

@@ -74,9 +74,8 @@ class frmMM : public RunState {
   void RunSequence(int option);
   void LayKit();
   void OpenWebsite();
-  // A close request of the user (Esc, X, Alt+F4, the end of the session): refused with
-  // message 104 while an installation runs.
-  bool UserMayClose();
+  // Decides a close request by the rules, showing the box of a refusal.
+  bool MayClose(RunRules::CloseRequest request);
   void ShowProgressTexts();
   void Unload();
   void ShowError(const std::string& description);

@@ -192,6 +192,8 @@ TEST_F(Download, WindowEventsArriveWhileTheFileComes) {
 
   EXPECT_THAT(window.CloseRequests(), ElementsAre(false, false));
   EXPECT_FALSE(window.Closed());
+  ASSERT_EQ(window.Messages().size(), 2u) << "the user's Esc and the logic's request, each refused";
+  for (const MessageBoxRequest& box : window.Messages()) EXPECT_EQ(box.text, FormatText(LoadMessage(104)));
   EXPECT_EQ(temp.Read("setup.exe"), ServedBytes(20000));
 }
 

@@ -234,6 +234,14 @@ TEST(ResumeCommandLine, KeepsTheSwitchesOfTheRunBeforeTheFeatureArguments) {
   }
 }
 
+TEST(QuietRunOption, IsTheStoredServerOrClientInAnyCaseAndNothingElse) {
+  EXPECT_EQ(QuietRunOption("Server"), SetupOption::Server);
+  EXPECT_EQ(QuietRunOption("CLIENT"), SetupOption::Client);
+  EXPECT_EQ(QuietRunOption(" client"), std::nullopt);
+  EXPECT_EQ(QuietRunOption("Quick Support"), std::nullopt);
+  EXPECT_EQ(QuietRunOption(""), std::nullopt);
+}
+
 TEST_F(Sequence, AnotherSetupTypeIsQuestionedOnlyInteractivelyAndNoChangesNothing) {
   machine.SetValue(registry::kLocalMachine, kProductKey, "SetupType", std::string("CLIENT"));
   EXPECT_EQ(Run(SetupOption::Server), InstallationOutcome::Declined);

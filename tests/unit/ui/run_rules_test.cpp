@@ -29,16 +29,36 @@ TEST(RunRules, APageSwitchShowsOnePageAndEmptiesTheDownloadLine) {
   EXPECT_EQ(rules.Bar(), Bar{});
 }
 
-TEST(RunRules, ClosingIsRefusedDuringAPackageAndTheUsersAlsoDuringARun) {
-  RunRules rules;
-  EXPECT_TRUE(rules.AcceptsClose());
-  EXPECT_TRUE(rules.AcceptsUserClose());
-  ASSERT_TRUE(rules.StartRun());
-  EXPECT_TRUE(rules.AcceptsClose()) << "the logic may end the window between packages";
-  EXPECT_FALSE(rules.AcceptsUserClose()) << "the user may not";
-  rules.SetInstallationRunning(true);
-  EXPECT_FALSE(rules.AcceptsClose());
-  EXPECT_EQ(RunRules::CannotCloseMessage().text, FormatText(LoadMessage(104)));
+TEST(RunRules, ClosingIsRefusedWithMessage104DuringAPackageAndTheUsersAlsoDuringARun) {
+  using Request = RunRules::CloseRequest;
+  const struct {
+    bool runStarted, packageRunning;
+    Request request;
+    bool accepted;
+    const char* when;
+  } cases[] = {
+      {false, false, Request::ByLogic, true, "the option page"},
+      {false, false, Request::ByUser, true, "the option page"},
+      {true, false, Request::ByLogic, true, "the logic may end the window between packages"},
+      {true, false, Request::ByUser, false, "the user may not"},
+      {true, true, Request::ByLogic, false, "a package runs"},
+      {true, true, Request::ByUser, false, "a package runs"},
+      {false, true, Request::ByUser, false, "a kit is laid out"},
+  };
+  for (const auto& c : cases) {
+    RunRules rules;
+    if (c.runStarted) ASSERT_TRUE(rules.StartRun());
+    rules.SetInstallationRunning(c.packageRunning);
+    const RunRules::CloseDecision decision = rules.DecideClose(c.request);
+    EXPECT_EQ(decision.accepted, c.accepted) << c.when;
+    if (c.accepted) {
+      EXPECT_FALSE(decision.refusal.has_value()) << c.when;
+    } else {
+      ASSERT_TRUE(decision.refusal) << c.when;
+      EXPECT_EQ(decision.refusal->text, FormatText(LoadMessage(104)));
+      EXPECT_EQ(decision.refusal->icon, MessageIcon::Warning);
+    }
+  }
 }
 
 TEST(RunRules, ASecondRunIsTurnedAwayAndAnUnloadWaitsForTheRunsEnd) {
