@@ -56,18 +56,12 @@ class PackageRunner::Run {
     installer_ = *installer;
     // A removal that ends the package leaves it as if its installer had succeeded.
     report_ = {InstallerReport::Ended::Exited, 0};
-    Step step = Step::Remove;
-    while (step != Step::Done) {
-      try {
-        step = Perform(step);
-      } catch (const std::exception& failure) {
-        // Cancel ends the package; after Retry the report is what the steps make it.
-        if (!source_.AskRetry(failure)) {
-          source_.Log("given up by the user");
-          return {InstallerReport::Ended::Cancelled};
-        }
-        source_.Log("tried again");
-      }
+    // Cancel ends the package; Retry performs the failed step again, and the report is
+    // what the steps make it.
+    if (!source_.PerformSteps(
+            Step::Remove, Step::Done, [this](Step step) { return Perform(step); },
+            [](Step failed) { return failed; })) {
+      return {InstallerReport::Ended::Cancelled};
     }
     source_.Log(report_.ended == InstallerReport::Ended::Exited
                     ? "ended with exit code " + std::to_string(report_.exitCode)

@@ -62,21 +62,17 @@ PackageSource::~PackageSource() {
 }
 
 std::optional<std::string> PackageSource::Obtain(const std::string& shipped) {
-  Step step = Step::Locate;
-  while (step != Step::Done) {
-    retryFrom_ = step;
-    try {
-      step = Perform(step, shipped);
-    } catch (const std::exception& failure) {
-      if (!AskRetry(failure)) {
-        Log("given up by the user");
-        return std::nullopt;
-      }
-      Log("tried again");
-      step = retryFrom_;
-      if (step == Step::Locate) StartAgain();
-    }
-  }
+  const bool obtained = PerformSteps(
+      Step::Locate, Step::Done,
+      [&](Step step) {
+        retryFrom_ = step;
+        return Perform(step, shipped);
+      },
+      [this](Step) {
+        if (retryFrom_ == Step::Locate) StartAgain();
+        return retryFrom_;
+      });
+  if (!obtained) return std::nullopt;
   return installer_;
 }
 

@@ -44,13 +44,34 @@ class PackageSource {
   std::optional<std::string> Obtain(const std::string& shipped);
 
   bool HasDownloadDescription() const { return !descriptionText_.empty(); }
+  void Log(const std::string& event);
+
+  // Performs the steps from `step` until `done`. What a step throws goes to the
+  // Retry/Cancel box; after Retry, retryFrom(failed step) names the step to go on from.
+  // False when the user gave the package up.
+  template <typename Step, typename Perform, typename RetryFrom>
+  bool PerformSteps(Step step, Step done, Perform perform, RetryFrom retryFrom) {
+    while (step != done) {
+      try {
+        step = perform(step);
+      } catch (const std::exception& failure) {
+        if (!AskRetry(failure)) {
+          Log("given up by the user");
+          return false;
+        }
+        Log("tried again");
+        step = retryFrom(step);
+      }
+    }
+    return true;
+  }
+
+ private:
   // The box of this package's failure: message 111 when it has a download description,
   // 112 otherwise, naming the error, with Retry and Cancel. True for Retry; false for
   // Cancel, and when the box itself cannot be shown.
   bool AskRetry(const std::exception& failure);
-  void Log(const std::string& event);
 
- private:
   // The units that Retry repeats, in the order they run.
   enum class Step { Locate, Places, Download, Extract, CheckInstaller, Done };
   Step Perform(Step step, const std::string& shipped);
