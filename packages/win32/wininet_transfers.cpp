@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <memory>
 #include <string>
 #include <utility>
 #include <vector>
@@ -22,18 +23,13 @@ constexpr wchar_t kUserAgent[] = L"Mozilla/4.0 (compatible; Setup)";
 
 // What WinINet's worker threads share with the UI thread: the completion of the call
 // that went asynchronous, and the places that call writes to. The request handle holds
-// a reference until WinINet says the handle is closing, so that a completion arriving
-// after the transfer was abandoned still finds everything alive.
+// a share until WinINet says the handle is closing, so that a completion arriving after
+// the transfer was abandoned still finds everything alive.
 class Completion {
  public:
   Completion() : buffer(kBufferSize), event_(CreateEventW(nullptr, FALSE, FALSE, nullptr)) {}
   Completion(const Completion&) = delete;
   Completion& operator=(const Completion&) = delete;
-
-  void AddRef() { references_.fetch_add(1); }
-  void Release() {
-    if (references_.fetch_sub(1) == 1) delete this;
-  }
 
   // Before a call that may complete later, so that only its completion wakes the wait.
   void Arm() { ResetEvent(event_.Get()); }
@@ -59,18 +55,20 @@ class Completion {
   std::vector<char> buffer;
 
  private:
-  std::atomic<long> references_{1};
   std::atomic<DWORD> error_{ERROR_SUCCESS};
   unique_handle event_;
 };
 
+// The request handle's context: its share of the completion.
+using HandleShare = std::shared_ptr<Completion>;
+
 void CALLBACK OnStatus(HINTERNET, DWORD_PTR context, DWORD status, LPVOID information, DWORD) {
-  auto* completion = reinterpret_cast<Completion*>(context);
-  if (completion == nullptr) return;
+  auto* share = reinterpret_cast<HandleShare*>(context);
+  if (share == nullptr) return;
   if (status == INTERNET_STATUS_REQUEST_COMPLETE) {
-    completion->Complete(*static_cast<const INTERNET_ASYNC_RESULT*>(information));
+    (*share)->Complete(*static_cast<const INTERNET_ASYNC_RESULT*>(information));
   } else if (status == INTERNET_STATUS_HANDLE_CLOSING) {
-    completion->Release();  // the last word about the handle
+    delete share;  // the last word about the handle
   }
 }
 
@@ -112,7 +110,8 @@ class WinInetTransfer final : public Transfer {
   TransferStep Gathered();
   TransferStep Failed(DWORD error);
 
-  Completion* completion_ = new Completion;
+  const std::shared_ptr<Completion> completion_ = std::make_shared<Completion>();
+  DWORD_PTR context_ = 0;  // the request handle's share, which its calls name too
   unique_hinternet session_;
   unique_hinternet connection_;
   unique_hinternet request_;
@@ -135,7 +134,6 @@ WinInetTransfer::~WinInetTransfer() {
   request_.Reset();
   connection_.Reset();
   session_.Reset();
-  completion_->Release();
 }
 
 DWORD WinInetTransfer::Open(const std::string& url, DWORD timeout) {
@@ -179,11 +177,11 @@ DWORD WinInetTransfer::Open(const std::string& url, DWORD timeout) {
   DWORD flags =
       INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE | INTERNET_FLAG_PRAGMA_NOCACHE | INTERNET_FLAG_NO_UI;
   if (parts.nScheme == INTERNET_SCHEME_HTTPS) flags |= INTERNET_FLAG_SECURE;
-  // The request handle's reference, taken first: a failing open may already report
+  // The request handle's share, handed over first: a failing open may already report
   // the handle closing. Should it fail without that, a little memory stays behind.
-  completion_->AddRef();
-  request_.Reset(WinInet().HttpOpenRequestW(connection_.Get(), L"GET", object.c_str(), nullptr, nullptr, accept, flags,
-                                            reinterpret_cast<DWORD_PTR>(completion_)));
+  context_ = reinterpret_cast<DWORD_PTR>(new HandleShare(completion_));
+  request_.Reset(
+      WinInet().HttpOpenRequestW(connection_.Get(), L"GET", object.c_str(), nullptr, nullptr, accept, flags, context_));
   if (!request_) return GetLastError();
   return ERROR_SUCCESS;
 }
@@ -230,7 +228,7 @@ std::optional<TransferStep> WinInetTransfer::Gather() {
     read.lpvBuffer = completion_->buffer.data() + gathered_;
     read.dwBufferLength = kBufferSize - gathered_;
     completion_->Arm();
-    if (!WinInet().InternetReadFileExA(request_.Get(), &read, IRF_NO_WAIT, reinterpret_cast<DWORD_PTR>(completion_))) {
+    if (!WinInet().InternetReadFileExA(request_.Get(), &read, IRF_NO_WAIT, context_)) {
       const DWORD error = GetLastError();
       if (gathered_ == 0) return WentAsynchronous(Call::Wait);
       // What is here goes on now; the wait for more is waited for at the next step.
