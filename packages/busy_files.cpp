@@ -1,6 +1,7 @@
 #include "packages/busy_files.h"
 
 #include "system/system_error_text.h"
+#include "system/windows_errors.h"
 
 namespace kelvano {
 
@@ -10,7 +11,7 @@ BusyRetry BusyFileWaits(std::function<void(std::chrono::milliseconds)> sleep,
 }
 
 bool IsBusyFileError(long error) {
-  return error == 32 || error == 33;  // ERROR_SHARING_VIOLATION, ERROR_LOCK_VIOLATION
+  return error == windows_error::kSharingViolation || error == windows_error::kLockViolation;
 }
 
 long RetryWhileBusy(const std::string& what, const BusyRetry& retry, const std::function<long()>& attempt) {

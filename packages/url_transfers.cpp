@@ -6,12 +6,12 @@
 
 #include "packages/file_url.h"
 #include "packages/readable_file.h"
+#include "system/windows_errors.h"
 
 namespace kelvano {
 namespace {
 
 constexpr std::size_t kPieceSize = 64 * 1024;
-constexpr long kInvalidName = 123;  // ERROR_INVALID_NAME
 
 TransferStep Failed(long error) {
   TransferStep step;
@@ -28,7 +28,7 @@ class LocalFileTransfer final : public Transfer {
   LocalFileTransfer(const std::optional<std::string>& path, const TransferRange& range)
       : buffer_(kPieceSize), range_(range) {
     if (!path) {
-      error_ = kInvalidName;
+      error_ = windows_error::kInvalidName;
       return;
     }
     file_ = ReadableFile::Open(*path, error_);

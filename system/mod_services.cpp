@@ -15,9 +15,9 @@ bool IsRefusedName(const std::string& serviceName) { return serviceName.find(' '
 bool OpenManagerAndService(ServiceControlSeam& seam, const std::string& machineName, const std::string& serviceName,
                            ScopedServiceHandle& manager, ScopedServiceHandle& opened) {
   return seam.OpenManager(machineName, service::kActiveDatabase, service::kManagerAllAccess, manager.Receive()) ==
-             service::kSuccess &&
+             windows_error::kSuccess &&
          seam.OpenNamedService(manager.Get(), serviceName, service::kServiceAllAccess, opened.Receive()) ==
-             service::kSuccess;
+             windows_error::kSuccess;
 }
 
 }  // namespace
@@ -40,7 +40,7 @@ ServiceState ModServices::GetServiceStatus(const std::string& serviceName, const
   ScopedServiceHandle opened(seam_);
   if (!OpenManagerAndService(seam_, machineName, serviceName, manager, opened)) return ServiceState::None;
   std::uint32_t currentState = 0;
-  if (seam_.QueryStatus(opened.Get(), currentState) != service::kSuccess) return ServiceState::None;
+  if (seam_.QueryStatus(opened.Get(), currentState) != windows_error::kSuccess) return ServiceState::None;
   return ServiceStateFromWindows(currentState);
 }
 
@@ -49,7 +49,7 @@ bool ModServices::StartServiceByName(const std::string& serviceName, const std::
   ScopedServiceHandle manager(seam_);
   ScopedServiceHandle opened(seam_);
   if (!OpenManagerAndService(seam_, machineName, serviceName, manager, opened)) return false;
-  return seam_.Start(opened.Get()) == service::kSuccess;
+  return seam_.Start(opened.Get()) == windows_error::kSuccess;
 }
 
 }  // namespace kelvano

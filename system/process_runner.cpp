@@ -26,7 +26,7 @@ std::int32_t ProcessRunner::RunOnNt(const std::string& commandLine, const std::s
   ScopedProcessHandle thread(seam_);
   ProcessStart start{commandLine, workingFolder, true, creationFlags};
   long status = seam_.StartProcess(start, process.Receive(), thread.Receive());
-  if (status == process::kDirectoryInvalid && !start.currentDirectory.empty()) {
+  if (status == windows_error::kDirectoryInvalid && !start.currentDirectory.empty()) {
     // An installer runs in its own folder, as when opened from Explorer; a folder that
     // is gone must not keep it from running.
     start.currentDirectory.clear();

@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <string>
 
+#include "system/windows_errors.h"
+
 namespace kelvano {
 
 using ProcessHandle = std::uintptr_t;
@@ -17,11 +19,6 @@ inline constexpr std::uint32_t kWaitFailed = 0xFFFFFFFF;  // WAIT_FAILED
 inline constexpr std::uint32_t kStillActive = 259;        // STILL_ACTIVE
 inline constexpr std::uint32_t kSynchronize = 0x100000;   // SYNCHRONIZE
 inline constexpr std::uint32_t kInheritCallerPriority = 0x20000;
-
-inline constexpr long kFileNotFound = 2;
-inline constexpr long kInvalidHandle = 6;
-inline constexpr long kInvalidParameter = 87;
-inline constexpr long kDirectoryInvalid = 267;  // ERROR_DIRECTORY
 }  // namespace process
 
 struct ProcessStart {

@@ -16,7 +16,7 @@ const char kSource[] = "RegistryManager";
 using OpenedKey = SeamHandle<RegistrySeam, RegistryHandle, &RegistrySeam::CloseKey>;
 
 bool Open(RegistrySeam& seam, RegistryHandle root, const std::string& name, std::uint32_t access, OpenedKey& key) {
-  return seam.OpenKey(root, name, access, key.Receive()) == registry::kSuccess;
+  return seam.OpenKey(root, name, access, key.Receive()) == windows_error::kSuccess;
 }
 
 std::vector<std::uint8_t> Utf16Bytes(const std::string& text) {
@@ -73,7 +73,7 @@ std::int32_t RegistryManager::CreateRegistryKey(RegistryHandle hKey, const std::
   OpenedKey key(seam_);
   std::uint32_t disposition = 0;
   // No access right is asked for: the handle is only closed again.
-  return seam_.CreateKey(hKey, keyName, view_, key.Receive(), disposition) == registry::kSuccess ? 0 : 1;
+  return seam_.CreateKey(hKey, keyName, view_, key.Receive(), disposition) == windows_error::kSuccess ? 0 : 1;
 }
 
 std::int32_t RegistryManager::SetRegistryValue(RegistryHandle hKey, const std::string& keyName,
@@ -110,7 +110,7 @@ std::int32_t RegistryManager::DeleteValue(RegistryHandle hKey, const std::string
                                           const std::string& valueName) {
   OpenedKey key(seam_);
   if (!Open(seam_, hKey, keyName, registry::kWrite | view_, key)) return 1;
-  return seam_.DeleteValue(key.Get(), valueName) == registry::kSuccess ? 0 : 2;
+  return seam_.DeleteValue(key.Get(), valueName) == windows_error::kSuccess ? 0 : 2;
 }
 
 RegistryValue RegistryManager::GetRegistryValue(RegistryHandle hKey, const std::string& keyName,
@@ -120,7 +120,7 @@ RegistryValue RegistryManager::GetRegistryValue(RegistryHandle hKey, const std::
 
   std::uint32_t type = registry::kNone;
   std::uint32_t size = 0;
-  if (seam_.QueryValue(key.Get(), valueName, type, nullptr, size) == registry::kFileNotFound) {
+  if (seam_.QueryValue(key.Get(), valueName, type, nullptr, size) == windows_error::kFileNotFound) {
     return defaultValue;
   }
   switch (type) {
@@ -128,7 +128,7 @@ RegistryValue RegistryManager::GetRegistryValue(RegistryHandle hKey, const std::
     case registry::kExpandString: {
       std::vector<std::uint8_t> buffer(kTextBufferCharacters * 2);
       size = static_cast<std::uint32_t>(buffer.size());
-      if (seam_.QueryValue(key.Get(), valueName, type, buffer.data(), size) != registry::kSuccess) {
+      if (seam_.QueryValue(key.Get(), valueName, type, buffer.data(), size) != windows_error::kSuccess) {
         return defaultValue;
       }
       return TextFromUtf16Bytes(buffer.data(), size);
@@ -136,7 +136,7 @@ RegistryValue RegistryManager::GetRegistryValue(RegistryHandle hKey, const std::
     case registry::kBinary: {
       std::vector<std::uint8_t> buffer(kBinaryBufferBytes);
       size = kBinaryBufferBytes;
-      if (seam_.QueryValue(key.Get(), valueName, type, buffer.data(), size) != registry::kSuccess) {
+      if (seam_.QueryValue(key.Get(), valueName, type, buffer.data(), size) != windows_error::kSuccess) {
         return defaultValue;
       }
       buffer.resize(size);
@@ -145,7 +145,7 @@ RegistryValue RegistryManager::GetRegistryValue(RegistryHandle hKey, const std::
     case registry::kDword: {
       std::uint8_t bytes[4] = {};
       size = 4;
-      if (seam_.QueryValue(key.Get(), valueName, type, bytes, size) != registry::kSuccess) {
+      if (seam_.QueryValue(key.Get(), valueName, type, bytes, size) != windows_error::kSuccess) {
         return defaultValue;
       }
       return static_cast<std::int32_t>(bytes[0] | (bytes[1] << 8) | (bytes[2] << 16) |

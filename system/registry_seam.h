@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <string>
 
+#include "system/windows_errors.h"
+
 namespace kelvano {
 
 using RegistryHandle = std::uintptr_t;
@@ -28,12 +30,6 @@ inline constexpr std::uint32_t kQword = 11;
 
 inline constexpr std::uint32_t kCreatedNewKey = 1;      // REG_CREATED_NEW_KEY
 inline constexpr std::uint32_t kOpenedExistingKey = 2;  // REG_OPENED_EXISTING_KEY
-
-inline constexpr long kSuccess = 0;
-inline constexpr long kFileNotFound = 2;
-inline constexpr long kAccessDenied = 5;
-inline constexpr long kInvalidHandle = 6;
-inline constexpr long kMoreData = 234;
 }  // namespace registry
 
 class RegistrySeam {

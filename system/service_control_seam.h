@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <string>
 
+#include "system/windows_errors.h"
+
 namespace kelvano {
 
 using ServiceHandle = std::uintptr_t;
@@ -26,15 +28,6 @@ inline constexpr std::uint32_t kRunning = 4;
 inline constexpr std::uint32_t kContinuePending = 5;
 inline constexpr std::uint32_t kPausePending = 6;
 inline constexpr std::uint32_t kPaused = 7;
-
-inline constexpr long kSuccess = 0;
-inline constexpr long kAccessDenied = 5;
-inline constexpr long kInvalidHandle = 6;
-inline constexpr long kServiceAlreadyRunning = 1056;
-inline constexpr long kServiceDisabled = 1058;
-inline constexpr long kServiceDoesNotExist = 1060;
-inline constexpr long kDatabaseDoesNotExist = 1065;
-inline constexpr long kServerUnavailable = 1722;  // RPC_S_SERVER_UNAVAILABLE
 }  // namespace service
 
 class ServiceControlSeam {

@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <string>
 
+#include "system/windows_errors.h"
+
 namespace kelvano {
 
 using TokenHandle = std::uintptr_t;
@@ -25,13 +27,6 @@ inline constexpr std::uint32_t kLogoff = 0;
 inline constexpr std::uint32_t kShutdown = 1;
 inline constexpr std::uint32_t kReboot = 2;
 inline constexpr std::uint32_t kForce = 4;
-
-inline constexpr long kAccessDenied = 5;
-inline constexpr long kInvalidHandle = 6;
-inline constexpr long kCallNotImplemented = 120;  // tokens on Windows 95/98/Me
-inline constexpr long kNoSuchPrivilege = 1313;
-inline constexpr long kNotAllAssigned = 1300;  // the token lacks the privilege
-inline constexpr long kPrivilegeNotHeld = 1314;
 }  // namespace shutdown
 
 class ShutdownSeam {

@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <string>
 
+#include "system/windows_errors.h"
+
 namespace kelvano {
 
 struct OsVersion {
@@ -16,10 +18,8 @@ struct OsVersion {
 };
 
 namespace os {
-inline constexpr std::uint32_t kPlatformWindows = 1;       // VER_PLATFORM_WIN32_WINDOWS
-inline constexpr std::uint32_t kPlatformNt = 2;            // VER_PLATFORM_WIN32_NT
-inline constexpr long kProcNotFound = 127;                 // ERROR_PROC_NOT_FOUND
-inline constexpr long kEnvironmentVariableNotFound = 203;  // ERROR_ENVVAR_NOT_FOUND
+inline constexpr std::uint32_t kPlatformWindows = 1;  // VER_PLATFORM_WIN32_WINDOWS
+inline constexpr std::uint32_t kPlatformNt = 2;       // VER_PLATFORM_WIN32_NT
 }  // namespace os
 
 class SystemInfoSeam {

@@ -91,7 +91,7 @@ class MemoryZipFileSystem::Output : public OutputFile {
     appended_ += size;
     return true;
   }
-  long WriteError() const override { return kDiskFull; }
+  long WriteError() const override { return windows_error::kDiskFull; }
   bool SetTimes(const DateTime& created, const DateTime& accessed, const DateTime& written) override {
     File& file = owner_.files_.at(path_);
     file.created = created;

@@ -12,6 +12,7 @@
 #include <set>
 #include <string>
 
+#include "system/windows_errors.h"
 #include "unzip/zip_file_system.h"
 
 namespace kelvano {
@@ -37,7 +38,6 @@ class MemoryZipFileSystem : public ZipFileSystem {
   void SetAppendLimit(std::size_t bytes) { appendLimit_ = bytes; }
   // What FreeSpace answers for every folder; nothing: the system cannot tell.
   void SetFreeSpace(std::optional<std::uint64_t> bytes) { freeSpace_ = bytes; }
-  static constexpr long kDiskFull = 112;
 
   const std::map<std::string, File>& Files() const { return files_; }
   const std::set<std::string>& Folders() const { return folders_; }
@@ -46,7 +46,7 @@ class MemoryZipFileSystem : public ZipFileSystem {
 
   std::unique_ptr<ArchiveFile> OpenArchive(const std::string& path) override;
   std::unique_ptr<OutputFile> CreateOutput(const std::string& path, std::uint64_t size) override;
-  long CreateError() const override { return kDiskFull; }
+  long CreateError() const override { return windows_error::kDiskFull; }
   std::optional<std::uint64_t> FreeSpace(const std::string&) override { return freeSpace_; }
   bool FolderExists(const std::string& path) override { return folders_.count(path) > 0; }
   bool CreateFolder(const std::string& path) override;

@@ -30,7 +30,7 @@ long Win32SystemInfo::QuerySixtyFourBitWindows(bool& sixtyFourBit) {
       kernel == nullptr
           ? nullptr
           : reinterpret_cast<IsWow64ProcessFunction>(reinterpret_cast<void*>(GetProcAddress(kernel, "IsWow64Process")));
-  if (isWow64Process == nullptr) return os::kProcNotFound;
+  if (isWow64Process == nullptr) return windows_error::kProcNotFound;
   BOOL answer = FALSE;
   if (!isWow64Process(GetCurrentProcess(), &answer)) return static_cast<long>(GetLastError());
   sixtyFourBit = answer != FALSE;

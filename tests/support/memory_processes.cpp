@@ -25,10 +25,10 @@ MemoryProcesses::Run* MemoryProcesses::RunOf(ProcessHandle process) {
 long MemoryProcesses::StartProcess(const ProcessStart& start, ProcessHandle& process, ProcessHandle& thread) {
   starts_.push_back(start);
   if (!start.currentDirectory.empty() && missingFolders_.count(start.currentDirectory) != 0) {
-    return process::kDirectoryInvalid;
+    return windows_error::kDirectoryInvalid;
   }
   const auto it = programs_.find(start.commandLine);
-  if (it == programs_.end()) return process::kFileNotFound;
+  if (it == programs_.end()) return windows_error::kFileNotFound;
   const std::uint32_t run = Launch(it->second);
   process = nextHandle_++;
   handles_[process] = Opened{run, false};
@@ -40,7 +40,7 @@ long MemoryProcesses::StartProcess(const ProcessStart& start, ProcessHandle& pro
 long MemoryProcesses::ShellStart(const std::string& commandLine, std::uint32_t& processId) {
   starts_.push_back(ProcessStart{commandLine, "", false, 0});
   const auto it = programs_.find(commandLine);
-  if (it == programs_.end()) return process::kFileNotFound;
+  if (it == programs_.end()) return windows_error::kFileNotFound;
   processId = kFirstProcessId + Launch(it->second);
   return 0;
 }
@@ -48,7 +48,7 @@ long MemoryProcesses::ShellStart(const std::string& commandLine, std::uint32_t& 
 long MemoryProcesses::OpenProcessById(std::uint32_t /*access*/, bool /*inheritHandle*/, std::uint32_t processId,
                                       ProcessHandle& process) {
   if (processId < kFirstProcessId || processId - kFirstProcessId >= runs_.size()) {
-    return process::kInvalidParameter;
+    return windows_error::kInvalidParameter;
   }
   process = nextHandle_++;
   handles_[process] = Opened{processId - kFirstProcessId, false};
@@ -71,11 +71,13 @@ std::uint32_t MemoryProcesses::WaitForProcessOrInput(ProcessHandle process, std:
 
 long MemoryProcesses::GetExitCode(ProcessHandle process, std::uint32_t& exitCode) {
   const Run* run = RunOf(process);
-  if (run == nullptr) return process::kInvalidHandle;
+  if (run == nullptr) return windows_error::kInvalidHandle;
   exitCode = run->ended ? run->program->exitCode : process::kStillActive;
   return 0;
 }
 
-long MemoryProcesses::Close(ProcessHandle handle) { return handles_.erase(handle) == 1 ? 0 : process::kInvalidHandle; }
+long MemoryProcesses::Close(ProcessHandle handle) {
+  return handles_.erase(handle) == 1 ? 0 : windows_error::kInvalidHandle;
+}
 
 }  // namespace kelvano::test

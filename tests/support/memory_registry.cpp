@@ -63,7 +63,7 @@ MemoryRegistry::Key* MemoryRegistry::Find(Key* from, const std::string& subKey) 
 long MemoryRegistry::CreateKey(RegistryHandle root, const std::string& subKey, std::uint32_t access,
                                RegistryHandle& key, std::uint32_t& disposition) {
   Key* current = Resolve(root, access);
-  if (current == nullptr) return registry::kInvalidHandle;
+  if (current == nullptr) return windows_error::kInvalidHandle;
   const std::vector<std::string> parts = SplitPath(subKey);
   if (HasEmptyPart(parts)) return kBadPathname;
   disposition = registry::kOpenedExistingKey;
@@ -77,64 +77,65 @@ long MemoryRegistry::CreateKey(RegistryHandle root, const std::string& subKey, s
   }
   key = nextHandle_++;
   handles_[key] = Opened{current, access};
-  return registry::kSuccess;
+  return windows_error::kSuccess;
 }
 
 long MemoryRegistry::OpenKey(RegistryHandle root, const std::string& subKey, std::uint32_t access,
                              RegistryHandle& key) {
   Key* from = Resolve(root, access);
-  if (from == nullptr) return registry::kInvalidHandle;
+  if (from == nullptr) return windows_error::kInvalidHandle;
   Key* found = Find(from, subKey);
-  if (found == nullptr) return registry::kFileNotFound;
+  if (found == nullptr) return windows_error::kFileNotFound;
   key = nextHandle_++;
   handles_[key] = Opened{found, access};
-  return registry::kSuccess;
+  return windows_error::kSuccess;
 }
 
 long MemoryRegistry::QueryValue(RegistryHandle key, const std::string& valueName, std::uint32_t& type,
                                 std::uint8_t* data, std::uint32_t& size) {
   const auto it = handles_.find(key);
-  if (it == handles_.end()) return registry::kInvalidHandle;
-  if ((it->second.access & kQueryValueRight) == 0) return registry::kAccessDenied;
+  if (it == handles_.end()) return windows_error::kInvalidHandle;
+  if ((it->second.access & kQueryValueRight) == 0) return windows_error::kAccessDenied;
   const auto& values = it->second.key->values;
   const auto value = values.find(AsciiLower(valueName));
-  if (value == values.end()) return registry::kFileNotFound;
+  if (value == values.end()) return windows_error::kFileNotFound;
   type = value->second.type;
   const auto needed = static_cast<std::uint32_t>(value->second.data.size());
   if (data == nullptr) {
     size = needed;
-    return registry::kSuccess;
+    return windows_error::kSuccess;
   }
   if (size < needed) {
     size = needed;
-    return registry::kMoreData;
+    return windows_error::kMoreData;
   }
   std::copy(value->second.data.begin(), value->second.data.end(), data);
   size = needed;
-  return registry::kSuccess;
+  return windows_error::kSuccess;
 }
 
 long MemoryRegistry::SetValue(RegistryHandle key, const std::string& valueName, std::uint32_t type,
                               const std::uint8_t* data, std::uint32_t size) {
   const auto it = handles_.find(key);
-  if (it == handles_.end()) return registry::kInvalidHandle;
-  if ((it->second.access & kSetValueRight) == 0) return registry::kAccessDenied;
+  if (it == handles_.end()) return windows_error::kInvalidHandle;
+  if ((it->second.access & kSetValueRight) == 0) return windows_error::kAccessDenied;
   Value& value = it->second.key->values[AsciiLower(valueName)];
   value.name = valueName;
   value.type = type;
   value.data.assign(data, data + size);
-  return registry::kSuccess;
+  return windows_error::kSuccess;
 }
 
 long MemoryRegistry::DeleteValue(RegistryHandle key, const std::string& valueName) {
   const auto it = handles_.find(key);
-  if (it == handles_.end()) return registry::kInvalidHandle;
-  if ((it->second.access & kSetValueRight) == 0) return registry::kAccessDenied;
-  return it->second.key->values.erase(AsciiLower(valueName)) == 1 ? registry::kSuccess : registry::kFileNotFound;
+  if (it == handles_.end()) return windows_error::kInvalidHandle;
+  if ((it->second.access & kSetValueRight) == 0) return windows_error::kAccessDenied;
+  return it->second.key->values.erase(AsciiLower(valueName)) == 1 ? windows_error::kSuccess
+                                                                  : windows_error::kFileNotFound;
 }
 
 long MemoryRegistry::CloseKey(RegistryHandle key) {
-  return handles_.erase(key) == 1 ? registry::kSuccess : registry::kInvalidHandle;
+  return handles_.erase(key) == 1 ? windows_error::kSuccess : windows_error::kInvalidHandle;
 }
 
 bool MemoryRegistry::KeyExists(RegistryHandle root, const std::string& subKey) const {

@@ -30,56 +30,56 @@ long MemoryServices::OpenManager(const std::string& machineName, const std::stri
                                  ServiceHandle& manager) {
   ++calls_;
   // Only the local computer is staged; another machine is out of reach.
-  if (!machineName.empty()) return service::kServerUnavailable;
+  if (!machineName.empty()) return windows_error::kServerUnavailable;
   if (!databaseName.empty() && !EqualsIgnoreAsciiCase(databaseName, service::kActiveDatabase)) {
-    return service::kDatabaseDoesNotExist;
+    return windows_error::kDatabaseDoesNotExist;
   }
-  if (!administrator_ && (access & ~service::kManagerConnect) != 0) return service::kAccessDenied;
+  if (!administrator_ && (access & ~service::kManagerConnect) != 0) return windows_error::kAccessDenied;
   manager = nextHandle_++;
   handles_[manager] = Opened{"", access};
-  return service::kSuccess;
+  return windows_error::kSuccess;
 }
 
 long MemoryServices::OpenNamedService(ServiceHandle manager, const std::string& serviceName, std::uint32_t access,
                                       ServiceHandle& service) {
   ++calls_;
-  if (Find(manager, true) == nullptr) return service::kInvalidHandle;
+  if (Find(manager, true) == nullptr) return windows_error::kInvalidHandle;
   const Entry* entry = Lookup(serviceName);
-  if (entry == nullptr) return service::kServiceDoesNotExist;
-  if (!administrator_ && (access & ~kUserServiceRights) != 0) return service::kAccessDenied;
+  if (entry == nullptr) return windows_error::kServiceDoesNotExist;
+  if (!administrator_ && (access & ~kUserServiceRights) != 0) return windows_error::kAccessDenied;
   service = nextHandle_++;
   handles_[service] = Opened{AsciiLower(serviceName), access};
-  return service::kSuccess;
+  return windows_error::kSuccess;
 }
 
 long MemoryServices::QueryStatus(ServiceHandle service, std::uint32_t& currentState) {
   ++calls_;
   const Opened* opened = Find(service, false);
-  if (opened == nullptr) return service::kInvalidHandle;
-  if ((opened->access & service::kQueryStatusRight) == 0) return service::kAccessDenied;
+  if (opened == nullptr) return windows_error::kInvalidHandle;
+  if ((opened->access & service::kQueryStatusRight) == 0) return windows_error::kAccessDenied;
   const StagedService& staged = services_.at(opened->service).staged;
-  if (staged.queryResult != service::kSuccess) return staged.queryResult;
+  if (staged.queryResult != windows_error::kSuccess) return staged.queryResult;
   currentState = staged.state;
-  return service::kSuccess;
+  return windows_error::kSuccess;
 }
 
 long MemoryServices::Start(ServiceHandle service) {
   ++calls_;
   const Opened* opened = Find(service, false);
-  if (opened == nullptr) return service::kInvalidHandle;
-  if ((opened->access & service::kStartRight) == 0) return service::kAccessDenied;
+  if (opened == nullptr) return windows_error::kInvalidHandle;
+  if ((opened->access & service::kStartRight) == 0) return windows_error::kAccessDenied;
   Entry& entry = services_.at(opened->service);
   startRequests_.push_back(entry.name);
   StagedService& staged = entry.staged;
-  if (staged.state != service::kStopped) return service::kServiceAlreadyRunning;
-  if (staged.startResult != service::kSuccess) return staged.startResult;
+  if (staged.state != service::kStopped) return windows_error::kServiceAlreadyRunning;
+  if (staged.startResult != windows_error::kSuccess) return staged.startResult;
   staged.state = staged.stateAfterStart;
-  return service::kSuccess;
+  return windows_error::kSuccess;
 }
 
 long MemoryServices::Close(ServiceHandle handle) {
   ++calls_;
-  return handles_.erase(handle) == 1 ? service::kSuccess : service::kInvalidHandle;
+  return handles_.erase(handle) == 1 ? windows_error::kSuccess : windows_error::kInvalidHandle;
 }
 
 std::uint32_t MemoryServices::State(const std::string& name) const {

@@ -14,11 +14,11 @@ namespace kelvano::test {
 struct StagedService {
   std::uint32_t state = service::kStopped;
   // The answer to a start request while the service is stopped.
-  long startResult = service::kSuccess;
+  long startResult = windows_error::kSuccess;
   // The state that an accepted start request leaves.
   std::uint32_t stateAfterStart = service::kStartPending;
   // The answer to a status query.
-  long queryResult = service::kSuccess;
+  long queryResult = windows_error::kSuccess;
 };
 
 class MemoryServices : public ServiceControlSeam {

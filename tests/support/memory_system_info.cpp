@@ -43,7 +43,7 @@ long MemorySystemInfo::QueryVersion(OsVersion& version) {
 }
 
 long MemorySystemInfo::QuerySixtyFourBitWindows(bool& sixtyFourBit) {
-  if (!system_.hasWow64Function) return os::kProcNotFound;
+  if (!system_.hasWow64Function) return windows_error::kProcNotFound;
   sixtyFourBit = system_.wow64;
   return 0;
 }
@@ -55,7 +55,7 @@ long MemorySystemInfo::QuerySystemDirectory(std::string& folder) {
 
 long MemorySystemInfo::QueryEnvironmentVariable(const std::string& name, std::string& value) {
   const auto it = system_.environment.find(name);
-  if (it == system_.environment.end()) return os::kEnvironmentVariableNotFound;
+  if (it == system_.environment.end()) return windows_error::kEnvironmentVariableNotFound;
   value = it->second;
   return 0;
 }

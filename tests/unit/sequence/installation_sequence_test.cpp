@@ -136,7 +136,7 @@ TEST_F(Sequence, SkipOptionsLeaveOutTheirStepsAndAnExistingInstanceIsLeftAlone) 
 }
 
 TEST_F(Sequence, AServiceThatWillNotStartAsksForARestartAndTheResumedRunAddsNoSqlRules) {
-  sqlService.startResult = service::kServiceDisabled;
+  sqlService.startResult = windows_error::kServiceDisabled;
   EXPECT_EQ(Run(SetupOption::Server), InstallationOutcome::RestartPending);
   EXPECT_EQ(RegistryValueToText(machine.Value(registry::kCurrentUser, kRunOnce, "Kelvano Setup")),
             Quoted(kit.Path("Setup.EXE")) + " /resume /S /v\"/qn ADDLOCAL=ALL REMOVE=Kelvano_Client\"");
@@ -314,7 +314,7 @@ namespace {
 
 TEST_F(Sequence, EveryEndOfARunHasTheExitCodeThatDeploymentToolsRead) {
   kit.Reload(kSettings, "/noframework");
-  sqlService.startResult = service::kServiceDisabled;
+  sqlService.startResult = windows_error::kServiceDisabled;
   EXPECT_EQ(ExitCodeOf(Run(SetupOption::Server)), 3010) << "the restart offer, declined";
   machine.services.AddService("MSSQL$KELVANO", {});
   EXPECT_EQ(ExitCodeOf(Run(SetupOption::Server)), 0);

@@ -70,7 +70,7 @@ TEST_F(ServiceRules, StartIsRefusedForARunningServiceOrWhenWindowsRefusesIt) {
   services_.AddService("Running", {.state = service::kRunning});
   services_.AddService("Starting", {.state = service::kStartPending});
   services_.AddService("LogonFails", {.state = service::kStopped, .startResult = 1069});
-  services_.AddService("Disabled", {.state = service::kStopped, .startResult = service::kServiceDisabled});
+  services_.AddService("Disabled", {.state = service::kStopped, .startResult = windows_error::kServiceDisabled});
   EXPECT_FALSE(Start("Running"));
   EXPECT_FALSE(Start("Starting"));
   EXPECT_FALSE(Start("LogonFails"));
@@ -80,7 +80,7 @@ TEST_F(ServiceRules, StartIsRefusedForARunningServiceOrWhenWindowsRefusesIt) {
 }
 
 TEST_F(ServiceRules, UnreadableStatusGivesNoState) {
-  services_.AddService("Broken", {.state = service::kRunning, .queryResult = service::kAccessDenied});
+  services_.AddService("Broken", {.state = service::kRunning, .queryResult = windows_error::kAccessDenied});
   EXPECT_EQ(StatusOf("Broken"), ServiceState::None);
 }
 
@@ -120,7 +120,7 @@ TEST(ServiceCalls, AskForAllAccessAndCloseTheServiceBeforeTheManager) {
 TEST(ServiceCalls, FailedServiceOpenClosesTheManagerOnly) {
   ::testing::StrictMock<MockServiceSeam> seam;
   EXPECT_CALL(seam, OpenManager(_, _, _, _)).WillOnce(DoAll(SetArgReferee<3>(ServiceHandle{11}), Return(0)));
-  EXPECT_CALL(seam, OpenNamedService(_, _, _, _)).WillOnce(Return(service::kServiceDoesNotExist));
+  EXPECT_CALL(seam, OpenNamedService(_, _, _, _)).WillOnce(Return(windows_error::kServiceDoesNotExist));
   EXPECT_CALL(seam, Close(ServiceHandle{11})).WillOnce(Return(0));
   EXPECT_EQ(ModServices(seam).GetServiceStatus("Missing", ""), ServiceState::None);
 }

@@ -149,7 +149,7 @@ TEST_F(RunAndWaitCalls, FailedWaitReportsWhatWindowsSaysOfTheProcess) {
 
 TEST_F(RunAndWaitCalls, ExitCodeThatCannotBeReadIsNoSuccess) {
   EXPECT_CALL(seam_, WaitForProcessOrInput(_, _)).WillOnce(Return(process::kWaitObject0));
-  EXPECT_CALL(seam_, GetExitCode(_, _)).WillOnce(Return(process::kInvalidHandle));
+  EXPECT_CALL(seam_, GetExitCode(_, _)).WillOnce(Return(windows_error::kInvalidHandle));
   EXPECT_EQ(Run(), -1);
 }
 
