@@ -31,9 +31,4 @@ bool EqualsIgnoreAsciiCase(std::string_view a, std::string_view b);
 // Blanks are spaces and tabs.
 std::string_view TrimBlanks(std::string_view text);
 
-#ifdef _WIN32
-std::wstring Widen(std::string_view utf8);
-std::string Narrow(std::wstring_view wide);
-#endif
-
 }  // namespace kelvano

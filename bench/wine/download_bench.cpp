@@ -15,7 +15,7 @@
 #include "packages/url_transfers.h"
 #include "packages/win32/wininet_api.h"
 #include "packages/win32/wininet_transfers.h"
-#include "system/text_encoding.h"
+#include "system/win32/wide_text.h"
 
 namespace {
 

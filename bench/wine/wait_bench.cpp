@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "system/process_runner.h"
-#include "system/text_encoding.h"
+#include "system/win32/wide_text.h"
 #include "system/win32/win32_processes.h"
 #include "system/win32/win32_system_info.h"
 

@@ -2,7 +2,7 @@
 #include <shlwapi.h>
 
 #include "packages/byte_size.h"
-#include "system/text_encoding.h"
+#include "system/win32/wide_text.h"
 
 namespace kelvano {
 

@@ -4,7 +4,7 @@
 #include <optional>
 
 #include "packages/win32/wininet_api.h"
-#include "system/text_encoding.h"
+#include "system/win32/wide_text.h"
 
 namespace kelvano {
 namespace {

@@ -1,8 +1,8 @@
 #include <windows.h>
 
 #include "packages/partial_file.h"
-#include "system/text_encoding.h"
 #include "system/win32/unique_handle.h"
+#include "system/win32/wide_text.h"
 #include "system/write_all.h"
 
 namespace kelvano {

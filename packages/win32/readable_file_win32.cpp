@@ -3,8 +3,8 @@
 #include <string>
 
 #include "packages/readable_file.h"
-#include "system/text_encoding.h"
 #include "system/win32/unique_handle.h"
+#include "system/win32/wide_text.h"
 
 namespace kelvano {
 namespace {

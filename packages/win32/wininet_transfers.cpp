@@ -11,6 +11,7 @@
 #include "packages/win32/ftp_transfers.h"
 #include "packages/win32/wininet_api.h"
 #include "system/text_encoding.h"
+#include "system/win32/wide_text.h"
 
 namespace kelvano {
 namespace {

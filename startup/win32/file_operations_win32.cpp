@@ -3,8 +3,8 @@
 #include <algorithm>
 
 #include "startup/path_helpers.h"
-#include "system/text_encoding.h"
 #include "system/win32/unique_handle.h"
+#include "system/win32/wide_text.h"
 
 namespace kelvano {
 

@@ -3,7 +3,7 @@
 #include <vector>
 
 #include "startup/path_helpers.h"
-#include "system/text_encoding.h"
+#include "system/win32/wide_text.h"
 #include "system/write_all.h"
 #include "system/win32/unique_handle.h"
 

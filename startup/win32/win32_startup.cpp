@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "startup/path_helpers.h"
-#include "system/text_encoding.h"
+#include "system/win32/wide_text.h"
 
 namespace kelvano {
 namespace {

@@ -1,6 +1,7 @@
 #include <windows.h>
 
 #include "system/text_encoding.h"
+#include "system/win32/wide_text.h"
 
 namespace kelvano {
 namespace {
@@ -14,15 +15,6 @@ std::string DecodeCodePage(UINT codePage, std::string_view bytes) {
 }
 
 }  // namespace
-
-std::wstring Widen(std::string_view utf8) {
-  const std::u16string wide = Utf8ToUtf16(utf8);
-  return std::wstring(wide.begin(), wide.end());
-}
-
-std::string Narrow(std::wstring_view wide) {
-  return Utf16ToUtf8(std::u16string_view(reinterpret_cast<const char16_t*>(wide.data()), wide.size()));
-}
 
 std::string DecodeAnsi(std::string_view bytes) { return DecodeCodePage(CP_ACP, bytes); }
 std::string DecodeOem(std::string_view bytes) { return DecodeCodePage(CP_OEMCP, bytes); }

@@ -1,8 +1,8 @@
 #include <windows.h>
 
 #include "system/date_time.h"
-#include "system/text_encoding.h"
 #include "system/win32/system_time.h"
+#include "system/win32/wide_text.h"
 
 namespace kelvano {
 

@@ -1,8 +1,8 @@
 #include <windows.h>
 
 #include "system/setup_log.h"
-#include "system/text_encoding.h"
 #include "system/win32/unique_handle.h"
+#include "system/win32/wide_text.h"
 #include "system/write_all.h"
 
 namespace kelvano {

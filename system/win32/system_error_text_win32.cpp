@@ -1,7 +1,7 @@
 #include <windows.h>
 
 #include "system/system_error_text.h"
-#include "system/text_encoding.h"
+#include "system/win32/wide_text.h"
 
 namespace kelvano {
 

@@ -4,8 +4,8 @@
 
 #include <vector>
 
-#include "system/text_encoding.h"
 #include "system/win32/unique_handle.h"
+#include "system/win32/wide_text.h"
 
 namespace kelvano {
 namespace {

@@ -2,7 +2,7 @@
 
 #include <windows.h>
 
-#include "system/text_encoding.h"
+#include "system/win32/wide_text.h"
 
 namespace kelvano {
 namespace {

@@ -3,7 +3,7 @@
 #include <windows.h>
 #include <shellapi.h>
 
-#include "system/text_encoding.h"
+#include "system/win32/wide_text.h"
 
 namespace kelvano {
 

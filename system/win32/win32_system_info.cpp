@@ -4,7 +4,7 @@
 
 #include <vector>
 
-#include "system/text_encoding.h"
+#include "system/win32/wide_text.h"
 
 namespace kelvano {
 

@@ -11,8 +11,8 @@
 #ifdef _WIN32
 #include <windows.h>
 
-#include "system/text_encoding.h"
 #include "system/win32/dll_search.h"
+#include "system/win32/wide_text.h"
 
 namespace {
 

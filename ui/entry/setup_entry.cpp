@@ -11,8 +11,8 @@
 #include "startup/path_helpers.h"
 #include "startup/win32/win32_startup.h"
 #include "system/system_info.h"
-#include "system/text_encoding.h"
 #include "system/win32/dll_search.h"
+#include "system/win32/wide_text.h"
 #include "system/win32/win32_message_box.h"
 #include "ui/win32/main_window.h"
 

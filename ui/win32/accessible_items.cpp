@@ -1,6 +1,6 @@
 #include "ui/win32/accessible_items.h"
 
-#include "system/text_encoding.h"
+#include "system/win32/wide_text.h"
 
 namespace kelvano {
 namespace {

@@ -8,6 +8,7 @@
 #include "startup/path_helpers.h"
 #include "system/setup_error.h"
 #include "system/text_encoding.h"
+#include "system/win32/wide_text.h"
 #include "system/win32/win32_message_box.h"
 #include "ui/win32/resources.h"
 

@@ -2,9 +2,9 @@
 
 #include <cstdint>
 
-#include "system/text_encoding.h"
 #include "system/win32/unique_handle.h"
 #include "system/win32/system_time.h"
+#include "system/win32/wide_text.h"
 #include "system/write_all.h"
 #include "unzip/win32/zip_file_system_win32.h"
 

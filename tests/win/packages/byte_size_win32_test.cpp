@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "packages/byte_size.h"
-#include "system/text_encoding.h"
+#include "system/win32/wide_text.h"
 
 namespace kelvano::test {
 namespace {

@@ -14,7 +14,7 @@
 #include "startup/format_text.h"
 #include "startup/messages.h"
 #include "system/setup_error.h"
-#include "system/text_encoding.h"
+#include "system/win32/wide_text.h"
 #include "tests/cases/download_expectations.h"
 #include "tests/support/recording_run_state.h"
 #include "tests/support/temp_folder.h"

@@ -20,7 +20,7 @@
 #include "startup/messages.h"
 #include "startup/path_helpers.h"
 #include "system/registry_manager.h"
-#include "system/text_encoding.h"
+#include "system/win32/wide_text.h"
 #include "tests/support/recording_run_state.h"
 #include "tests/support/staged_kit.h"
 #include "tests/support/zip_builder.h"

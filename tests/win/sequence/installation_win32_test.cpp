@@ -21,6 +21,7 @@
 #include "system/mod_services.h"
 #include "system/registry_manager.h"
 #include "system/text_encoding.h"
+#include "system/win32/wide_text.h"
 #include "tests/support/recording_run_state.h"
 #include "tests/support/staged_kit.h"
 #include "tests/support/win32/run_program.h"

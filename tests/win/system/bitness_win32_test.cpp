@@ -12,6 +12,7 @@
 #include "system/registry_manager.h"
 #include "system/system_info.h"
 #include "system/text_encoding.h"
+#include "system/win32/wide_text.h"
 #include "system/win32/win32_registry.h"
 #include "system/win32/win32_system_info.h"
 #include "tests/win/system/wine_test_helpers.h"

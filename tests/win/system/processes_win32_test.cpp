@@ -9,6 +9,7 @@
 #include "system/process_runner.h"
 #include "system/system_info.h"
 #include "system/text_encoding.h"
+#include "system/win32/wide_text.h"
 #include "system/win32/win32_processes.h"
 #include "system/win32/win32_system_info.h"
 #include "tests/support/temp_folder.h"

@@ -2,9 +2,9 @@
 #include <windows.h>
 #include <shlwapi.h>
 
+#include "system/win32/wide_text.h"
 #include "system/win32/win32_registry.h"
 #include "tests/cases/registry_manager_cases.h"
-#include "system/text_encoding.h"
 
 namespace kelvano::test {
 namespace {

@@ -7,6 +7,7 @@
 
 #include "system/mod_services.h"
 #include "system/text_encoding.h"
+#include "system/win32/wide_text.h"
 #include "system/win32/win32_services.h"
 #include "tests/win/system/wine_test_helpers.h"
 

@@ -5,6 +5,7 @@
 
 #include "system/system_info.h"
 #include "system/text_encoding.h"
+#include "system/win32/wide_text.h"
 #include "system/win32/win32_system_info.h"
 #include "tests/support/temp_folder.h"
 #include "tests/support/win32/run_program.h"

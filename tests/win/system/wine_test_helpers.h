@@ -9,7 +9,7 @@
 #include <string>
 
 #include "startup/path_helpers.h"
-#include "system/text_encoding.h"
+#include "system/win32/wide_text.h"
 
 namespace kelvano::test {
 

@@ -9,8 +9,8 @@
 #include <fstream>
 #include <sstream>
 
-#include "system/text_encoding.h"
 #include "system/win32/system_time.h"
+#include "system/win32/wide_text.h"
 #include "tests/cases/zip_extraction_cases.h"
 #include "tests/support/temp_folder.h"
 #include "unzip/win32/zip_file_system_win32.h"

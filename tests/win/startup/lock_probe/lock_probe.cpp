@@ -3,7 +3,7 @@
 #include <windows.h>
 
 #include "startup/win32/win32_startup.h"
-#include "system/text_encoding.h"
+#include "system/win32/wide_text.h"
 
 int wmain(int argc, wchar_t** argv) {
   if (argc < 2) return 2;
