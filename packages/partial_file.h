@@ -5,11 +5,11 @@
 // given up without Commit deletes its bytes.
 
 #include <cstdint>
-#include <memory>
 #include <string>
 #include <string_view>
 
 #include "packages/busy_files.h"
+#include "system/platform_file.h"
 
 namespace kelvano {
 
@@ -41,13 +41,12 @@ class PartialFile {
   const std::string& Path() const { return path_; }
 
  private:
-  struct Handle;  // the system's open file
   void Discard();
 
   std::string target_;
   std::string path_;
   BusyRetry busy_;
-  std::unique_ptr<Handle> handle_;
+  PlatformFile file_;
   std::uint64_t size_ = 0;
   long error_ = 0;
   bool owned_ = false;  // the file at path_ was opened here and is not the target yet

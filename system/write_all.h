@@ -4,14 +4,11 @@
 
 #include <cstddef>
 
+#include "system/platform_file.h"
+
 namespace kelvano {
 
-#ifdef _WIN32
-// file: a HANDLE opened for writing.
-bool WriteAll(void* file, const void* data, std::size_t size);
-#else
-// file: a descriptor opened for writing.
-bool WriteAll(int file, const void* data, std::size_t size);
-#endif
+// file: opened for writing.
+bool WriteAll(PlatformFileHandle file, const void* data, std::size_t size);
 
 }  // namespace kelvano

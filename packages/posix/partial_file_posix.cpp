@@ -10,40 +10,27 @@
 
 namespace kelvano {
 
-struct PartialFile::Handle {
-  explicit Handle(int descriptor) : fd(descriptor) {}
-  ~Handle() { close(fd); }
-  Handle(const Handle&) = delete;
-  Handle& operator=(const Handle&) = delete;
-  int fd;
-};
-
 // No program holds a file against another here: busy files are a Windows matter.
 PartialFile::PartialFile(std::string targetPath, BusyRetry busy)
     : target_(std::move(targetPath)), path_(PartialPathOf(target_)), busy_(std::move(busy)) {
-  const int fd = open(NativePath(path_).c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
-  if (fd < 0) {
-    error_ = errno;
-    return;
-  }
-  handle_ = std::make_unique<Handle>(fd);
-  const off_t end = lseek(fd, 0, SEEK_END);
+  PlatformFile file(open(NativePath(path_).c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666));
+  const off_t end = file ? lseek(static_cast<int>(file.Get()), 0, SEEK_END) : -1;
   if (end < 0) {
     error_ = errno;
-    handle_.reset();
     return;
   }
   size_ = static_cast<std::uint64_t>(end);
+  file_ = std::move(file);
   owned_ = true;
 }
 
 PartialFile::~PartialFile() { Discard(); }
 
-bool PartialFile::IsOpen() const { return handle_ != nullptr; }
+bool PartialFile::IsOpen() const { return static_cast<bool>(file_); }
 
 bool PartialFile::Write(std::string_view bytes) {
   if (!IsOpen()) return false;
-  if (!WriteAll(handle_->fd, bytes.data(), bytes.size())) {
+  if (!WriteAll(file_.Get(), bytes.data(), bytes.size())) {
     error_ = errno;
     return false;
   }
@@ -54,8 +41,8 @@ bool PartialFile::Write(std::string_view bytes) {
 bool PartialFile::TruncateTo(std::uint64_t size) {
   if (!IsOpen()) return false;
   if (size > size_) size = size_;
-  if (ftruncate(handle_->fd, static_cast<off_t>(size)) != 0 ||
-      lseek(handle_->fd, static_cast<off_t>(size), SEEK_SET) < 0) {
+  const int fd = static_cast<int>(file_.Get());
+  if (ftruncate(fd, static_cast<off_t>(size)) != 0 || lseek(fd, static_cast<off_t>(size), SEEK_SET) < 0) {
     error_ = errno;
     return false;
   }
@@ -65,7 +52,7 @@ bool PartialFile::TruncateTo(std::uint64_t size) {
 
 bool PartialFile::Commit() {
   if (!IsOpen()) return false;
-  handle_.reset();
+  file_.Reset();
   if (std::rename(NativePath(path_).c_str(), NativePath(target_).c_str()) != 0) {
     error_ = errno;
     Discard();
@@ -76,7 +63,7 @@ bool PartialFile::Commit() {
 }
 
 void PartialFile::Discard() {
-  handle_.reset();
+  file_.Reset();
   if (owned_) unlink(NativePath(path_).c_str());
   owned_ = false;
 }

@@ -1,43 +1,40 @@
 #include <windows.h>
 
 #include "packages/partial_file.h"
-#include "system/win32/unique_handle.h"
+#include "system/win32/platform_file_handle.h"
 #include "system/win32/wide_text.h"
 #include "system/write_all.h"
 
 namespace kelvano {
 
-struct PartialFile::Handle {
-  unique_hfile file;
-};
-
 PartialFile::PartialFile(std::string targetPath, BusyRetry busy)
     : target_(std::move(targetPath)), path_(PartialPathOf(target_)), busy_(std::move(busy)) {
   const std::wstring path = Widen(path_);
-  unique_hfile file;
+  PlatformFile file;
   error_ = RetryWhileBusy("opening " + path_, busy_, [&] {
     // Readable meanwhile: bytes taken over from an earlier run are hashed again.
-    file.Reset(CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
-                           FILE_ATTRIBUTE_NORMAL, nullptr));
+    file.Reset(AsPlatformFile(CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                                          OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr)));
     return file ? 0L : static_cast<long>(GetLastError());
   });
   LARGE_INTEGER size{}, end{};
-  if (!file || !GetFileSizeEx(file.Get(), &size) || !SetFilePointerEx(file.Get(), end, nullptr, FILE_END)) {
+  if (!file || !GetFileSizeEx(AsHandle(file.Get()), &size) ||
+      !SetFilePointerEx(AsHandle(file.Get()), end, nullptr, FILE_END)) {
     if (file) error_ = static_cast<long>(GetLastError());
     return;
   }
   size_ = static_cast<std::uint64_t>(size.QuadPart);
-  handle_ = std::make_unique<Handle>(Handle{std::move(file)});
+  file_ = std::move(file);
   owned_ = true;
 }
 
 PartialFile::~PartialFile() { Discard(); }
 
-bool PartialFile::IsOpen() const { return handle_ != nullptr; }
+bool PartialFile::IsOpen() const { return static_cast<bool>(file_); }
 
 bool PartialFile::Write(std::string_view bytes) {
   if (!IsOpen()) return false;
-  if (!WriteAll(handle_->file.Get(), bytes.data(), bytes.size())) {
+  if (!WriteAll(file_.Get(), bytes.data(), bytes.size())) {
     error_ = static_cast<long>(GetLastError());
     return false;
   }
@@ -50,7 +47,7 @@ bool PartialFile::TruncateTo(std::uint64_t size) {
   if (size > size_) size = size_;
   LARGE_INTEGER at;
   at.QuadPart = static_cast<LONGLONG>(size);
-  if (!SetFilePointerEx(handle_->file.Get(), at, nullptr, FILE_BEGIN) || !SetEndOfFile(handle_->file.Get())) {
+  if (!SetFilePointerEx(AsHandle(file_.Get()), at, nullptr, FILE_BEGIN) || !SetEndOfFile(AsHandle(file_.Get()))) {
     error_ = static_cast<long>(GetLastError());
     return false;
   }
@@ -60,7 +57,7 @@ bool PartialFile::TruncateTo(std::uint64_t size) {
 
 bool PartialFile::Commit() {
   if (!IsOpen()) return false;
-  handle_.reset();
+  file_.Reset();
   error_ = RetryWhileBusy("putting " + path_ + " in place", busy_, [&] {
     return MoveFileExW(Widen(path_).c_str(), Widen(target_).c_str(), MOVEFILE_REPLACE_EXISTING)
                ? 0L
@@ -75,7 +72,7 @@ bool PartialFile::Commit() {
 }
 
 void PartialFile::Discard() {
-  handle_.reset();
+  file_.Reset();
   if (owned_) DeleteFileQuietly(path_, busy_);
   owned_ = false;
 }

@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "startup/path_helpers.h"
+#include "system/win32/platform_file_handle.h"
 #include "system/win32/wide_text.h"
 #include "system/write_all.h"
 #include "system/win32/unique_handle.h"
@@ -85,7 +86,7 @@ std::optional<std::string> ReadWholeFile(const std::string& path) {
 bool WriteWholeFile(const std::string& path, std::string_view content) {
   const unique_hfile file(
       CreateFileW(Widen(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-  return file && WriteAll(file.Get(), content.data(), content.size());
+  return file && WriteAll(AsPlatformFile(file.Get()), content.data(), content.size());
 }
 
 }  // namespace kelvano

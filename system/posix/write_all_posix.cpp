@@ -6,10 +6,10 @@
 
 namespace kelvano {
 
-bool WriteAll(int file, const void* data, std::size_t size) {
+bool WriteAll(PlatformFileHandle file, const void* data, std::size_t size) {
   const char* next = static_cast<const char*>(data);
   while (size > 0) {
-    const ssize_t written = write(file, next, size);
+    const ssize_t written = write(static_cast<int>(file), next, size);
     if (written < 0 && errno == EINTR) continue;
     if (written <= 0) return false;
     next += written;

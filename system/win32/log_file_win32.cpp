@@ -1,6 +1,7 @@
 #include <windows.h>
 
 #include "system/setup_log.h"
+#include "system/win32/platform_file_handle.h"
 #include "system/win32/unique_handle.h"
 #include "system/win32/wide_text.h"
 #include "system/write_all.h"
@@ -11,7 +12,9 @@ namespace {
 class Win32LogFile : public LogFile {
  public:
   explicit Win32LogFile(unique_hfile file) : file_(std::move(file)) {}
-  bool Append(std::string_view bytes) override { return WriteAll(file_.Get(), bytes.data(), bytes.size()); }
+  bool Append(std::string_view bytes) override {
+    return WriteAll(AsPlatformFile(file_.Get()), bytes.data(), bytes.size());
+  }
 
  private:
   unique_hfile file_;

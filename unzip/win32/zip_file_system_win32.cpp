@@ -2,6 +2,7 @@
 
 #include <cstdint>
 
+#include "system/win32/platform_file_handle.h"
 #include "system/win32/unique_handle.h"
 #include "system/win32/system_time.h"
 #include "system/win32/wide_text.h"
@@ -92,7 +93,7 @@ class Win32Output : public OutputFile {
     return MapRange(mapping_.Get(), FILE_MAP_WRITE, offset, length);
   }
   bool Append(const std::uint8_t* data, std::size_t size) override {
-    if (WriteAll(file_.Get(), data, size)) return true;
+    if (WriteAll(AsPlatformFile(file_.Get()), data, size)) return true;
     writeError_ = static_cast<long>(GetLastError());
     return false;
   }
