@@ -7,9 +7,7 @@
 #include "system/shutdown_seam.h"
 
 // winuser.h defines ExitWindows as a macro, which would rewrite this class's name.
-#ifdef ExitWindows
 #undef ExitWindows
-#endif
 
 namespace kelvano {
 

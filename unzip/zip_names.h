@@ -15,11 +15,8 @@ std::string DecodeEntryText(std::string_view bytes, bool utf8);
 // (CON, NUL, COM1...) in any folder, and trailing dots and blanks that Windows drops
 // (so ". ." means "..").
 enum class NameRules { Portable, Windows };
-#ifdef _WIN32
-inline constexpr NameRules kSystemNameRules = NameRules::Windows;
-#else
-inline constexpr NameRules kSystemNameRules = NameRules::Portable;
-#endif
+// The rules of the system the program runs on.
+extern const NameRules kSystemNameRules;
 
 // True when the entry name ("\" between folders) stays inside the target folder: not
 // empty, no leading "\" (absolute or UNC), no drive letter, no ".." component, no

@@ -1,0 +1,7 @@
+#include "unzip/zip_names.h"
+
+namespace kelvano {
+
+const NameRules kSystemNameRules = NameRules::Portable;
+
+}  // namespace kelvano
