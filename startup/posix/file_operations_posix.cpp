@@ -9,6 +9,7 @@
 
 #include "startup/path_helpers.h"
 #include "system/native_path.h"
+#include "system/platform_file.h"
 #include "system/write_all.h"
 
 namespace kelvano {
@@ -39,21 +40,19 @@ bool CreateFolderTree(const std::string& folder) {
 }
 
 bool CopyFileReplacing(const std::string& from, const std::string& to) {
-  const int source = open(NativePath(from).c_str(), O_RDONLY | O_CLOEXEC);
-  if (source < 0) return false;
-  const int target = open(NativePath(to).c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-  bool ok = target >= 0;
+  const PlatformFile source(open(NativePath(from).c_str(), O_RDONLY | O_CLOEXEC));
+  if (!source) return false;
+  const PlatformFile target(open(NativePath(to).c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644));
+  bool ok = static_cast<bool>(target);
   char buffer[65536];
   while (ok) {
-    const ssize_t got = read(source, buffer, sizeof buffer);
+    const ssize_t got = read(static_cast<int>(source.Get()), buffer, sizeof buffer);
     if (got <= 0) {
       ok = got == 0;
       break;
     }
-    ok = WriteAll(target, buffer, static_cast<std::size_t>(got));
+    ok = WriteAll(target.Get(), buffer, static_cast<std::size_t>(got));
   }
-  close(source);
-  if (target >= 0) close(target);
   return ok;
 }
 

@@ -1,9 +1,9 @@
 #include <fcntl.h>
 #include <sys/time.h>
 #include <time.h>
-#include <unistd.h>
 
 #include "system/native_path.h"
+#include "system/platform_file.h"
 #include "system/setup_log.h"
 #include "system/write_all.h"
 
@@ -12,20 +12,19 @@ namespace {
 
 class PosixLogFile : public LogFile {
  public:
-  explicit PosixLogFile(int fd) : fd_(fd) {}
-  ~PosixLogFile() override { close(fd_); }
-  bool Append(std::string_view bytes) override { return WriteAll(fd_, bytes.data(), bytes.size()); }
+  explicit PosixLogFile(PlatformFile file) : file_(std::move(file)) {}
+  bool Append(std::string_view bytes) override { return WriteAll(file_.Get(), bytes.data(), bytes.size()); }
 
  private:
-  int fd_;
+  PlatformFile file_;
 };
 
 }  // namespace
 
 std::unique_ptr<LogFile> OpenLogFile(const std::string& path) {
-  const int fd = open(NativePath(path).c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
-  if (fd < 0) return nullptr;
-  return std::make_unique<PosixLogFile>(fd);
+  PlatformFile file(open(NativePath(path).c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644));
+  if (!file) return nullptr;
+  return std::make_unique<PosixLogFile>(std::move(file));
 }
 
 std::string LogTimestamp() {

@@ -9,25 +9,12 @@
 #include <ctime>
 
 #include "system/native_path.h"
+#include "system/platform_file.h"
 #include "system/write_all.h"
 #include "unzip/zip_file_system.h"
 
 namespace kelvano {
 namespace {
-
-class FileDescriptor {
- public:
-  explicit FileDescriptor(int fd) : fd_(fd) {}
-  ~FileDescriptor() {
-    if (fd_ >= 0) close(fd_);
-  }
-  FileDescriptor(const FileDescriptor&) = delete;
-  FileDescriptor& operator=(const FileDescriptor&) = delete;
-  int Get() const { return fd_; }
-
- private:
-  int fd_;
-};
 
 class PosixView : public MappedView {
  public:
@@ -48,7 +35,7 @@ class PosixView : public MappedView {
 
 class PosixArchive : public ArchiveFile {
  public:
-  PosixArchive(int fd, std::uint64_t size) : fd_(fd), size_(size) {}
+  PosixArchive(PlatformFile fd, std::uint64_t size) : fd_(std::move(fd)), size_(size) {}
   std::uint64_t Size() const override { return size_; }
   // Views start on page boundaries.
   std::unique_ptr<MappedView> Map(std::uint64_t offset, std::size_t length) override {
@@ -56,13 +43,14 @@ class PosixArchive : public ArchiveFile {
     const std::uint64_t start = offset - offset % page;
     const auto lead = static_cast<std::size_t>(offset - start);
     if (length == 0 || length > SIZE_MAX - lead || start > static_cast<std::uint64_t>(INT64_MAX)) return nullptr;
-    void* base = mmap(nullptr, lead + length, PROT_READ, MAP_SHARED, fd_.Get(), static_cast<off_t>(start));
+    void* base =
+        mmap(nullptr, lead + length, PROT_READ, MAP_SHARED, static_cast<int>(fd_.Get()), static_cast<off_t>(start));
     if (base == MAP_FAILED) return nullptr;
     return std::make_unique<PosixView>(base, lead + length, lead, length);
   }
 
  private:
-  FileDescriptor fd_;
+  PlatformFile fd_;
   std::uint64_t size_;
 };
 
@@ -109,7 +97,8 @@ timespec LocalTimes::Convert(const DateTime& local) {
 // process never touches.
 class PosixOutput : public OutputFile {
  public:
-  PosixOutput(int fd, std::string path, LocalTimes& times) : fd_(fd), path_(std::move(path)), times_(times) {}
+  PosixOutput(PlatformFile fd, std::string path, LocalTimes& times)
+      : fd_(std::move(fd)), path_(std::move(path)), times_(times) {}
   ~PosixOutput() override {
     if (!kept_) unlink(path_.c_str());
   }
@@ -124,12 +113,12 @@ class PosixOutput : public OutputFile {
   // A creation time cannot be set here; access and modification times can.
   bool SetTimes(const DateTime&, const DateTime& accessed, const DateTime& written) override {
     const timespec times[2] = {times_.ToTimespec(accessed), times_.ToTimespec(written)};
-    return futimens(fd_.Get(), times) == 0;
+    return futimens(static_cast<int>(fd_.Get()), times) == 0;
   }
   void Keep() override { kept_ = true; }
 
  private:
-  FileDescriptor fd_;
+  PlatformFile fd_;
   std::string path_;
   LocalTimes& times_;
   bool kept_ = false;
@@ -146,14 +135,10 @@ bool Reserve(int fd, std::uint64_t size) {
 class PosixZipFileSystem : public ZipFileSystem {
  public:
   std::unique_ptr<ArchiveFile> OpenArchive(const std::string& path) override {
-    const int fd = open(NativePath(path).c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return nullptr;
+    PlatformFile fd(open(NativePath(path).c_str(), O_RDONLY | O_CLOEXEC));
     struct stat info;
-    if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
-      close(fd);
-      return nullptr;
-    }
-    return std::make_unique<PosixArchive>(fd, static_cast<std::uint64_t>(info.st_size));
+    if (!fd || fstat(static_cast<int>(fd.Get()), &info) != 0 || !S_ISREG(info.st_mode)) return nullptr;
+    return std::make_unique<PosixArchive>(std::move(fd), static_cast<std::uint64_t>(info.st_size));
   }
 
   std::unique_ptr<OutputFile> CreateOutput(const std::string& path, std::uint64_t size) override {
@@ -165,7 +150,7 @@ class PosixZipFileSystem : public ZipFileSystem {
       createError_ = errno;
       return nullptr;
     }
-    auto output = std::make_unique<PosixOutput>(fd, native, times_);
+    auto output = std::make_unique<PosixOutput>(PlatformFile(fd), native, times_);
     if (!Reserve(fd, size)) {
       createError_ = errno;
       return nullptr;  // deletes the file
