@@ -48,7 +48,11 @@ std::unique_ptr<ReadableFile> ReadableFile::Open(const std::string& path, long& 
     return nullptr;
   }
   struct stat info;
-  if (fstat(static_cast<int>(file.Get()), &info) != 0 || !S_ISREG(info.st_mode)) {
+  if (fstat(static_cast<int>(file.Get()), &info) != 0) {
+    error = errno;
+    return nullptr;
+  }
+  if (!S_ISREG(info.st_mode)) {
     error = S_ISDIR(info.st_mode) ? EISDIR : EINVAL;
     return nullptr;
   }
