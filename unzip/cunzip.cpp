@@ -46,10 +46,26 @@ std::uint64_t SaturatingAdd(std::uint64_t a, std::uint64_t b) {
 
 }  // namespace
 
+const char* DecodingError(InflateResult result) {
+  switch (result) {
+    case InflateResult::kInputDepleted: return kInStreamDepleted;
+    case InflateResult::kBadStoredLength: return kInvalidBlockSize;
+    case InflateResult::kStoredOverflow: return kOutStreamOverflow;
+    case InflateResult::kBadBlockType: return kCompressedData;
+    case InflateResult::kOverSubscribedCode: return kTreeOverSubscribed;
+    case InflateResult::kRepeatWithoutLength: return kNoLastLength;
+    case InflateResult::kTooManyLengths: return kTooManyLengths;
+    case InflateResult::kOk:
+    case InflateResult::kBadData:
+    case InflateResult::kOutputFull:
+    case InflateResult::kSinkRefused: break;
+  }
+  throw SetupError(error_number::kSubscriptOutOfRange, "cUnzip", "Subscript out of range");
+}
+
 class cUnzip::DecoderHost : public InflateHost {
  public:
   explicit DecoderHost(cUnzip& owner) : owner_(owner) {}
-  void SetError(const std::string& text) override { owner_.SetError(text); }
   void Progress(std::uint64_t position, std::uint64_t size) override {
     if (owner_.Progress) owner_.Progress(owner_.currentIndex_, position, size);
   }
@@ -58,19 +74,14 @@ class cUnzip::DecoderHost : public InflateHost {
   cUnzip& owner_;
 };
 
-// Hands a streamed member to its output, and remembers a refusal.
+// Hands a streamed member to its output.
 class cUnzip::OutputSink : public InflateSink {
  public:
   explicit OutputSink(OutputFile& output) : output_(output) {}
-  bool Write(const std::uint8_t* data, std::size_t size) override {
-    refused_ = !output_.Append(data, size);
-    return !refused_;
-  }
-  bool Refused() const { return refused_; }
+  bool Write(const std::uint8_t* data, std::size_t size) override { return output_.Append(data, size); }
 
  private:
   OutputFile& output_;
-  bool refused_ = false;
 };
 
 cUnzip::cUnzip(ZipFileSystem& files, NameRules nameRules) : files_(files), nameRules_(nameRules) {}
@@ -228,19 +239,18 @@ cUnzip::Outcome cUnzip::WriteMember(ArchiveWindows& archive, ZipEntry& entry, st
   } else if (declaredSize > 0) {
     DecoderHost host(*this);
     const bool deflate64 = entry.method == kDeflate64;
+    InflateResult result;
     if (output->Appends()) {
       OutputSink sink(*output);
-      if (!InflateStreamed(compressed->Data(), compressed->Size(), Window(), sink, produced, crc, deflate64, host)) {
-        return sink.Refused() ? Fail(kMappingFile + outputPath + Because(output->WriteError())) : Outcome::Failed;
-      }
+      result = InflateStreamed(compressed->Data(), compressed->Size(), Window(), sink, produced, crc, deflate64, host);
     } else {
       const std::unique_ptr<MappedView> view =
           declaredSize <= SIZE_MAX ? output->Map(0, static_cast<std::size_t>(declaredSize)) : nullptr;
       if (!view) return Fail(kMappingFile + outputPath);
-      if (!Inflate(compressed->Data(), compressed->Size(), view->Data(), produced, crc, deflate64, host)) {
-        return Outcome::Failed;
-      }
+      result = Inflate(compressed->Data(), compressed->Size(), view->Data(), produced, crc, deflate64, host);
     }
+    if (result == InflateResult::kSinkRefused) return Fail(kMappingFile + outputPath + Because(output->WriteError()));
+    if (result != InflateResult::kOk) return Fail(DecodingError(result));
     entry.uncompressedSize = produced;
   }
   // A short stream leaves zeros at the end of the file, which no checksum vouches for.

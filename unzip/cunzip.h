@@ -2,8 +2,9 @@
 // The setup's zip reader: Init reads an archive's central directory, Unzip extracts
 // its entries below a folder. Ordinary failures are reported through SetError (the
 // Error event and LastError) and cost only the entry concerned; Unzip then returns
-// false. Run-time errors (SetupError, from the decoder) end the whole call after
-// every mapping is released and the unfinished file deleted.
+// false. Run-time errors (SetupError, for compressed data the decoder could not
+// index) end the whole call after every mapping is released and the unfinished file
+// deleted.
 
 #include <cstdint>
 #include <functional>
@@ -22,6 +23,11 @@
 #include "unzip/zip_names.h"
 
 namespace kelvano {
+
+// The reader's error for a decode that failed other than by its sink's refusal: the
+// text of an ordinary error; raises the run-time error (SetupError 9, "Subscript out of
+// range") for data that would index outside the decoder's tables or its output.
+const char* DecodingError(InflateResult result);
 
 class cUnzip {
  public:

@@ -6,29 +6,44 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
-#include <string>
 
 namespace kelvano {
 
-// What the decoder needs from its owner, the zip reader.
+// How a decode ended. The decoder reports nothing itself: its owner, the zip reader,
+// turns a failure into its own error.
+enum class InflateResult : std::uint8_t {
+  kOk,
+  // Breaks of the format that the reader names, each its own ordinary error.
+  kInputDepleted,        // a stored block cut short
+  kBadStoredLength,      // a stored block's length and its complement disagree
+  kStoredOverflow,       // a stored block longer than the output's room
+  kBadBlockType,         // block type 3
+  kOverSubscribedCode,   // code lengths of a dynamic block that make no prefix code
+  kRepeatWithoutLength,  // a repeat of the previous length before any length
+  kTooManyLengths,       // repeats past the announced number of lengths
+  // A stream that would index outside its tables or the output: a code that matches
+  // no symbol, length symbol 286 or 287, a distance before the output's start.
+  kBadData,
+  // A write past the output's declared end.
+  kOutputFull,
+  // The sink refused output; what it took before stays taken.
+  kSinkRefused,
+};
+
+// What the decoder tells its owner while it works.
 class InflateHost {
  public:
   virtual ~InflateHost() = default;
-  // An ordinary decoding error ("Invalid block size", ...): the member fails.
-  virtual void SetError(const std::string& text) = 0;
   // After every block: the input position reached and the member's compressed size.
   virtual void Progress(std::uint64_t position, std::uint64_t size) = 0;
 };
 
 // Decodes the sourceSize bytes at source into the destinationSize bytes at destination.
-// Returns false after reporting an ordinary error to host. Raises SetupError (number 9,
-// "Subscript out of range") for the run-time errors: a code that matches no symbol,
-// length symbols 286 and 287, a distance before the start of the output, and any write
-// past its end. On success destinationSize holds the number of bytes produced and crc
-// their CRC-32; the destination after them is untouched but for up to 40 bytes right
-// after them, which are zero (the decoder's scratch; a new output file is zero there).
-bool Inflate(const std::uint8_t* source, std::uint64_t sourceSize, std::uint8_t* destination,
-             std::uint64_t& destinationSize, std::uint32_t& crc, bool deflate64, InflateHost& host);
+// On success destinationSize holds the number of bytes produced and crc their CRC-32;
+// the destination after them is untouched but for up to 40 bytes right after them,
+// which are zero (the decoder's scratch; a new output file is zero there).
+InflateResult Inflate(const std::uint8_t* source, std::uint64_t sourceSize, std::uint8_t* destination,
+                      std::uint64_t& destinationSize, std::uint32_t& crc, bool deflate64, InflateHost& host);
 
 // Takes a streamed output in order, piece by piece.
 class InflateSink {
@@ -57,11 +72,11 @@ class InflateWindow {
 };
 
 // Inflate with the output handed to sink instead of written to one range: the same
-// results, errors and run-time errors, computed in the window. destinationSize is the
-// output's declared size on entry, as for Inflate. Returns false also when the sink
-// refused bytes, which the sink reports itself; what it took before stays taken.
-bool InflateStreamed(const std::uint8_t* source, std::uint64_t sourceSize, InflateWindow& window, InflateSink& sink,
-                     std::uint64_t& destinationSize, std::uint32_t& crc, bool deflate64, InflateHost& host);
+// results, computed in the window, and kSinkRefused. destinationSize is the output's
+// declared size on entry, as for Inflate.
+InflateResult InflateStreamed(const std::uint8_t* source, std::uint64_t sourceSize, InflateWindow& window,
+                              InflateSink& sink, std::uint64_t& destinationSize, std::uint32_t& crc, bool deflate64,
+                              InflateHost& host);
 
 // CRC-32 of the zip format, continued from crc (0 to start) over size bytes.
 std::uint32_t Crc32(std::uint32_t crc, const std::uint8_t* data, std::size_t size);

@@ -42,6 +42,10 @@ template <bool kBmi2>
   return ValueOf(buffer, entry);
 }
 
+// The loop fails through a cold call: with a plain return there the compiler gave the
+// loop one more register move per match.
+[[gnu::cold, gnu::noinline]] InflateResult BadData() { return InflateResult::kBadData; }
+
 // Rounds of the fast loop that surely stay inside input and output. A round consumes
 // at most 96 bits (three literal entries, then a length and a distance of the longest
 // codes); the refills read 8 bytes at a time and run at most 63 bits ahead, so k
@@ -70,14 +74,14 @@ inline std::ptrdiff_t FastRounds(const std::uint8_t* in, const std::uint8_t* inE
 //
 // Built for plain deflate and for deflate64, whose lengths alone go past 258.
 template <bool kDeflate64, bool kBmi2>
-[[gnu::always_inline]] inline bool FastLoop(InflateState& state) {
+[[gnu::always_inline]] inline InflateResult FastLoop(InflateState& state, bool& blockEnded) {
   BitReader& bits = state.bits;
   const std::uint8_t* in = bits.next;
   std::uint8_t* out = state.outNext;
   const std::uint8_t* const inEnd = bits.end;
   // Counted down instead of comparing both positions with their limits every round.
   std::ptrdiff_t rounds = FastRounds(in, inEnd, out, state.outEnd);
-  if (rounds == 0) return false;
+  if (rounds == 0) return InflateResult::kOk;
   std::uint8_t* const outBegin = state.outBegin;
   // Both tables from one register.
   const std::uint32_t* const table = state.tables->entries;
@@ -151,9 +155,10 @@ template <bool kDeflate64, bool kBmi2>
         }
       }
       if (entry & kExceptional) {
-        if (!(entry & kEndOfBlock)) RaiseSubscriptOutOfRange();
+        if (!(entry & kEndOfBlock)) return BadData();
         save();
-        return true;
+        blockEnded = true;
+        return InflateResult::kOk;
       }
     }
     const unsigned length = FastValueOf<kBmi2>(saved, entry);
@@ -161,37 +166,41 @@ template <bool kDeflate64, bool kBmi2>
     saved = buffer;
     consume(entry);
     if (entry & kExceptional) [[unlikely]] {
-      if (!IsSubTable(entry)) RaiseSubscriptOutOfRange();
+      if (!IsSubTable(entry)) return BadData();
       refill();
       entry = table[kDistance + EntryValue(entry) + LowBits(buffer, CodeBits(entry))];
-      if (entry & kExceptional) RaiseSubscriptOutOfRange();
+      if (entry & kExceptional) return BadData();
       saved = buffer;
       consume(entry);
     }
     const unsigned distance = FastValueOf<kBmi2>(saved, entry);
     entry = table[buffer & kLiteralMask];
-    if (distance > std::uint64_t(out - outBegin)) RaiseSubscriptOutOfRange();
+    if (distance > std::uint64_t(out - outBegin)) return BadData();
     if (!kDeflate64 || length <= 258) {
       CopyMatchFast(out, distance, length);
       out += length;
     } else {
-      out = CopyMatchChecked(state, out, distance, length);  // may move the window
+      // May move the window.
+      if (const InflateResult copied = CopyMatchChecked(state, out, distance, length); copied != InflateResult::kOk) {
+        return copied;
+      }
+      out = state.outNext;
       rounds = 1 + FastRounds(in, inEnd, out, state.outEnd);
     }
   } while (--rounds != 0 || (rounds = FastRounds(in, inEnd, out, state.outEnd)) != 0);
   save();
-  return false;
+  return InflateResult::kOk;
 }
 
-bool FastLoopPortable(InflateState& state) {
-  return state.deflate64 ? FastLoop<true, false>(state) : FastLoop<false, false>(state);
+InflateResult FastLoopPortable(InflateState& state, bool& blockEnded) {
+  return state.deflate64 ? FastLoop<true, false>(state, blockEnded) : FastLoop<false, false>(state, blockEnded);
 }
 
 #if KELVANO_INFLATE_BMI2
 // The same loop with shifts and masks that need no flags and no fixed register
 // (shrx, shlx, bzhi).
-__attribute__((target("bmi,bmi2"))) bool FastLoopBmi2(InflateState& state) {
-  return state.deflate64 ? FastLoop<true, true>(state) : FastLoop<false, true>(state);
+__attribute__((target("bmi,bmi2"))) InflateResult FastLoopBmi2(InflateState& state, bool& blockEnded) {
+  return state.deflate64 ? FastLoop<true, true>(state, blockEnded) : FastLoop<false, true>(state, blockEnded);
 }
 
 bool HasBmi2() {
@@ -199,11 +208,11 @@ bool HasBmi2() {
   return __get_cpuid_count(7, 0, &a, &b, &c, &d) && (b & bit_BMI) && (b & bit_BMI2);
 }
 #else
-bool FastLoopBmi2(InflateState& state) { return FastLoopPortable(state); }
+InflateResult FastLoopBmi2(InflateState& state, bool& blockEnded) { return FastLoopPortable(state, blockEnded); }
 bool HasBmi2() { return false; }
 #endif
 
-using Loop = bool (*)(InflateState&);
+using Loop = InflateResult (*)(InflateState&, bool&);
 Loop& ChosenLoop() {
   static Loop loop = HasBmi2() ? FastLoopBmi2 : FastLoopPortable;
   return loop;
@@ -211,7 +220,7 @@ Loop& ChosenLoop() {
 
 }  // namespace
 
-bool DecodeFast(InflateState& state) { return ChosenLoop()(state); }
+InflateResult DecodeFast(InflateState& state, bool& blockEnded) { return ChosenLoop()(state, blockEnded); }
 
 bool UseFastLoop(FastLoopKind kind) {
   if (kind == FastLoopKind::kBmi2 && !HasBmi2()) return false;

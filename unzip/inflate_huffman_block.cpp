@@ -1,12 +1,6 @@
-#include "system/setup_error.h"
 #include "unzip/inflate_state.h"
 
 namespace kelvano::inflate {
-
-void RaiseSubscriptOutOfRange() {
-  throw SetupError(error_number::kSubscriptOutOfRange, "cUnzip", "Subscript out of range");
-}
-
 namespace {
 
 // Looks up the next symbol's entry; 15 bits must be buffered. Consumes the main
@@ -29,7 +23,7 @@ inline unsigned TakeValue(BitReader& bits, std::uint32_t entry) {
 }
 
 // Near the ends: one step at a time, every bound checked, zeros past the input.
-void DecodeSlowly(InflateState& state) {
+InflateResult DecodeSlowly(InflateState& state) {
   BitReader& bits = state.bits;
   std::uint8_t* const outBegin = state.outBegin;
   std::uint8_t* out = state.outNext;
@@ -38,41 +32,47 @@ void DecodeSlowly(InflateState& state) {
     std::uint32_t entry = Lookup(bits, state.tables->LiteralLength(), kLiteralLengthBits);
     if (entry & kLiteral) {
       bits.Drop(ConsumeBits(entry));
-      if (out == state.outEnd) out = RoomForOneByte(state, out);
-      *out++ = std::uint8_t(EntryValue(entry));
-      if (entry & kPair) {
-        if (out == state.outEnd) out = RoomForOneByte(state, out);
-        *out++ = std::uint8_t(entry >> 24);
+      // One byte or two, room made for each when the window is full.
+      const unsigned count = entry & kPair ? 2 : 1;
+      for (unsigned i = 0; i < count; ++i) {
+        if (out == state.outEnd) {
+          if (const InflateResult made = RoomForOneByte(state, out); made != InflateResult::kOk) return made;
+          out = state.outNext;
+        }
+        *out++ = std::uint8_t(EntryValue(entry) >> (8 * i));
       }
       continue;
     }
     if (entry & kExceptional) {
-      if (!(entry & kEndOfBlock)) RaiseSubscriptOutOfRange();
+      if (!(entry & kEndOfBlock)) return InflateResult::kBadData;
       bits.Drop(ConsumeBits(entry));
       state.outNext = out;
-      return;
+      return InflateResult::kOk;
     }
     const unsigned length = TakeValue(bits, entry);
     bits.Need(kMaxCodeLength);
     entry = Lookup(bits, state.tables->Distance(), kDistanceBits);
-    if (entry & kExceptional) RaiseSubscriptOutOfRange();
+    if (entry & kExceptional) return InflateResult::kBadData;
     const unsigned distance = TakeValue(bits, entry);
-    if (distance > std::uint64_t(out - outBegin)) RaiseSubscriptOutOfRange();
-    out = CopyMatchChecked(state, out, distance, length);
+    if (distance > std::uint64_t(out - outBegin)) return InflateResult::kBadData;
+    if (const InflateResult copied = CopyMatchChecked(state, out, distance, length); copied != InflateResult::kOk) {
+      return copied;
+    }
+    out = state.outNext;
   }
 }
 
 }  // namespace
 
-void DecodeHuffmanBlock(InflateState& state) {
-  while (!DecodeFast(state)) {
+InflateResult DecodeHuffmanBlock(InflateState& state) {
+  for (;;) {
+    bool blockEnded = false;
+    const InflateResult result = DecodeFast(state, blockEnded);
+    if (result != InflateResult::kOk || blockEnded) return result;
     // Stopped near an end. Only when it is the window's, room is made and the fast
     // loop goes on.
-    if (state.outEnd - state.outNext >= kFastOutput || !state.CanMakeRoom(state.outNext)) {
-      DecodeSlowly(state);
-      return;
-    }
-    MakeRoom(state, state.outNext);
+    if (state.outEnd - state.outNext >= kFastOutput || !state.CanMakeRoom(state.outNext)) return DecodeSlowly(state);
+    if (const InflateResult made = MakeRoom(state, state.outNext); made != InflateResult::kOk) return made;
   }
 }
 

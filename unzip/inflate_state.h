@@ -72,31 +72,26 @@ struct InflateState {
   BlockTables dynamicTables;
 };
 
-// The run-time error of a corrupt stream that would otherwise index outside its
-// tables or the output: a code that matches no symbol, length symbol 286 or 287, a
-// distance before the output's start, a write past its end.
-[[noreturn]] void RaiseSubscriptOutOfRange();
-
 // Inflate with the CRC-32 left out when crc is null: the decoder measured alone.
-bool DecodeStream(const std::uint8_t* source, std::uint64_t sourceSize, std::uint8_t* destination,
-                  std::uint64_t& destinationSize, std::uint32_t* crc, bool deflate64, InflateHost& host);
+InflateResult DecodeStream(const std::uint8_t* source, std::uint64_t sourceSize, std::uint8_t* destination,
+                           std::uint64_t& destinationSize, std::uint32_t* crc, bool deflate64, InflateHost& host);
 // The same for a state made by the caller (a streamed one).
-bool DecodeStream(InflateState& state, std::uint64_t& destinationSize, std::uint32_t* crc, InflateHost& host);
+InflateResult DecodeStream(InflateState& state, std::uint64_t& destinationSize, std::uint32_t* crc, InflateHost& host);
 
 // Adds [unchecked, outNext) to the CRC.
 void UpdateCrc(InflateState& state);
+// The steps below that move output leave the new position in state.outNext: the
+// decoding loops keep theirs in a local whose address is never taken.
+//
 // Hands the output after the history to the sink and moves the history to the front
-// of the window; out is where output stands (state.outNext is set to it). Returns the
-// new position. Only when CanMakeRoom(out). Throws SinkRefused when the sink refuses.
-std::uint8_t* MakeRoom(InflateState& state, std::uint8_t* out);
-struct SinkRefused {};
-// Room for one byte at out, made when the window is full; the run-time error at the
-// declared end.
-std::uint8_t* RoomForOneByte(InflateState& state, std::uint8_t* out);
-// Copies a match exactly: the run-time error when it passes the declared end; one that
-// passes the window's end goes piece by piece, room made in between. Returns the
-// position after it.
-std::uint8_t* CopyMatchChecked(InflateState& state, std::uint8_t* out, unsigned distance, unsigned length);
+// of the window; out is where output stands. Only when CanMakeRoom(out).
+InflateResult MakeRoom(InflateState& state, std::uint8_t* out);
+// Room for one byte at out, made when the window is full; kOutputFull at the declared
+// end.
+InflateResult RoomForOneByte(InflateState& state, std::uint8_t* out);
+// Copies a match exactly: kOutputFull when it passes the declared end; one that passes
+// the window's end goes piece by piece, room made in between.
+InflateResult CopyMatchChecked(InflateState& state, std::uint8_t* out, unsigned distance, unsigned length);
 
 // An entry's value plus its extra bits, which follow its code in buffer. (The code's
 // length taken with the flags above it, which are clear in entries with a value: a
@@ -113,10 +108,10 @@ inline constexpr std::ptrdiff_t kRoundOutput = 6 + 258;
 inline constexpr std::ptrdiff_t kFastOutput = kRoundOutput + kOvershoot;
 
 // Decodes symbols with the state's tables up to and including the end of block.
-void DecodeHuffmanBlock(InflateState& state);
-// The same while far from the ends of input and output; returns false, with the
-// state where it stopped, when it comes near them before the end of block.
-bool DecodeFast(InflateState& state);
+InflateResult DecodeHuffmanBlock(InflateState& state);
+// The same while far from the ends of input and output; sets blockEnded, or stops
+// with the state where it is when it comes near them before the end of block.
+InflateResult DecodeFast(InflateState& state, bool& blockEnded);
 // DecodeFast comes in two builds, chosen by the processor; tests run both. Returns
 // false when this processor cannot run the one asked for.
 enum class FastLoopKind { kPortable, kBmi2 };

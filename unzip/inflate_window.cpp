@@ -18,27 +18,29 @@ void UpdateCrc(InflateState& state) {
   state.unchecked = state.outNext;
 }
 
-std::uint8_t* MakeRoom(InflateState& state, std::uint8_t* out) {
+InflateResult MakeRoom(InflateState& state, std::uint8_t* out) {
   constexpr std::size_t kHistory = InflateWindow::kHistory;
   state.outNext = out;
   UpdateCrc(state);
-  if (out != state.unsent && !state.sink->Write(state.unsent, std::size_t(out - state.unsent))) throw SinkRefused{};
+  if (out != state.unsent && !state.sink->Write(state.unsent, std::size_t(out - state.unsent))) {
+    return InflateResult::kSinkRefused;
+  }
   std::memmove(state.outBegin, out - kHistory, kHistory);
   state.dropped += std::uint64_t(out - state.outBegin) - kHistory;
   out = state.outBegin + kHistory;
   state.outNext = state.unsent = state.unchecked = out;
   state.outEnd = state.outBegin + std::min<std::uint64_t>(std::uint64_t(state.windowEnd - state.outBegin),
                                                           state.declaredSize - state.dropped);
-  return out;
+  return InflateResult::kOk;
 }
 
-std::uint8_t* RoomForOneByte(InflateState& state, std::uint8_t* out) {
-  if (state.DeclaredRoom(out) == 0) RaiseSubscriptOutOfRange();
+InflateResult RoomForOneByte(InflateState& state, std::uint8_t* out) {
+  if (state.DeclaredRoom(out) == 0) return InflateResult::kOutputFull;
   return MakeRoom(state, out);
 }
 
-std::uint8_t* CopyMatchChecked(InflateState& state, std::uint8_t* out, unsigned distance, unsigned length) {
-  if (length > state.DeclaredRoom(out)) RaiseSubscriptOutOfRange();
+InflateResult CopyMatchChecked(InflateState& state, std::uint8_t* out, unsigned distance, unsigned length) {
+  if (length > state.DeclaredRoom(out)) return InflateResult::kOutputFull;
   for (;;) {
     // The format copies byte by byte, so a match may be cut anywhere; the history
     // kept in front holds every byte the rest may copy from.
@@ -46,8 +48,12 @@ std::uint8_t* CopyMatchChecked(InflateState& state, std::uint8_t* out, unsigned 
     if (piece != 0) CopyMatch(out, distance, piece);
     out += piece;
     length -= piece;
-    if (length == 0) return out;
-    out = MakeRoom(state, out);
+    if (length == 0) {
+      state.outNext = out;
+      return InflateResult::kOk;
+    }
+    if (const InflateResult result = MakeRoom(state, out); result != InflateResult::kOk) return result;
+    out = state.outNext;
   }
 }
 

@@ -23,6 +23,14 @@ inline constexpr const char* kEntryCountMismatch = "End record's entry counts di
 // Records past the announced entries, or bytes that are no record: entries would be
 // left out unseen.
 inline constexpr const char* kUnreadDirectory = "Central directory holds more than its announced entries";
+// A member's compressed data breaks the format.
+inline constexpr const char* kInStreamDepleted = "InStream depleated";
+inline constexpr const char* kInvalidBlockSize = "Invalid block size";
+inline constexpr const char* kOutStreamOverflow = "OutStream overflow";
+inline constexpr const char* kCompressedData = "Error in compressed data";
+inline constexpr const char* kTreeOverSubscribed = "Dynamic tree: Huffman tree over subscribe";
+inline constexpr const char* kNoLastLength = "Dynamic tree: no last Length";
+inline constexpr const char* kTooManyLengths = "Dynamic tree: too many Lengths";
 }  // namespace zip_error
 
 }  // namespace kelvano

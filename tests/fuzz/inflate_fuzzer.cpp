@@ -14,6 +14,7 @@
 
 #include "system/setup_error.h"
 #include "tests/support/zlib_reference.h"
+#include "unzip/cunzip.h"
 #include "unzip/inflate.h"
 
 namespace {
@@ -21,12 +22,11 @@ namespace {
 constexpr std::size_t kMaxCapacity = 1 << 20;
 
 struct Host : kelvano::InflateHost {
-  void SetError(const std::string& text) override { errors.push_back(text); }
   void Progress(std::uint64_t position, std::uint64_t size) override {
     if (position > size) std::abort();  // never beyond the input
     progress.push_back(position);
   }
-  std::vector<std::string> errors;
+  std::vector<std::string> errors;  // the reader's ordinary errors
   std::vector<std::uint64_t> progress;
 };
 
@@ -47,13 +47,18 @@ struct Outcome {
   Host host;
 };
 
-// Runs one decode; the run-time error must be the one the decoder raises.
+// Runs one decode and makes of its result what the reader does; the run-time error
+// must be the one the reader raises for the decoder.
 template <typename Decode>
 Outcome Run(std::uint64_t capacity, Decode decode) {
   Outcome outcome;
   outcome.produced = capacity;
   try {
-    outcome.ok = decode(outcome.produced, outcome.crc, outcome.host);
+    const kelvano::InflateResult result = decode(outcome.produced, outcome.crc, outcome.host);
+    outcome.ok = result == kelvano::InflateResult::kOk;
+    if (!outcome.ok && result != kelvano::InflateResult::kSinkRefused) {
+      outcome.host.errors.push_back(kelvano::DecodingError(result));
+    }
   } catch (const kelvano::SetupError& error) {
     if (error.Number() != 9 || error.Description() != "Subscript out of range") std::abort();
     outcome.raised = true;

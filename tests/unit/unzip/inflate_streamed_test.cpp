@@ -36,7 +36,7 @@ TEST(StreamedInflate, StopsAtOnceWhenTheSinkRefuses) {
       RecordingHost host;
       std::uint64_t size = data.size();
       std::uint32_t crc = 0;
-      EXPECT_FALSE(InflateStreamed(stream.data(), stream.size(), window, sink, size, crc, false, host));
+      EXPECT_FALSE(AsReader(InflateStreamed(stream.data(), stream.size(), window, sink, size, crc, false, host), host));
       EXPECT_TRUE(host.errors.empty()) << "the sink reports its own failure";
       EXPECT_EQ(size, data.size()) << "nothing produced is reported";
       EXPECT_TRUE(sink.refused);
@@ -54,7 +54,7 @@ TEST(StreamedInflate, AWindowServesOneStreamAfterAnother) {
   InflateWindow window(3000);
   std::uint32_t crc = 0;
   const auto decode = [&](const Bytes& stream, std::uint64_t size, RecordingHost& host, CollectingSink& sink) {
-    return InflateStreamed(stream.data(), stream.size(), window, sink, size, crc, false, host);
+    return AsReader(InflateStreamed(stream.data(), stream.size(), window, sink, size, crc, false, host), host);
   };
   RecordingHost host;
   CollectingSink firstOut, secondOut, thirdOut;

@@ -7,6 +7,7 @@
 #include <stdexcept>
 
 #include "system/setup_error.h"
+#include "unzip/cunzip.h"
 
 #if defined(__SANITIZE_ADDRESS__)
 #include <sanitizer/asan_interface.h>
@@ -183,7 +184,9 @@ DecodeResult DecodeOnce(const Bytes& stream, std::size_t capacity, bool deflate6
   DecodeResult result;
   result.produced = capacity;
   try {
-    result.ok = Inflate(input.get(), stream.size(), buffer.data(), result.produced, result.crc, deflate64, result.host);
+    result.ok = AsReader(
+        Inflate(input.get(), stream.size(), buffer.data(), result.produced, result.crc, deflate64, result.host),
+        result.host);
   } catch (const SetupError& error) {
     result.raised = Describe(error);
   }
@@ -225,6 +228,12 @@ void ExpectSameOutcome(const DecodeResult& once, const DecodeResult& streamed) {
 
 }  // namespace
 
+bool AsReader(InflateResult result, RecordingHost& host) {
+  if (result == InflateResult::kOk) return true;
+  if (result != InflateResult::kSinkRefused) host.errors.push_back(DecodingError(result));
+  return false;
+}
+
 bool CollectingSink::Write(const std::uint8_t* data, std::size_t size) {
   EXPECT_NE(size, 0u) << "an empty piece";
   bytes.insert(bytes.end(), data, data + size);
@@ -238,8 +247,9 @@ DecodeResult DecodeStreamed(const Bytes& stream, std::size_t capacity, bool defl
   DecodeResult result;
   result.produced = capacity;
   try {
-    result.ok =
-        InflateStreamed(input.get(), stream.size(), window, sink, result.produced, result.crc, deflate64, result.host);
+    result.ok = AsReader(
+        InflateStreamed(input.get(), stream.size(), window, sink, result.produced, result.crc, deflate64, result.host),
+        result.host);
   } catch (const SetupError& error) {
     result.raised = Describe(error);
   }

@@ -80,11 +80,14 @@ void WriteSymbol(BitWriter& writer, const DynamicCodes& codes, unsigned symbol);
 void WriteMatch(BitWriter& writer, const DynamicCodes& codes, unsigned length, unsigned distance);
 
 struct RecordingHost : InflateHost {
-  void SetError(const std::string& text) override { errors.push_back(text); }
   void Progress(std::uint64_t position, std::uint64_t size) override { progress.emplace_back(position, size); }
-  std::vector<std::string> errors;
+  std::vector<std::string> errors;  // the reader's ordinary errors, see AsReader
   std::vector<std::pair<std::uint64_t, std::uint64_t>> progress;
 };
+
+// What the zip reader makes of a decode's result: true on success; an ordinary error's
+// text kept in host.errors; the run-time error raised.
+bool AsReader(InflateResult result, RecordingHost& host);
 
 // Keeps what a streamed decode hands over.
 struct CollectingSink : InflateSink {
