@@ -2,9 +2,9 @@
 // speed of the portable rounds, so that checking a download costs little beside it.
 #include "packages/sha256.h"
 #include "packages/sha256_rounds.h"
+#include "system/cpu_features.h"
 
 #if defined(__GNUC__) && (defined(__x86_64__) || defined(__i386__))
-#include <cpuid.h>
 #include <immintrin.h>
 #define KELVANO_SHA_INSTRUCTIONS 1
 #endif
@@ -72,12 +72,8 @@ KELVANO_SHA void CompressBlocks(std::uint32_t state[8], const std::uint8_t* bloc
 }  // namespace
 
 Sha256::Compress Sha256::CompressWithShaInstructions() {
-  static const bool has = [] {
-    unsigned a, b, c, d;
-    const bool ssse3 = __get_cpuid(1, &a, &b, &c, &d) && (c & bit_SSSE3) && (c & bit_SSE4_1);
-    return ssse3 && __get_cpuid_count(7, 0, &a, &b, &c, &d) && (b & bit_SHA);
-  }();
-  return has ? CompressBlocks : nullptr;
+  const CpuFeatures& cpu = ThisCpu();
+  return cpu.ssse3 && cpu.sse41 && cpu.sha ? CompressBlocks : nullptr;
 }
 
 #else

@@ -1,7 +1,8 @@
 #include "unzip/crc32_paths.h"
 
+#include "system/cpu_features.h"
+
 #if defined(__GNUC__) && (defined(__x86_64__) || defined(__i386__))
-#include <cpuid.h>
 #include <immintrin.h>
 #define KELVANO_CRC32_CLMUL 1
 #endif
@@ -10,13 +11,7 @@ namespace kelvano::crc32 {
 
 #if KELVANO_CRC32_CLMUL
 
-bool HasClmul() {
-  static const bool has = [] {
-    unsigned a, b, c, d;
-    return __get_cpuid(1, &a, &b, &c, &d) && (c & bit_PCLMUL) && (c & bit_SSE4_1);
-  }();
-  return has;
-}
+bool HasClmul() { return ThisCpu().pclmul && ThisCpu().sse41; }
 
 namespace {
 

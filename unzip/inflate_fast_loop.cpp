@@ -2,11 +2,11 @@
 #include <cstddef>
 #include <cstring>
 
+#include "system/cpu_features.h"
 #include "unzip/inflate_copy.h"
 #include "unzip/inflate_state.h"
 
 #if defined(__GNUC__) && (defined(__x86_64__) || defined(__i386__))
-#include <cpuid.h>
 #define KELVANO_INFLATE_BMI2 1
 #endif
 
@@ -203,10 +203,7 @@ __attribute__((target("bmi,bmi2"))) InflateResult FastLoopBmi2(InflateState& sta
   return state.deflate64 ? FastLoop<true, true>(state, blockEnded) : FastLoop<false, true>(state, blockEnded);
 }
 
-bool HasBmi2() {
-  unsigned a, b, c, d;
-  return __get_cpuid_count(7, 0, &a, &b, &c, &d) && (b & bit_BMI) && (b & bit_BMI2);
-}
+bool HasBmi2() { return ThisCpu().bmi1 && ThisCpu().bmi2; }
 #else
 InflateResult FastLoopBmi2(InflateState& state, bool& blockEnded) { return FastLoopPortable(state, blockEnded); }
 bool HasBmi2() { return false; }

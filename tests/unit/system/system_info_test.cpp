@@ -3,6 +3,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include "system/cpu_features.h"
 #include "tests/support/memory_system_info.h"
 
 namespace kelvano::test {
@@ -93,6 +94,26 @@ TEST(SystemInfoAnswers, TheAnswersAreReadOnceAndDoNotFollowLaterChanges) {
   EXPECT_TRUE(info.IsWindowsXP());
   EXPECT_FALSE(info.IsWow64());
   EXPECT_EQ(info.TemporaryFolder(), "C:\\Temp");
+}
+
+// Held against the compiler's own detection, which asks the processor its own way.
+TEST(ThisCpu, AgreesWithTheCompilersDetection) {
+#if defined(__GNUC__) && (defined(__x86_64__) || defined(__i386__))
+  __builtin_cpu_init();
+  const CpuFeatures& cpu = ThisCpu();
+  const struct {
+    const char* name;
+    bool ours, compilers;  // (the compiler's takes a literal name only)
+  } features[] = {{"ssse3", cpu.ssse3, __builtin_cpu_supports("ssse3") != 0},
+                  {"sse4.1", cpu.sse41, __builtin_cpu_supports("sse4.1") != 0},
+                  {"pclmul", cpu.pclmul, __builtin_cpu_supports("pclmul") != 0},
+                  {"bmi", cpu.bmi1, __builtin_cpu_supports("bmi") != 0},
+                  {"bmi2", cpu.bmi2, __builtin_cpu_supports("bmi2") != 0},
+                  {"sha", cpu.sha, __builtin_cpu_supports("sha") != 0}};
+  for (const auto& feature : features) EXPECT_EQ(feature.ours, feature.compilers) << feature.name;
+#else
+  GTEST_SKIP() << "no x86 processor to ask";
+#endif
 }
 
 }  // namespace
