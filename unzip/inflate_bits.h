@@ -4,18 +4,22 @@
 // counting as if the input went on. (The fast loop refills the same buffer a word
 // at a time.)
 
+#include <bit>
 #include <cstdint>
 #include <cstring>
 
 namespace kelvano::inflate {
 
+// A word's bytes in little-endian order, the first byte lowest, on any processor.
+constexpr std::uint64_t LittleEndian64(std::uint64_t value) {
+  if constexpr (std::endian::native == std::endian::big) return __builtin_bswap64(value);
+  return value;
+}
+
 inline std::uint64_t LoadLittleEndian64(const std::uint8_t* p) {
   std::uint64_t value;
   std::memcpy(&value, p, sizeof value);
-#if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_BIG_ENDIAN__
-  value = __builtin_bswap64(value);
-#endif
-  return value;
+  return LittleEndian64(value);
 }
 
 inline std::uint64_t LowBits(std::uint64_t value, unsigned n) { return value & ((std::uint64_t(1) << n) - 1); }

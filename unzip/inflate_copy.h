@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <cstring>
 
+#include "unzip/inflate_bits.h"
+
 namespace kelvano::inflate {
 
 // How far past a match the fast copy may write scratch bytes (later output goes
@@ -90,15 +92,10 @@ inline void CopyMatchFast(std::uint8_t* out, unsigned distance, unsigned length)
     pattern = 0x0101010101010101ull * from[0];
     step = 8;
   } else {
-    pattern = Load64(from);
-#if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_BIG_ENDIAN__
-    pattern = __builtin_bswap64(pattern);
-#endif
+    pattern = LittleEndian64(Load64(from));
     pattern &= (std::uint64_t(1) << (8 * distance)) - 1;
     for (unsigned shift = 8 * distance; shift < 64; shift *= 2) pattern |= pattern << shift;
-#if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_BIG_ENDIAN__
-    pattern = __builtin_bswap64(pattern);
-#endif
+    pattern = LittleEndian64(pattern);
     static constexpr std::uint8_t kStep[8] = {0, 8, 8, 6, 8, 5, 6, 7};  // whole patterns in a word
     step = kStep[distance];
   }
