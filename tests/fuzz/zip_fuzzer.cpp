@@ -15,7 +15,7 @@
 
 #include "system/setup_error.h"
 #include "unzip/cunzip.h"
-#include "unzip/memory_zip_file_system.h"
+#include "tests/support/memory_zip_file_system.h"
 
 namespace {
 

@@ -10,7 +10,7 @@
 
 #include "tests/cases/zip_extraction_cases.h"
 #include "tests/support/sample_data.h"
-#include "unzip/memory_zip_file_system.h"
+#include "tests/support/memory_zip_file_system.h"
 
 namespace kelvano::test {
 namespace {

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "unzip/cunzip.h"
-#include "unzip/memory_zip_file_system.h"
+#include "tests/support/memory_zip_file_system.h"
 
 namespace kelvano::test {
 

@@ -4,7 +4,7 @@
 
 #include "tests/support/zip_builder.h"
 #include "unzip/extract_command.h"
-#include "unzip/memory_zip_file_system.h"
+#include "tests/support/memory_zip_file_system.h"
 
 namespace kelvano::test {
 namespace {

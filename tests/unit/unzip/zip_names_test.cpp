@@ -5,7 +5,7 @@
 
 #include "tests/support/zip_builder.h"
 #include "unzip/cunzip.h"
-#include "unzip/memory_zip_file_system.h"
+#include "tests/support/memory_zip_file_system.h"
 #include "unzip/zip_names.h"
 
 namespace kelvano::test {

@@ -5,7 +5,7 @@
 
 #include "unzip/folder_path.h"
 #include "unzip/member_overlaps.h"
-#include "unzip/memory_zip_file_system.h"
+#include "tests/support/memory_zip_file_system.h"
 #include "unzip/zip_records.h"
 
 namespace kelvano {

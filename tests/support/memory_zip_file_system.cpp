@@ -1,4 +1,4 @@
-#include "unzip/memory_zip_file_system.h"
+#include "tests/support/memory_zip_file_system.h"
 
 #include <cstdlib>
 #include <cstring>
