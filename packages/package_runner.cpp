@@ -44,10 +44,12 @@ class PackageRunner::Run {
   }
 
   ~Run() {
-    // Every error is only logged from here on: the clean-up must reach its end.
-    CleanUp("the removal of its extraction folder", [&] {
-      if (!temp_.empty()) DeleteFolderTree(ExtractionRoot());
-    });
+    CleanUpLogged(
+        "the removal of its extraction folder",
+        [&] {
+          if (!temp_.empty()) DeleteFolderTree(ExtractionRoot());
+        },
+        [this](const std::string& event) { source_.Log(event); });
   }
 
   InstallerReport Perform() {
@@ -134,15 +136,6 @@ class PackageRunner::Run {
     }
     if (type == "exe") return Quoted(installer_) + " " + arguments;
     return {};
-  }
-
-  template <typename Step>
-  void CleanUp(const char* what, Step step) {
-    try {
-      step();
-    } catch (...) {
-      source_.Log(std::string(what) + " failed: " + DescribeCurrentError());
-    }
   }
 
   [[noreturn]] static void Fail(const std::string& description) {

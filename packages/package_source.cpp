@@ -53,12 +53,9 @@ BusyRetry PackageSource::BusyFiles() {
 }
 
 PackageSource::~PackageSource() {
-  // Every error is only logged here: the clean-up must reach its end.
-  try {
-    RemoveTemporaryFiles();
-  } catch (...) {
-    Log("the removal of its temporary files failed: " + DescribeCurrentError());
-  }
+  CleanUpLogged(
+      "the removal of its temporary files", [this] { RemoveTemporaryFiles(); },
+      [this](const std::string& event) { Log(event); });
 }
 
 std::optional<std::string> PackageSource::Obtain(const std::string& shipped) {

@@ -12,11 +12,8 @@ InstallationRunning::InstallationRunning(RunState& window, std::function<void(co
 
 InstallationRunning::~InstallationRunning() {
   window_.SetInstallationRunning(false);
-  try {
-    window_.SetInstallationProgress(false, "");
-  } catch (...) {
-    logFailure_("the switch back to the option page failed: " + DescribeCurrentError());
-  }
+  CleanUpLogged(
+      "the switch back to the option page", [this] { window_.SetInstallationProgress(false, ""); }, logFailure_);
   window_.SetBusyPointer(false);
 }
 

@@ -43,6 +43,17 @@ inline std::string DescribeCurrentError() {
   }
 }
 
+// A step of a clean-up, which must reach its end: what it throws is only logged, as
+// "<what> failed: <description>".
+template <typename Step, typename Log>
+void CleanUpLogged(const std::string& what, const Step& step, const Log& log) {
+  try {
+    step();
+  } catch (...) {
+    log(what + " failed: " + DescribeCurrentError());
+  }
+}
+
 // Numbers of the run-time errors that several layers raise.
 namespace error_number {
 inline constexpr std::int32_t kInvalidProcedureCall = 5;
